@@ -1,0 +1,51 @@
+#pragma once
+// Everything the control asks of its container, in one interface.
+// Failures are reported by throwing ComError.
+
+#include <string>
+#include <string_view>
+
+#include "component/Picture.h"
+
+namespace pelzorvick {
+
+// The completed asynchronous read handed to the control. Either accessor may
+// throw; reading the value fails when the download failed or is no picture.
+class AsyncReadResult {
+ public:
+  virtual ~AsyncReadResult() = default;
+  virtual std::u16string PropertyName() const = 0;
+  virtual PicturePtr Value() const = 0;
+};
+
+inline constexpr int kAsyncReadPicture = 0;   // read type: deliver a picture
+inline constexpr int kAsyncReadSynchronous = 1;  // read option
+
+class ContainerServices {
+ public:
+  virtual ~ContainerServices() = default;
+
+  // Ambient UserMode, read afresh at every call; true where none is offered.
+  virtual bool UserMode() = 0;
+  virtual void PropertyChanged(std::u16string_view name) = 0;
+  virtual void SetAutoRedraw(bool on) = 0;
+  virtual void SetBackStyle(int style) = 0;
+
+  // The control's size in twips.
+  virtual float Width() = 0;
+  virtual float Height() = 0;
+  virtual void SetWidth(float twips) = 0;
+  virtual void SetHeight(float twips) = 0;
+  // Extent of the inner coordinate system over the whole client area.
+  virtual void SetScaleWidth(float twips) = 0;
+  virtual void SetScaleHeight(float twips) = 0;
+
+  // Starts a read of `target`; throws when it cannot start. The completion
+  // may be delivered to the control before this returns.
+  virtual void AsyncRead(std::u16string_view target, int type,
+                         std::u16string_view property_name, int option) = 0;
+
+  virtual void RaiseClick() = 0;
+};
+
+}  // namespace pelzorvick
