@@ -23,6 +23,8 @@ class Platform {
   // "SmallIcon" (any case), the large one otherwise; empty when none.
   virtual PicturePtr ExtractIconPicture(std::u16string_view path,
                                         std::u16string_view mode) = 0;
+  // The user's decimal separator, for colour numbers such as "2.5".
+  virtual char16_t DecimalSeparator() { return u'.'; }
 };
 
 }  // namespace pelzorvick
