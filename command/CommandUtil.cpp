@@ -1,0 +1,138 @@
+#include "command/CommandUtil.h"
+
+#include <vector>
+
+#include "common/ComError.h"
+#include "text/StringUtil.h"
+
+namespace pelzorvick {
+
+namespace {
+
+constexpr char16_t kDoubleQuote = u'"';
+constexpr char16_t kSingleQuote = u'\'';
+constexpr char16_t kSpace = u' ';
+constexpr char16_t kColon = u':';
+constexpr char16_t kListSeparator = u';';
+
+// Finds c from the 0-based index `from` on. The position is held in 16 bits,
+// so a hit beyond 32,767 (1-based) overflows; no hit is npos and never fails.
+std::size_t Find16(std::u16string_view s, char16_t c, std::size_t from) {
+  const std::size_t at = s.find(c, from);
+  if (at != std::u16string_view::npos && at + 1 > kMaxPosition) ThrowOverflow();
+  return at;
+}
+
+std::vector<std::u16string_view> SplitEntries(std::u16string_view list) {
+  std::vector<std::u16string_view> entries;
+  if (list.empty()) return entries;
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t end = list.find(kListSeparator, start);
+    if (end == std::u16string_view::npos) {
+      entries.push_back(list.substr(start));
+      return entries;
+    }
+    entries.push_back(list.substr(start, end - start));
+    start = end + 1;
+  }
+}
+
+char16_t AsciiUpper(char16_t c) { return (c >= u'a' && c <= u'z') ? c - (u'a' - u'A') : c; }
+
+bool EqualsIgnoringAsciiCase(std::u16string_view a, std::u16string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (AsciiUpper(a[i]) != AsciiUpper(b[i])) return false;
+  }
+  return true;
+}
+
+// Answers repeated tests of one path from the first one, so CommandExists
+// does not ask the disk twice about its program text.
+class ProgramProbeMemo : public FileSystem {
+ public:
+  ProgramProbeMemo(FileSystem& inner, std::u16string_view program)
+      : inner_(inner), program_(program) {}
+
+  bool FileExists(std::u16string_view path) override {
+    if (path != program_) return inner_.FileExists(path);
+    if (!known_) {
+      exists_ = inner_.FileExists(path);
+      known_ = true;
+    }
+    return exists_;
+  }
+  std::u16string GetEnvironment(std::u16string_view name) override {
+    return inner_.GetEnvironment(name);
+  }
+
+ private:
+  FileSystem& inner_;
+  std::u16string_view program_;
+  bool known_ = false;
+  bool exists_ = false;
+};
+
+}  // namespace
+
+std::u16string GetProgram(std::u16string_view s) {
+  if (s.empty()) return {};
+  const char16_t first = s[0];
+  if (first == kDoubleQuote || first == kSingleQuote) {
+    // An empty quoted text ("") does not count: fall through to the space.
+    const std::size_t close = Find16(s, first, 1);
+    if (close != std::u16string_view::npos && close >= 2) {
+      return std::u16string(s.substr(1, close - 1));
+    }
+    const std::size_t space = Find16(s, kSpace, 1);
+    if (space != std::u16string_view::npos && space >= 2) {
+      return std::u16string(s.substr(1, space - 1));
+    }
+    return std::u16string(s.substr(1));
+  }
+  const std::size_t space = Find16(s, kSpace, 0);
+  if (space != std::u16string_view::npos && space >= 1) {
+    return std::u16string(s.substr(0, space));
+  }
+  return std::u16string(s);
+}
+
+std::u16string GetScheme(std::u16string_view program) {
+  const std::size_t colon = Find16(program, kColon, 0);
+  if (colon == std::u16string_view::npos || colon == 0) return {};
+  const std::u16string_view letters = program.substr(0, colon);
+  return IsAllLetters(letters) ? std::u16string(letters) : std::u16string();
+}
+
+bool IsExecutableFile(std::u16string_view program, FileSystem& fs) {
+  const std::u16string pathext = fs.GetEnvironment(u"PATHEXT");
+  const std::vector<std::u16string_view> entries = SplitEntries(pathext);
+  if (fs.FileExists(program)) {
+    for (const std::u16string_view entry : entries) {
+      const std::size_t tail = entry.size() < program.size() ? entry.size() : program.size();
+      if (EqualsIgnoringAsciiCase(program.substr(program.size() - tail), entry)) return true;
+    }
+    return false;
+  }
+  std::u16string candidate;
+  for (const std::u16string_view entry : entries) {
+    candidate.assign(program);
+    candidate.append(entry);
+    if (fs.FileExists(candidate)) return true;
+  }
+  return false;
+}
+
+bool CommandExists(std::u16string_view command_line, FileSystem& fs) {
+  if (command_line.empty()) return false;
+  const std::u16string program = GetProgram(command_line);
+  // Only a one-letter scheme is a drive; anything else is left to the
+  // platform to resolve when the command runs.
+  if (GetScheme(program).size() != 1) return true;
+  ProgramProbeMemo memo(fs, program);
+  if (IsExecutableFile(program, memo)) return true;
+  return memo.FileExists(program);
+}
+
+}  // namespace pelzorvick

@@ -1,0 +1,20 @@
+#pragma once
+// UTF-16 <-> UTF-8 for the POSIX edge, where paths and environment values
+// are byte strings.
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace pelzorvick {
+
+// UTF-8 form of the text, surrogate pairs joined; nullopt when the text holds
+// an unpaired surrogate, which no UTF-8 name can spell.
+std::optional<std::string> ToUtf8(std::u16string_view text);
+
+// UTF-16 form of UTF-8 bytes; each ill-formed sequence (stray continuation
+// byte, overlong form, encoded surrogate, beyond U+10FFFF, cut short) becomes
+// one U+FFFD.
+std::u16string FromUtf8(std::string_view bytes);
+
+}  // namespace pelzorvick
