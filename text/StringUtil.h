@@ -12,8 +12,8 @@ namespace pelzorvick {
 bool IsLetter(std::u16string_view t);
 
 // True when every character of t is a letter by IsLetter. Counts in 16 bits:
-// throws the overflow error for texts of 32,767 characters or more (see
-// the definition for the exact points).
+// a text longer than 32,767 characters throws the overflow error at once, one
+// of exactly 32,767 throws it once all of them have passed as letters.
 bool IsAllLetters(std::u16string_view t);
 
 // Hexadecimal digits without prefix as a 32-bit two's-complement value;
