@@ -1,0 +1,81 @@
+#include <gtest/gtest.h>
+
+#include "command/CommandUtil.h"
+#include "common/ComError.h"
+
+namespace pelzorvick {
+namespace {
+
+struct ProgramRow {
+  std::u16string line;
+  std::u16string program;
+};
+
+class GetProgramRows : public ::testing::TestWithParam<ProgramRow> {};
+
+TEST_P(GetProgramRows, PicksTheProgramText) {
+  EXPECT_EQ(GetProgram(GetParam().line), GetParam().program);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    WorkedExamples, GetProgramRows,
+    ::testing::Values(
+        ProgramRow{u"", u""},
+        ProgramRow{u"notepad.exe", u"notepad.exe"},
+        ProgramRow{u"notepad.exe readme.txt", u"notepad.exe"},
+        ProgramRow{u"notepad.exe ", u"notepad.exe"},
+        ProgramRow{u" notepad.exe x", u" notepad.exe x"},
+        ProgramRow{u"notepad.exe\treadme.txt", u"notepad.exe\treadme.txt"},
+        ProgramRow{u"C:\\Tools\\app.exe /s", u"C:\\Tools\\app.exe"},
+        ProgramRow{u"a\"b c", u"a\"b"},
+        ProgramRow{u"\"C:\\Program Files\\App\\app.exe\" /s", u"C:\\Program Files\\App\\app.exe"},
+        ProgramRow{u"'C:\\Program Files\\App\\app.exe' /s", u"C:\\Program Files\\App\\app.exe"},
+        ProgramRow{u"\"x\"", u"x"},
+        ProgramRow{u"\"abc\"def ghi", u"abc"},
+        ProgramRow{u"'abc\" def'", u"abc\" def"},
+        ProgramRow{u"\"C:\\Tools\\app.exe /s", u"C:\\Tools\\app.exe"},
+        ProgramRow{u"\"abc' def", u"abc'"},
+        ProgramRow{u"\"\" x", u"\""},
+        ProgramRow{u"\"C:\\Tools\\app.exe", u"C:\\Tools\\app.exe"},
+        ProgramRow{u"\" abc", u" abc"},
+        ProgramRow{u"\"\"abc", u"\"abc"},
+        ProgramRow{u"\"\"", u"\""},
+        ProgramRow{u"\"", u""},
+        ProgramRow{u"'", u""}));
+
+std::u16string Repeat(char16_t c, std::size_t n) { return std::u16string(n, c); }
+
+void ExpectOverflow(const std::u16string& line) {
+  try {
+    GetProgram(line);
+    ADD_FAILURE() << "no overflow for a line of " << line.size() << " characters";
+  } catch (const ComError& e) {
+    EXPECT_EQ(e.code(), errc::kOverflow);
+  }
+}
+
+TEST(GetProgramLimits, DecidingCharacterAtPosition32767IsStillRead) {
+  // Space at position 32,767.
+  EXPECT_EQ(GetProgram(Repeat(u'a', 32766) + u" x"), Repeat(u'a', 32766));
+  // Closing quote at position 32,767.
+  EXPECT_EQ(GetProgram(u"\"" + Repeat(u'a', 32765) + u"\""), Repeat(u'a', 32765));
+}
+
+TEST(GetProgramLimits, DecidingCharacterBeyond32767Overflows) {
+  ExpectOverflow(Repeat(u'a', 32767) + u" x");                    // step 3
+  ExpectOverflow(u"\"" + Repeat(u'a', 32766) + u"\" x");          // step 2a
+  ExpectOverflow(u"\"" + Repeat(u'a', 32766) + u" x");            // step 2b
+  // The closing quote is near but empty, so the far space decides.
+  ExpectOverflow(u"\"\"" + Repeat(u'a', 32766) + u" x");
+}
+
+TEST(GetProgramLimits, LongLineWithoutDecidingCharacterIsFine) {
+  const std::u16string plain = Repeat(u'a', 40000);
+  EXPECT_EQ(GetProgram(plain), plain);
+  EXPECT_EQ(GetProgram(u"\"" + plain), plain);
+  // The quote closes early; the space far behind it is never looked for.
+  EXPECT_EQ(GetProgram(u"\"ab\"" + plain + u" x"), u"ab");
+}
+
+}  // namespace
+}  // namespace pelzorvick
