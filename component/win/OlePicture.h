@@ -1,0 +1,39 @@
+#pragma once
+// The core's Picture over an OLE picture object.
+
+#include <windows.h>
+#include <ole2.h>
+#include <olectl.h>
+
+#include "component/Picture.h"
+
+namespace pelzorvick {
+
+class OlePicture : public Picture {
+ public:
+  // Takes a reference of its own.
+  explicit OlePicture(IPicture* picture);
+  ~OlePicture() override;
+  OlePicture(const OlePicture&) = delete;
+  OlePicture& operator=(const OlePicture&) = delete;
+
+  int32_t Width() const override;   // HIMETRIC; 0 when the object cannot say
+  int32_t Height() const override;
+
+  // Borrowed: no reference is added.
+  IPicture* GetPicture() const { return picture_; }
+  // A new reference through IPictureDisp (the caller releases it), or null.
+  IPictureDisp* QueryPictureDisp() const;
+
+ private:
+  IPicture* picture_;
+};
+
+// A PicturePtr over any object that offers IPicture (IPicture itself or
+// IPictureDisp); empty for null or an object without IPicture.
+PicturePtr MakeOlePicture(IUnknown* object);
+
+// The OLE picture behind a Picture, borrowed; null when it is none of ours.
+IPicture* OlePictureOf(const Picture* picture);
+
+}  // namespace pelzorvick

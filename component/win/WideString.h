@@ -1,0 +1,77 @@
+#pragma once
+// UTF-16 text at the Windows edge: wchar_t is 16-bit there, so char16_t text
+// passes by reinterpretation; BSTRs are owned by UniqueBstr.
+
+#include <windows.h>
+#include <oleauto.h>
+
+#include <new>
+#include <string>
+#include <string_view>
+
+namespace pelzorvick {
+
+static_assert(sizeof(wchar_t) == sizeof(char16_t), "Windows wchar_t is UTF-16");
+
+inline const wchar_t* AsWide(const char16_t* text) { return reinterpret_cast<const wchar_t*>(text); }
+inline wchar_t* AsWide(char16_t* text) { return reinterpret_cast<wchar_t*>(text); }
+inline const char16_t* AsU16(const wchar_t* text) { return reinterpret_cast<const char16_t*>(text); }
+
+// A null-terminated copy, for calls that take a C string. The view may hold
+// NULs of its own; the callee then sees the text up to the first.
+inline std::wstring ToWide(std::u16string_view text) {
+  return std::wstring(AsWide(text.data()), text.size());
+}
+
+inline std::u16string FromWide(const wchar_t* text) {
+  return text ? std::u16string(AsU16(text)) : std::u16string();
+}
+inline std::u16string FromWide(const wchar_t* text, std::size_t length) {
+  return text ? std::u16string(AsU16(text), length) : std::u16string();
+}
+
+// The whole BSTR, embedded NULs included; a null BSTR is the empty text.
+inline std::u16string FromBstr(BSTR text) { return FromWide(text, SysStringLen(text)); }
+
+// A freshly allocated BSTR; throws std::bad_alloc when none can be had.
+inline BSTR MakeBstr(std::u16string_view text) {
+  BSTR b = SysAllocStringLen(AsWide(text.data()), static_cast<UINT>(text.size()));
+  if (!b) throw std::bad_alloc();
+  return b;
+}
+
+class UniqueBstr {
+ public:
+  UniqueBstr() = default;
+  explicit UniqueBstr(std::u16string_view text) : b_(MakeBstr(text)) {}
+  UniqueBstr(const UniqueBstr&) = delete;
+  UniqueBstr& operator=(const UniqueBstr&) = delete;
+  UniqueBstr(UniqueBstr&& other) noexcept : b_(other.Release()) {}
+  UniqueBstr& operator=(UniqueBstr&& other) noexcept {
+    if (this != &other) Reset(other.Release());
+    return *this;
+  }
+  ~UniqueBstr() { SysFreeString(b_); }
+
+  BSTR Get() const { return b_; }
+  // For out parameters: frees the current text first.
+  BSTR* Out() {
+    Reset();
+    return &b_;
+  }
+  BSTR Release() {
+    BSTR b = b_;
+    b_ = nullptr;
+    return b;
+  }
+  void Reset(BSTR b = nullptr) {
+    SysFreeString(b_);
+    b_ = b;
+  }
+  std::u16string Text() const { return FromBstr(b_); }
+
+ private:
+  BSTR b_ = nullptr;
+};
+
+}  // namespace pelzorvick

@@ -1,0 +1,94 @@
+#include "component/win/WinPropertyBag.h"
+
+#include <string>
+
+#include "common/ComError.h"
+#include "component/win/WideString.h"
+
+namespace pelzorvick {
+
+namespace {
+
+// Clears the variant on every way out.
+struct ScopedVariant {
+  VARIANT v;
+  ScopedVariant() { VariantInit(&v); }
+  ~ScopedVariant() { VariantClear(&v); }
+  ScopedVariant(const ScopedVariant&) = delete;
+  ScopedVariant& operator=(const ScopedVariant&) = delete;
+};
+
+}  // namespace
+
+WinPropertyBag::WinPropertyBag(IPropertyBag* bag, IErrorLog* error_log) : bag_(bag), error_log_(error_log) {
+  if (bag_) bag_->AddRef();
+  if (error_log_) error_log_->AddRef();
+}
+
+WinPropertyBag::~WinPropertyBag() {
+  if (error_log_) error_log_->Release();
+  if (bag_) bag_->Release();
+}
+
+bool WinPropertyBag::Read(std::u16string_view key, VARTYPE type, VARIANT& out) {
+  ScopedVariant stored;  // VT_EMPTY: the bag gives its own type
+  const std::wstring name = ToWide(key);
+  if (!bag_ || FAILED(bag_->Read(name.c_str(), &stored.v, error_log_))) return false;
+  if (V_VT(&stored.v) == VT_EMPTY) return false;
+  // Booleans turn into "True"/"False" rather than "-1"/"0".
+  const USHORT flags = type == VT_BSTR ? VARIANT_ALPHABOOL : 0;
+  if (FAILED(VariantChangeTypeEx(&out, &stored.v, LOCALE_USER_DEFAULT, flags, type)) || V_VT(&out) != type) {
+    VariantClear(&out);
+    ThrowTypeMismatch();
+  }
+  return true;
+}
+
+void WinPropertyBag::Write(std::u16string_view key, VARIANT& value) {
+  const std::wstring name = ToWide(key);
+  HRESULT hr = bag_ ? bag_->Write(name.c_str(), &value) : E_POINTER;
+  if (FAILED(hr)) {
+    throw ComError(static_cast<int32_t>(hr), u"The property \"" + std::u16string(key) + u"\" cannot be saved");
+  }
+}
+
+std::u16string WinPropertyBag::ReadString(std::u16string_view key, std::u16string_view def) {
+  ScopedVariant value;
+  if (!Read(key, VT_BSTR, value.v)) return std::u16string(def);
+  return FromBstr(V_BSTR(&value.v));
+}
+
+float WinPropertyBag::ReadSingle(std::u16string_view key, int16_t def) {
+  ScopedVariant value;
+  if (!Read(key, VT_R4, value.v)) return def;
+  return V_R4(&value.v);
+}
+
+bool WinPropertyBag::ReadBool(std::u16string_view key, bool def) {
+  ScopedVariant value;
+  if (!Read(key, VT_BOOL, value.v)) return def;
+  return V_BOOL(&value.v) != VARIANT_FALSE;
+}
+
+void WinPropertyBag::WriteString(std::u16string_view key, std::u16string_view value, std::u16string_view) {
+  ScopedVariant v;
+  V_VT(&v.v) = VT_BSTR;
+  V_BSTR(&v.v) = MakeBstr(value);
+  Write(key, v.v);
+}
+
+void WinPropertyBag::WriteSingle(std::u16string_view key, float value, int16_t) {
+  ScopedVariant v;
+  V_VT(&v.v) = VT_R4;
+  V_R4(&v.v) = value;
+  Write(key, v.v);
+}
+
+void WinPropertyBag::WriteBool(std::u16string_view key, bool value, bool) {
+  ScopedVariant v;
+  V_VT(&v.v) = VT_BOOL;
+  V_BOOL(&v.v) = value ? VARIANT_TRUE : VARIANT_FALSE;
+  Write(key, v.v);
+}
+
+}  // namespace pelzorvick

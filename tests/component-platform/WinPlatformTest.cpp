@@ -1,0 +1,137 @@
+#include "component/win/WinPlatform.h"
+
+#include <atomic>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+#include "common/ComError.h"
+#include "tests/component-platform/TestSupport.h"
+
+namespace pelzorvick {
+namespace {
+
+using test::U16;
+
+constexpr wchar_t kReportVariable[] = L"PZ_PLATFORM_CHILD_REPORT";
+
+// Run as a child by the tests below: reports how it was started into the file
+// the environment names. Skipped in an ordinary run.
+TEST(ChildProcess, ReportStartup) {
+  wchar_t report[MAX_PATH * 2];
+  if (!GetEnvironmentVariableW(kReportVariable, report, MAX_PATH * 2)) GTEST_SKIP();
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  GetStartupInfoW(&startup);
+  std::wstring text = std::to_wstring(startup.dwFlags & STARTF_USESHOWWINDOW) + L" " +
+                      std::to_wstring(startup.wShowWindow) + L"\n" + GetCommandLineW();
+  std::string utf8(WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, utf8.data(), static_cast<int>(utf8.size()), nullptr, nullptr);
+  utf8.pop_back();
+  test::WriteFileBytes(report, utf8);
+}
+
+class StartProcessTest : public ::testing::Test {
+ protected:
+  test::ScratchFolder folder_{L"start"};
+  WinPlatform platform_;
+
+  // Starts this executable as the reporting child and returns its report.
+  std::string StartChild(const std::wstring& extra_argument, int show_style) {
+    const std::wstring report = folder_.File(L"report-" + std::to_wstring(show_style) + L".txt");
+    SetEnvironmentVariableW(kReportVariable, report.c_str());
+    const std::wstring line =
+        L"\"" + test::ModulePath() + L"\" --gtest_brief=1 --gtest_filter=ChildProcess.ReportStartup" + extra_argument;
+    platform_.StartProcess(U16(line), show_style);
+    SetEnvironmentVariableW(kReportVariable, nullptr);
+    EXPECT_TRUE(test::WaitForFile(report));
+    return test::ReadFileBytes(report);
+  }
+};
+
+TEST_F(StartProcessTest, TheChildGetsTheLineUnchangedAndTheShowStyle) {
+  std::string normal = StartChild(L" \"x & y\"", kShowNormal);
+  EXPECT_EQ(normal.substr(0, normal.find('\n')), "1 1");
+  EXPECT_NE(normal.find("--gtest_filter=ChildProcess.ReportStartup \"x & y\""), std::string::npos) << normal;
+
+  std::string hidden = StartChild(L"", kShowHidden);
+  EXPECT_EQ(hidden.substr(0, hidden.find('\n')), "1 0");
+}
+
+TEST_F(StartProcessTest, AProgramNamedWithoutAFolderIsFoundByTheSystemSearch) {
+  const std::wstring out = folder_.File(L"direct.txt");
+  platform_.StartProcess(U16(L"cmd /c echo direct> \"" + out + L"\""), kShowNormal);
+  ASSERT_TRUE(test::WaitForFile(out));
+  EXPECT_EQ(test::ReadFileBytes(out).substr(0, 6), "direct");
+}
+
+TEST_F(StartProcessTest, TheStartCommandOpensADocumentHidden) {
+  const std::wstring out = folder_.File(L"started.txt");
+  const std::wstring batch = folder_.File(L"write.bat");
+  std::string script = "@echo started> \"";
+  for (wchar_t c : out) script.push_back(static_cast<char>(c));
+  script += "\"\r\n";
+  ASSERT_TRUE(test::WriteFileBytes(batch, script));
+  platform_.StartProcess(U16(L"cmd /c Start " + batch), kShowHidden);
+  ASSERT_TRUE(test::WaitForFile(out));
+  EXPECT_EQ(test::ReadFileBytes(out).substr(0, 7), "started");
+}
+
+TEST_F(StartProcessTest, AFailedStartThrowsTheSystemError) {
+  try {
+    platform_.StartProcess(u"C:\\no\\such\\folder\\program.exe /x", kShowNormal);
+    FAIL() << "no error";
+  } catch (const ComError& e) {
+    EXPECT_TRUE(e.code() == static_cast<int32_t>(HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND)) ||
+                e.code() == static_cast<int32_t>(HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND)))
+        << std::hex << e.code();
+    EXPECT_FALSE(e.text().empty());
+    EXPECT_NE(e.text().back(), u'\n');
+  }
+  EXPECT_THROW(platform_.StartProcess(u"", kShowNormal), ComError);
+}
+
+TEST(SystemErrorTextTest, KnownAndUnknownCodes) {
+  EXPECT_FALSE(SystemErrorText(ERROR_FILE_NOT_FOUND).empty());
+  EXPECT_EQ(SystemErrorText(0x2FFFFFFF), u"System error 805306367");
+}
+
+TEST(MessageBoxTest, ShowsTextAndTitleOwnedByTheGivenWindow) {
+  HWND owner = CreateWindowExW(0, L"STATIC", L"owner", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr, nullptr,
+                               nullptr, nullptr);
+  ASSERT_NE(owner, nullptr);
+  std::atomic<bool> found{false};
+  std::wstring text;
+  HWND box_owner = nullptr;
+  std::thread watcher([&] {
+    for (int i = 0; i < 500 && !found; ++i) {
+      HWND box = FindWindowW(L"#32770", L"PelZorvick test");
+      if (box) {
+        wchar_t buffer[256] = {};
+        GetDlgItemTextW(box, 0xFFFF, buffer, 256);
+        text = buffer;
+        box_owner = GetWindow(box, GW_OWNER);
+        found = true;
+        PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        return;
+      }
+      Sleep(20);
+    }
+  });
+  WinPlatform platform([owner] { return owner; });
+  platform.ShowMessageBox(u"Command not found!", 0, u"PelZorvick test");
+  watcher.join();
+  DestroyWindow(owner);
+  ASSERT_TRUE(found);
+  EXPECT_EQ(text, L"Command not found!");
+  EXPECT_EQ(box_owner, owner);
+}
+
+TEST(DecimalSeparatorTest, IsTheUsersSetting) {
+  wchar_t expected[8] = {};
+  ASSERT_GT(GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, expected, 8), 1);
+  EXPECT_EQ(WinPlatform().DecimalSeparator(), static_cast<char16_t>(expected[0]));
+}
+
+}  // namespace
+}  // namespace pelzorvick
