@@ -1,0 +1,146 @@
+#include "host/HostFrame.h"
+
+#include <algorithm>
+
+#include "host/HostSite.h"
+
+namespace pelzorvick {
+
+namespace {
+constexpr wchar_t kClassName[] = L"ZorvickHostForm";
+}
+
+HostFrame::HostFrame() = default;
+
+HostFrame::~HostFrame() {
+  if (active_) active_->Release();
+  if (hwnd_) DestroyWindow(hwnd_);
+}
+
+bool HostFrame::Create(const wchar_t* title) {
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  wc.lpfnWndProc = WindowProc;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  wc.lpszClassName = kClassName;
+  RegisterClassExW(&wc);
+  hwnd_ = CreateWindowExW(0, kClassName, title,
+                          WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN,
+                          CW_USEDEFAULT, CW_USEDEFAULT, 240, 120, nullptr, nullptr, wc.hInstance,
+                          this);
+  return hwnd_ != nullptr;
+}
+
+void HostFrame::Layout() {
+  if (!hwnd_) return;
+  if (laying_out_) {  // a control answered its new rectangle with a new size
+    again_ = true;
+    return;
+  }
+  laying_out_ = true;
+  int y = kMargin;
+  int width = 0;
+  for (int round = 0; round < 8; ++round) {
+    again_ = false;
+    y = kMargin;
+    width = 0;
+    for (HostSite* site : sites_) {
+      const SIZE size = site->Size();
+      site->MoveTo(RECT{kMargin, y, kMargin + size.cx, y + size.cy});
+      y += size.cy + kMargin;
+      width = std::max<int>(width, size.cx);
+    }
+    if (!again_) break;
+  }
+  RECT want{0, 0, std::max(width + 2 * kMargin, 160), std::max(y, 40)};
+  RECT have{};
+  GetClientRect(hwnd_, &have);
+  if (have.right != want.right || have.bottom != want.bottom) {
+    AdjustWindowRectEx(&want, static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_STYLE)), FALSE,
+                       static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_EXSTYLE)));
+    SetWindowPos(hwnd_, nullptr, 0, 0, want.right - want.left, want.bottom - want.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  laying_out_ = false;
+}
+
+LRESULT CALLBACK HostFrame::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_NCCREATE) {
+    auto* cs = reinterpret_cast<CREATESTRUCTW*>(lp);
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
+  }
+  auto* self = reinterpret_cast<HostFrame*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (self && msg == WM_CLOSE) {
+    self->closed_ = true;
+    return 0;  // the host tears the controls down before the window goes
+  }
+  return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+void PumpMessages(int idle_ms, int max_ms) {
+  const ULONGLONG start = GetTickCount64();
+  ULONGLONG last = start;
+  for (;;) {
+    MSG msg;
+    bool any = false;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      any = true;
+      if (msg.message == WM_QUIT) {
+        PostQuitMessage(static_cast<int>(msg.wParam));
+        return;
+      }
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+    const ULONGLONG now = GetTickCount64();
+    if (any) last = now;
+    if (now - last >= static_cast<ULONGLONG>(idle_ms) ||
+        now - start >= static_cast<ULONGLONG>(max_ms)) {
+      return;
+    }
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+  }
+}
+
+STDMETHODIMP HostFrame::QueryInterface(REFIID riid, void** ppv) {
+  if (!ppv) return E_POINTER;
+  if (riid == IID_IUnknown || riid == IID_IOleWindow || riid == IID_IOleInPlaceUIWindow ||
+      riid == IID_IOleInPlaceFrame) {
+    *ppv = static_cast<IOleInPlaceFrame*>(this);
+    AddRef();
+    return S_OK;
+  }
+  *ppv = nullptr;
+  return E_NOINTERFACE;
+}
+
+// The frame lives as long as the host's main routine; COM references do not
+// decide its lifetime.
+STDMETHODIMP_(ULONG) HostFrame::AddRef() { return 2; }
+STDMETHODIMP_(ULONG) HostFrame::Release() { return 1; }
+
+STDMETHODIMP HostFrame::GetWindow(HWND* phwnd) {
+  if (!phwnd) return E_POINTER;
+  *phwnd = hwnd_;
+  return S_OK;
+}
+STDMETHODIMP HostFrame::ContextSensitiveHelp(BOOL) { return E_NOTIMPL; }
+STDMETHODIMP HostFrame::GetBorder(LPRECT) { return INPLACE_E_NOTOOLSPACE; }
+STDMETHODIMP HostFrame::RequestBorderSpace(LPCBORDERWIDTHS) { return INPLACE_E_NOTOOLSPACE; }
+STDMETHODIMP HostFrame::SetBorderSpace(LPCBORDERWIDTHS) { return S_OK; }
+STDMETHODIMP HostFrame::SetActiveObject(IOleInPlaceActiveObject* active, LPCOLESTR) {
+  if (active) active->AddRef();
+  if (active_) active_->Release();
+  active_ = active;
+  return S_OK;
+}
+STDMETHODIMP HostFrame::InsertMenus(HMENU, LPOLEMENUGROUPWIDTHS) { return S_OK; }
+STDMETHODIMP HostFrame::SetMenu(HMENU, HOLEMENU, HWND) { return S_OK; }
+STDMETHODIMP HostFrame::RemoveMenus(HMENU) { return S_OK; }
+STDMETHODIMP HostFrame::SetStatusText(LPCOLESTR) { return S_OK; }
+STDMETHODIMP HostFrame::EnableModeless(BOOL) { return S_OK; }
+STDMETHODIMP HostFrame::TranslateAccelerator(LPMSG, WORD) { return S_FALSE; }
+
+}  // namespace pelzorvick

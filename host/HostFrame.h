@@ -1,0 +1,67 @@
+#pragma once
+// The form: the host's top-level window, which is also the in-place frame
+// of every control on it. Controls are laid out one below the other.
+
+#include <windows.h>
+#include <ole2.h>
+
+#include <vector>
+
+namespace pelzorvick {
+
+class HostSite;
+
+class HostFrame : public IOleInPlaceFrame {
+ public:
+  HostFrame();
+  ~HostFrame();
+  HostFrame(const HostFrame&) = delete;
+  HostFrame& operator=(const HostFrame&) = delete;
+
+  bool Create(const wchar_t* title);
+  HWND Window() const { return hwnd_; }
+  void Add(HostSite* site) { sites_.push_back(site); }
+  // Places every site below the previous one, tells each control its new
+  // rectangle and fits the window around them.
+  void Layout();
+  // True once the user (or a script) has closed the window.
+  bool Closed() const { return closed_; }
+
+  static constexpr int kMargin = 10;
+
+  // IUnknown
+  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
+  STDMETHODIMP_(ULONG) AddRef() override;
+  STDMETHODIMP_(ULONG) Release() override;
+  // IOleWindow
+  STDMETHODIMP GetWindow(HWND* phwnd) override;
+  STDMETHODIMP ContextSensitiveHelp(BOOL) override;
+  // IOleInPlaceUIWindow
+  STDMETHODIMP GetBorder(LPRECT) override;
+  STDMETHODIMP RequestBorderSpace(LPCBORDERWIDTHS) override;
+  STDMETHODIMP SetBorderSpace(LPCBORDERWIDTHS) override;
+  STDMETHODIMP SetActiveObject(IOleInPlaceActiveObject* active, LPCOLESTR) override;
+  // IOleInPlaceFrame
+  STDMETHODIMP InsertMenus(HMENU, LPOLEMENUGROUPWIDTHS) override;
+  STDMETHODIMP SetMenu(HMENU, HOLEMENU, HWND) override;
+  STDMETHODIMP RemoveMenus(HMENU) override;
+  STDMETHODIMP SetStatusText(LPCOLESTR) override;
+  STDMETHODIMP EnableModeless(BOOL) override;
+  STDMETHODIMP TranslateAccelerator(LPMSG, WORD) override;
+
+ private:
+  static LRESULT CALLBACK WindowProc(HWND, UINT, WPARAM, LPARAM);
+
+  HWND hwnd_ = nullptr;
+  bool closed_ = false;
+  bool laying_out_ = false;
+  bool again_ = false;
+  std::vector<HostSite*> sites_;
+  IOleInPlaceActiveObject* active_ = nullptr;
+};
+
+// Dispatches this thread's messages until none has come for `idle_ms`
+// (painting included), or `max_ms` have passed.
+void PumpMessages(int idle_ms, int max_ms = 5000);
+
+}  // namespace pelzorvick

@@ -1,0 +1,53 @@
+#pragma once
+// IPropertyBag over one section of the property file.
+//
+// Reading hands out a string as VT_BSTR, True/False as VT_BOOL and a number
+// as VT_I4 when it is an integer that fits 32 bits, VT_R8 otherwise; a caller
+// that asks for a type gets the value coerced (invariant locale) or
+// DISP_E_TYPEMISMATCH. Saving updates the keys the control writes in place,
+// drops keys it read but no longer writes (it left out a default), and keeps
+// every key it never asked about unchanged.
+
+#include <windows.h>
+#include <ocidl.h>
+
+#include <set>
+#include <string>
+
+#include "host/PropertyFile.h"
+
+namespace pelzorvick {
+
+class HostPropertyBag : public IPropertyBag {
+ public:
+  explicit HostPropertyBag(PropertySection& section);
+  virtual ~HostPropertyBag() = default;
+
+  // Bracket one IPersistPropertyBag::Save.
+  void BeginSave();
+  void EndSave();
+  // The first write that could not be stored, if any ("" when none).
+  const std::u16string& WriteFailure() const { return write_failure_; }
+
+  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
+  STDMETHODIMP_(ULONG) AddRef() override;
+  STDMETHODIMP_(ULONG) Release() override;
+  STDMETHODIMP Read(LPCOLESTR name, VARIANT* var, IErrorLog* log) override;
+  STDMETHODIMP Write(LPCOLESTR name, VARIANT* var) override;
+
+ private:
+  static std::u16string Key(LPCOLESTR name);
+
+  LONG refs_ = 1;
+  PropertySection& section_;
+  std::set<std::u16string> read_;     // lower-cased names the control asked for
+  std::set<std::u16string> written_;  // lower-cased names of the current save
+  std::u16string write_failure_;
+};
+
+// The stored value as a VARIANT of its natural type.
+HRESULT ValueToVariant(const PropertyValue& value, VARIANT* out);
+// A VARIANT as a stored value; E_INVALIDARG for types a file cannot hold.
+HRESULT VariantToValue(const VARIANT& var, PropertyValue* out);
+
+}  // namespace pelzorvick

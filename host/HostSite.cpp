@@ -1,0 +1,255 @@
+#include "host/HostSite.h"
+
+#include <olectl.h>
+
+#include "host/HostFrame.h"
+
+namespace pelzorvick {
+
+namespace {
+
+// HIMETRIC <-> pixels of the screen, the units the host's form works in.
+LONG HimetricToPixels(LONG himetric, int dpi) { return MulDiv(himetric, dpi, 2540); }
+LONG PixelsToHimetric(LONG pixels, int dpi) { return MulDiv(pixels, 2540, dpi); }
+
+int ScreenDpi(bool horizontal) {
+  HDC dc = GetDC(nullptr);
+  const int dpi = GetDeviceCaps(dc, horizontal ? LOGPIXELSX : LOGPIXELSY);
+  ReleaseDC(nullptr, dc);
+  return dpi > 0 ? dpi : 96;
+}
+
+HRESULT AmbientFont(VARIANT* result) {
+  FONTDESC desc{};
+  desc.cbSizeofstruct = sizeof desc;
+  desc.lpstrName = const_cast<LPOLESTR>(L"Tahoma");
+  desc.cySize.Lo = 8 * 10000;  // 8 points, in the currency's fixed-point form
+  desc.sWeight = FW_NORMAL;
+  desc.sCharset = DEFAULT_CHARSET;
+  IFontDisp* font = nullptr;
+  const HRESULT hr = OleCreateFontIndirect(&desc, IID_IFontDisp, reinterpret_cast<void**>(&font));
+  if (FAILED(hr)) return hr;
+  V_VT(result) = VT_DISPATCH;
+  V_DISPATCH(result) = font;
+  return S_OK;
+}
+
+}  // namespace
+
+HostSite::HostSite(HostFrame& frame, std::wstring display_name, bool user_mode)
+    : frame_(frame), display_name_(std::move(display_name)), user_mode_(user_mode) {}
+
+HostSite::~HostSite() {
+  if (inplace_) inplace_->Release();
+}
+
+void HostSite::SetObject(IOleObject* object) { object_ = object; }
+
+SIZE HostSite::Size() const { return size_; }
+
+void HostSite::MoveTo(const RECT& rect) {
+  const bool moved = !EqualRect(&rect, &rect_);
+  rect_ = rect;
+  if (moved && inplace_) inplace_->SetObjectRects(&rect_, &rect_);
+}
+
+HWND HostSite::ControlWindow() const {
+  HWND hwnd = nullptr;
+  if (inplace_) inplace_->GetWindow(&hwnd);
+  return hwnd;
+}
+
+STDMETHODIMP HostSite::QueryInterface(REFIID riid, void** ppv) {
+  if (!ppv) return E_POINTER;
+  *ppv = nullptr;
+  if (riid == IID_IUnknown || riid == IID_IOleClientSite) {
+    *ppv = static_cast<IOleClientSite*>(this);
+  } else if (riid == IID_IOleWindow || riid == IID_IOleInPlaceSite) {
+    *ppv = static_cast<IOleInPlaceSite*>(this);
+  } else if (riid == IID_IOleControlSite) {
+    *ppv = static_cast<IOleControlSite*>(this);
+  } else if (riid == IID_IDispatch) {
+    *ppv = static_cast<IDispatch*>(this);
+  } else {
+    return E_NOINTERFACE;
+  }
+  AddRef();
+  return S_OK;
+}
+
+STDMETHODIMP_(ULONG) HostSite::AddRef() { return InterlockedIncrement(&refs_); }
+STDMETHODIMP_(ULONG) HostSite::Release() {
+  const LONG n = InterlockedDecrement(&refs_);
+  if (n == 0) delete this;
+  return n;
+}
+
+STDMETHODIMP HostSite::SaveObject() { return S_OK; }
+STDMETHODIMP HostSite::GetMoniker(DWORD, DWORD, IMoniker** mk) {
+  if (mk) *mk = nullptr;
+  return E_NOTIMPL;
+}
+STDMETHODIMP HostSite::GetContainer(IOleContainer** c) {
+  if (c) *c = nullptr;
+  return E_NOINTERFACE;
+}
+STDMETHODIMP HostSite::ShowObject() { return S_OK; }
+STDMETHODIMP HostSite::OnShowWindow(BOOL) { return S_OK; }
+
+STDMETHODIMP HostSite::RequestNewObjectLayout() {
+  if (!object_) return E_UNEXPECTED;
+  SIZEL himetric{};
+  if (FAILED(object_->GetExtent(DVASPECT_CONTENT, &himetric))) return E_FAIL;
+  size_ = SIZE{HimetricToPixels(himetric.cx, ScreenDpi(true)),
+               HimetricToPixels(himetric.cy, ScreenDpi(false))};
+  frame_.Layout();
+  return S_OK;
+}
+
+STDMETHODIMP HostSite::GetWindow(HWND* phwnd) { return frame_.GetWindow(phwnd); }
+STDMETHODIMP HostSite::ContextSensitiveHelp(BOOL) { return E_NOTIMPL; }
+STDMETHODIMP HostSite::CanInPlaceActivate() { return S_OK; }
+
+STDMETHODIMP HostSite::OnInPlaceActivate() {
+  if (object_ && !inplace_) {
+    object_->QueryInterface(IID_IOleInPlaceObject, reinterpret_cast<void**>(&inplace_));
+  }
+  return S_OK;
+}
+
+STDMETHODIMP HostSite::OnUIActivate() { return S_OK; }
+
+STDMETHODIMP HostSite::GetWindowContext(IOleInPlaceFrame** ppFrame, IOleInPlaceUIWindow** ppDoc,
+                                        LPRECT lprcPosRect, LPRECT lprcClipRect,
+                                        LPOLEINPLACEFRAMEINFO info) {
+  if (!ppFrame || !ppDoc || !lprcPosRect || !lprcClipRect || !info) return E_POINTER;
+  *ppFrame = &frame_;
+  frame_.AddRef();
+  *ppDoc = nullptr;
+  *lprcPosRect = rect_;
+  *lprcClipRect = rect_;
+  info->fMDIApp = FALSE;
+  info->hwndFrame = frame_.Window();
+  info->haccel = nullptr;
+  info->cAccelEntries = 0;
+  return S_OK;
+}
+
+STDMETHODIMP HostSite::Scroll(SIZE) { return E_NOTIMPL; }
+STDMETHODIMP HostSite::OnUIDeactivate(BOOL) { return S_OK; }
+STDMETHODIMP HostSite::OnInPlaceDeactivate() {
+  if (inplace_) {
+    inplace_->Release();
+    inplace_ = nullptr;
+  }
+  return S_OK;
+}
+STDMETHODIMP HostSite::DiscardUndoState() { return S_OK; }
+STDMETHODIMP HostSite::DeactivateAndUndo() { return S_OK; }
+
+STDMETHODIMP HostSite::OnPosRectChange(LPCRECT rect) {
+  if (!rect) return E_POINTER;
+  // The control asks for a new size; the form decides where it goes.
+  size_ = SIZE{rect->right - rect->left, rect->bottom - rect->top};
+  frame_.Layout();
+  return S_OK;
+}
+
+STDMETHODIMP HostSite::OnControlInfoChanged() { return S_OK; }
+STDMETHODIMP HostSite::LockInPlaceActive(BOOL) { return S_OK; }
+STDMETHODIMP HostSite::GetExtendedControl(IDispatch** d) {
+  if (d) *d = nullptr;
+  return E_NOTIMPL;
+}
+
+STDMETHODIMP HostSite::TransformCoords(POINTL* himetric, POINTF* container, DWORD flags) {
+  if (!himetric || !container) return E_POINTER;
+  const int dx = ScreenDpi(true), dy = ScreenDpi(false);
+  if (flags & XFORMCOORDS_HIMETRICTOCONTAINER) {
+    container->x = static_cast<float>(himetric->x) * dx / 2540.0f;
+    container->y = static_cast<float>(himetric->y) * dy / 2540.0f;
+  } else if (flags & XFORMCOORDS_CONTAINERTOHIMETRIC) {
+    himetric->x = PixelsToHimetric(static_cast<LONG>(container->x), dx);
+    himetric->y = PixelsToHimetric(static_cast<LONG>(container->y), dy);
+  } else {
+    return E_INVALIDARG;
+  }
+  return S_OK;
+}
+
+STDMETHODIMP HostSite::TranslateAccelerator(MSG*, DWORD) { return S_FALSE; }
+STDMETHODIMP HostSite::OnFocus(BOOL) { return S_OK; }
+STDMETHODIMP HostSite::ShowPropertyFrame() { return E_NOTIMPL; }
+
+STDMETHODIMP HostSite::GetTypeInfoCount(UINT* n) {
+  if (!n) return E_POINTER;
+  *n = 0;
+  return S_OK;
+}
+STDMETHODIMP HostSite::GetTypeInfo(UINT, LCID, ITypeInfo** ti) {
+  if (ti) *ti = nullptr;
+  return E_NOTIMPL;
+}
+
+STDMETHODIMP HostSite::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
+  static const struct {
+    const wchar_t* name;
+    DISPID id;
+  } kAmbients[] = {
+      {L"UserMode", DISPID_AMBIENT_USERMODE},   {L"Font", DISPID_AMBIENT_FONT},
+      {L"ForeColor", DISPID_AMBIENT_FORECOLOR}, {L"BackColor", DISPID_AMBIENT_BACKCOLOR},
+      {L"LocaleID", DISPID_AMBIENT_LOCALEID},   {L"DisplayName", DISPID_AMBIENT_DISPLAYNAME},
+  };
+  if (!names || !ids) return E_POINTER;
+  HRESULT hr = S_OK;
+  for (UINT i = 0; i < count; ++i) {
+    ids[i] = DISPID_UNKNOWN;
+    for (const auto& a : kAmbients) {
+      if (_wcsicmp(names[i], a.name) == 0) ids[i] = a.id;
+    }
+    if (ids[i] == DISPID_UNKNOWN) hr = DISP_E_UNKNOWNNAME;
+  }
+  return hr;
+}
+
+STDMETHODIMP HostSite::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS*, VARIANT* result,
+                              EXCEPINFO*, UINT*) {
+  if (!(flags & DISPATCH_PROPERTYGET)) return DISP_E_MEMBERNOTFOUND;
+  if (!result) return E_POINTER;
+  VariantInit(result);
+  switch (id) {
+    case DISPID_AMBIENT_USERMODE:
+      V_VT(result) = VT_BOOL;
+      V_BOOL(result) = user_mode_ ? VARIANT_TRUE : VARIANT_FALSE;
+      return S_OK;
+    case DISPID_AMBIENT_FONT:
+      return AmbientFont(result);
+    case DISPID_AMBIENT_FORECOLOR:
+      V_VT(result) = VT_I4;
+      V_I4(result) = static_cast<LONG>(0x80000000u | COLOR_BTNTEXT);
+      return S_OK;
+    case DISPID_AMBIENT_BACKCOLOR:
+      V_VT(result) = VT_I4;
+      V_I4(result) = static_cast<LONG>(0x80000000u | COLOR_BTNFACE);
+      return S_OK;
+    case DISPID_AMBIENT_LOCALEID:
+      V_VT(result) = VT_I4;
+      V_I4(result) = static_cast<LONG>(GetUserDefaultLCID());
+      return S_OK;
+    case DISPID_AMBIENT_DISPLAYNAME:
+      V_VT(result) = VT_BSTR;
+      V_BSTR(result) = SysAllocString(display_name_.c_str());
+      return V_BSTR(result) ? S_OK : E_OUTOFMEMORY;
+    case DISPID_AMBIENT_MESSAGEREFLECT:
+    case DISPID_AMBIENT_SHOWGRABHANDLES:
+    case DISPID_AMBIENT_SHOWHATCHING:
+    case DISPID_AMBIENT_UIDEAD:
+      V_VT(result) = VT_BOOL;
+      V_BOOL(result) = VARIANT_FALSE;
+      return S_OK;
+    default:
+      return DISP_E_MEMBERNOTFOUND;
+  }
+}
+
+}  // namespace pelzorvick

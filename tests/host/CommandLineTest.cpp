@@ -1,0 +1,55 @@
+#include "host/CommandLine.h"
+
+#include <gtest/gtest.h>
+
+namespace pelzorvick {
+namespace {
+
+TEST(HostCommandLine, ReadsFileFlagsAndValues) {
+  const HostOptions o = ParseHostCommandLine(
+      {u"form.txt", u"--press", u"--log", u"--exit-after", u"1500", u"--save", u"out.txt",
+       u"--screenshot", u"a.png", u"--screenshot-pressed", u"b.png", u"--control", u"Control2",
+       u"--design", u"--dismiss-messages", u"--describe", u"--execute"});
+  EXPECT_EQ(o.file, u"form.txt");
+  EXPECT_TRUE(o.press && o.log && o.design && o.dismiss_messages && o.describe && o.execute);
+  EXPECT_EQ(o.exit_after, 1500);
+  EXPECT_EQ(o.save, u"out.txt");
+  EXPECT_EQ(o.screenshot, u"a.png");
+  EXPECT_EQ(o.screenshot_pressed, u"b.png");
+  EXPECT_EQ(o.target, u"Control2");
+
+  const HostOptions none = ParseHostCommandLine({});
+  EXPECT_TRUE(none.file.empty());
+  EXPECT_EQ(none.exit_after, -1);
+}
+
+TEST(HostCommandLine, SetTakesFileSyntaxOrPlainText) {
+  const HostOptions o = ParseHostCommandLine(
+      {u"--set", u"Text=Hello, world", u"--set", u"Control2.AutoSize=false", u"--set",
+       u"FontSize=12.5", u"--set", u"Text=\"True\"", u"--set", u"Command=a=b", u"--set",
+       u"Text="});
+  ASSERT_EQ(o.sets.size(), 6u);
+  EXPECT_EQ(o.sets[0].name, u"Text");
+  EXPECT_EQ(o.sets[0].value, PropertyValue::String(u"Hello, world"));
+  EXPECT_EQ(o.sets[1].control, u"Control2");
+  EXPECT_EQ(o.sets[1].name, u"AutoSize");
+  EXPECT_EQ(o.sets[1].value, PropertyValue::Boolean(false));
+  EXPECT_EQ(o.sets[2].value, PropertyValue::Number(u"12.5"));
+  EXPECT_EQ(o.sets[3].value, PropertyValue::String(u"True"));
+  EXPECT_EQ(o.sets[4].value, PropertyValue::String(u"a=b"));
+  EXPECT_EQ(o.sets[5].value, PropertyValue::String(u""));
+}
+
+TEST(HostCommandLine, RefusesWhatItCannotDo) {
+  const std::vector<std::vector<std::u16string>> bad = {
+      {u"--bogus"},         {u"--save"},           {u"--exit-after", u"soon"},
+      {u"--exit-after", u"-1"}, {u"--set", u"NoValue"}, {u"--set", u"=1"},
+      {u"a.txt", u"b.txt"}, {u"--screenshot-pressed", u"p.png"},
+  };
+  for (const auto& args : bad) {
+    EXPECT_THROW(ParseHostCommandLine(args), UsageError) << args.size();
+  }
+}
+
+}  // namespace
+}  // namespace pelzorvick

@@ -1,0 +1,1 @@
+# End-to-end tests of the host with the built control (filled in below).
