@@ -206,7 +206,7 @@ std::vector<PropertySection*> PropertyFile::Controls() {
 }
 
 PropertyFileError::PropertyFileError(std::string file, int line, std::string message)
-    : std::runtime_error(file + (line > 0 ? ":" + std::to_string(line) : std::string()) +
+    : std::runtime_error(file + (line > 0 ? std::string(":").append(std::to_string(line)) : std::string()) +
                          ": " + message),
       file_(std::move(file)),
       line_(line),
@@ -262,7 +262,7 @@ PropertyFile ParsePropertyFile(std::string_view bytes, std::string_view file_nam
       std::u16string key;
       for (char16_t c : name) key += Lower(c);
       if (const auto it = section_line_of.find(key); it != section_line_of.end()) {
-        throw fail("section [" + Narrow(name) + "] is given twice (first on line " +
+        throw fail(std::string("section [").append(Narrow(name)) + "] is given twice (first on line " +
                    std::to_string(it->second) + ")");
       }
       section_line_of[key] = number;
@@ -280,12 +280,12 @@ PropertyFile ParsePropertyFile(std::string_view bytes, std::string_view file_nam
     const std::u16string_view name = Trim(text.substr(0, eq));
     const std::u16string_view value_text = Trim(text.substr(eq + 1));
     if (!IsPropertyName(name)) {
-      throw fail("\"" + Narrow(name) + "\" is not a property name");
+      throw fail(std::string("\"").append(Narrow(name)) + "\" is not a property name");
     }
-    if (value_text.empty()) throw fail("no value after \"" + Narrow(name) + " =\"");
+    if (value_text.empty()) throw fail(std::string("no value after \"").append(Narrow(name)) + " =\"");
     std::optional<PropertyValue> value = ParseValue(value_text);
     if (!value) {
-      throw fail("the value of " + Narrow(name) +
+      throw fail(std::string("the value of ").append(Narrow(name)) +
                  " is neither a \"quoted\" string, True/False nor a number: " +
                  Narrow(value_text));
     }
@@ -311,7 +311,7 @@ std::string WritePropertyFile(const PropertyFile& file, std::string_view file_na
   std::string out = file.bom ? "\xEF\xBB\xBF" : "";
   for (const PropertySection& section : file.sections) {
     if (section.has_header) {
-      out += (section.header_raw.empty() ? "[" + Narrow(section.name) + "]"
+      out += (section.header_raw.empty() ? std::string("[").append(Narrow(section.name)) + "]"
                                          : Narrow(section.header_raw)) +
              file.newline;
     }
@@ -319,7 +319,7 @@ std::string WritePropertyFile(const PropertyFile& file, std::string_view file_na
       if (line.entry && (line.changed || line.raw.empty())) {
         if (!FormatValue(line.entry->value)) {
           throw PropertyFileError(std::string(file_name), 0,
-                                  "the value of " + Narrow(line.entry->name) +
+                                  std::string("the value of ").append(Narrow(line.entry->name)) +
                                       " holds a line break or a broken character, which a "
                                       "property file cannot store");
         }
