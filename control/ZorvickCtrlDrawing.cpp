@@ -1,0 +1,169 @@
+#include "control/ZorvickCtrl.h"
+
+#include <cmath>
+
+#include "common/ComError.h"
+#include "text/ColorUtil.h"
+
+namespace pelzorvick {
+
+namespace {
+constexpr int32_t kWhite = 0xFFFFFF;
+constexpr int32_t kBlue = 0xFF0000;
+constexpr int32_t kButtonFace = static_cast<int32_t>(0x8000000F);
+constexpr int32_t kButtonText = static_cast<int32_t>(0x80000012);
+constexpr int32_t kHighlight = static_cast<int32_t>(0x80000014);
+constexpr int32_t kDarkShadow = static_cast<int32_t>(0x80000015);
+
+constexpr float kPictureFramePixels = 3;  // frame line and pressed shift
+constexpr float kButtonMarginPixels = 12;
+
+constexpr std::u16string_view kToolTipNotSet = u"Exec command not set";
+constexpr std::u16string_view kToolTipNotFound = u"Exec command not found";
+
+// Margin and centring arithmetic fails loudly instead of placing things at
+// infinity.
+float Checked(float value) {
+  if (!std::isfinite(value)) ThrowOverflow();
+  return value;
+}
+}  // namespace
+
+void ZorvickCtrl::Paint() {
+  if (Control().empty()) return;
+  if (IsPictureMode() && !m_Picture) return;
+  ApplyAutoSize();
+  DrawContent();
+}
+
+void ZorvickCtrl::ApplyAutoSize() {
+  if (!m_LaidOut) m_LaidOut = UpdateLayout();
+  const bool auto_size = AutoSize();
+  const bool user_mode = container_.UserMode();
+  if (!(user_mode && auto_size && m_LaidOut)) return;
+  if (!m_Sized) {
+    container_.SetWidth(canvas_.Width());
+    container_.SetHeight(canvas_.Height());
+    m_Sized = true;
+  } else {
+    // The container may have resized the control: stretch the surface over it.
+    container_.SetScaleWidth(canvas_.Width());
+    container_.SetScaleHeight(canvas_.Height());
+  }
+}
+
+bool ZorvickCtrl::UpdateLayout() {
+  const bool user_mode = container_.UserMode();
+  if (m_LaidOut || !user_mode) return true;
+  if (IsPictureMode() && !m_Picture) return false;
+
+  canvas_.SetLeft(0);
+  canvas_.SetTop(0);
+  const float px = canvas_.TwipsPerPixelX();
+  const float py = canvas_.TwipsPerPixelY();
+  const char16_t separator = platform_.DecimalSeparator();
+
+  if (IsPictureMode()) {
+    canvas_.SetForeColor(ParseColor(ForeColor(), kWhite, separator));
+    canvas_.SetBackColor(ParseColor(BackColor(), kButtonFace, separator));
+    if (AutoSize()) {
+      const float width = canvas_.HimetricToTwipsX(static_cast<float>(m_Picture->Width()));
+      canvas_.SetWidth(Border() ? Checked(kPictureFramePixels * px + width) : width);
+      const float height = canvas_.HimetricToTwipsY(static_cast<float>(m_Picture->Height()));
+      canvas_.SetHeight(Border() ? Checked(kPictureFramePixels * py + height) : height);
+    } else {
+      canvas_.SetWidth(container_.Width());
+      canvas_.SetHeight(container_.Height());
+    }
+  } else if (IsButtonMode()) {
+    canvas_.SetForeColor(ParseColor(ForeColor(), kButtonText, separator));
+    canvas_.SetBackColor(ParseColor(BackColor(), kButtonFace, separator));
+    canvas_.SetFontSize(FontSize());
+    canvas_.SetFontBold(true);
+    if (AutoSize()) {
+      canvas_.SetWidth(Checked(kButtonMarginPixels * px + canvas_.TextWidth(Text())));
+      canvas_.SetHeight(Checked(kButtonMarginPixels * py + canvas_.TextHeight(Text())));
+    } else {
+      canvas_.SetWidth(container_.Width());
+      canvas_.SetHeight(container_.Height());
+    }
+  } else {
+    canvas_.SetForeColor(ParseColor(ForeColor(), kBlue, separator));
+    canvas_.SetBackColor(ParseColor(BackColor(), kWhite, separator));
+    canvas_.SetFontSize(FontSize());
+    canvas_.SetFontUnderline(true);
+    if (AutoSize()) {
+      canvas_.SetWidth(canvas_.TextWidth(Text()));
+      canvas_.SetHeight(canvas_.TextHeight(Text()));
+    } else {
+      canvas_.SetWidth(container_.Width());
+      canvas_.SetHeight(container_.Height());
+    }
+  }
+
+  const std::u16string command = FindAvailableCommand();
+  if (!command.empty()) {
+    canvas_.SetToolTipText(command);
+  } else {
+    canvas_.SetToolTipText(Command().empty() ? kToolTipNotSet : kToolTipNotFound);
+  }
+  return true;
+}
+
+void ZorvickCtrl::DrawContent() {
+  canvas_.Cls();
+  if (ShowsBorder()) {
+    const float px = canvas_.TwipsPerPixelX();
+    const float py = canvas_.TwipsPerPixelY();
+    const float W = canvas_.Width();
+    const float H = canvas_.Height();
+    const float w = Checked(W - px);  // the last pixel column
+    const float h = Checked(H - py);  // the last pixel row
+    const float bottom = Checked(py + h);
+    if (!m_Pressed) {
+      canvas_.Line(0, 0, w, 0, kHighlight);
+      canvas_.Line(0, 0, 0, h, kHighlight);
+      canvas_.Line(0, h, w, h, kDarkShadow);
+      canvas_.Line(w, 0, w, bottom, kDarkShadow);
+    } else {
+      canvas_.Line(0, 0, w, 0, kDarkShadow);
+      canvas_.Line(0, 0, 0, h, kDarkShadow);
+      canvas_.Line(px, h, w, h, kHighlight);
+      canvas_.Line(w, py, w, bottom, kHighlight);
+    }
+    if (IsPictureMode() && m_Picture) {
+      if (!m_Pressed) {
+        canvas_.PaintPicture(*m_Picture, px, py);
+      } else {
+        canvas_.PaintPicture(*m_Picture, Checked(2 * px), Checked(2 * py));
+      }
+      return;
+    }
+    const float x = Checked((W - canvas_.TextWidth(Text())) / 2);
+    canvas_.SetCurrentX(m_Pressed ? Checked(x + px) : x);
+    const float y = Checked((H - canvas_.TextHeight(Text())) / 2);
+    canvas_.SetCurrentY(m_Pressed ? Checked(y + py) : y);
+  } else {
+    if (IsPictureMode() && m_Picture) {
+      canvas_.PaintPicture(*m_Picture, 0, 0);
+      return;
+    }
+    canvas_.SetCurrentX(0);
+    canvas_.SetCurrentY(0);
+  }
+  canvas_.Print(Text());
+}
+
+void ZorvickCtrl::CanvasMouseDown(int16_t button, int16_t /*shift*/, float /*x*/, float /*y*/) {
+  if ((button & 1) == 0 || m_Pressed) return;
+  m_Pressed = true;
+  DrawContent();
+}
+
+void ZorvickCtrl::CanvasMouseUp(int16_t button, int16_t /*shift*/, float /*x*/, float /*y*/) {
+  if ((button & 1) == 0 || !m_Pressed) return;
+  m_Pressed = false;
+  DrawContent();
+}
+
+}  // namespace pelzorvick
