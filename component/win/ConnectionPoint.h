@@ -1,0 +1,61 @@
+#pragma once
+// The control's connection points. Each lives inside the control object and
+// shares its reference count, so a sink holding a connection point keeps the
+// control alive and no cycle arises.
+
+#include <windows.h>
+#include <ocidl.h>
+#include <olectl.h>
+
+#include <vector>
+
+#include <wrl/client.h>
+
+namespace pelzorvick {
+
+using Microsoft::WRL::ComPtr;
+
+class ConnectionPoint : public IConnectionPoint {
+ public:
+  // `owner` is the control's identity; `container` what
+  // GetConnectionPointContainer answers. Neither is referenced.
+  ConnectionPoint(IUnknown& owner, IConnectionPointContainer& container, REFIID iid);
+  ~ConnectionPoint();
+  ConnectionPoint(const ConnectionPoint&) = delete;
+  ConnectionPoint& operator=(const ConnectionPoint&) = delete;
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override;
+  ULONG STDMETHODCALLTYPE AddRef() override;
+  ULONG STDMETHODCALLTYPE Release() override;
+
+  HRESULT STDMETHODCALLTYPE GetConnectionInterface(IID* iid) override;
+  HRESULT STDMETHODCALLTYPE GetConnectionPointContainer(IConnectionPointContainer** cpc) override;
+  HRESULT STDMETHODCALLTYPE Advise(IUnknown* sink, DWORD* cookie) override;
+  HRESULT STDMETHODCALLTYPE Unadvise(DWORD cookie) override;
+  HRESULT STDMETHODCALLTYPE EnumConnections(IEnumConnections** connections) override;
+
+  const IID& Iid() const { return iid_; }
+  // The sinks as they are now, each asked for the connection interface and
+  // referenced, so that a sink may unadvise while it is being called.
+  std::vector<ComPtr<IUnknown>> Sinks() const;
+  // Drops every connection (the control is going away).
+  void DisconnectAll();
+
+ private:
+  struct Connection {
+    DWORD cookie;
+    IUnknown* sink;  // referenced
+  };
+
+  IUnknown& owner_;
+  IConnectionPointContainer& container_;
+  IID iid_;
+  std::vector<Connection> connections_;
+  DWORD next_cookie_ = 1;
+};
+
+// An enumerator over a fixed set of connection points.
+HRESULT CreateConnectionPointEnumerator(const std::vector<IConnectionPoint*>& points,
+                                        IEnumConnectionPoints** out);
+
+}  // namespace pelzorvick

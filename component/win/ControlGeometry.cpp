@@ -1,0 +1,77 @@
+#include "component/win/ControlGeometry.h"
+
+#include <cmath>
+
+#include "common/ComError.h"
+
+namespace pelzorvick {
+namespace {
+
+int ScreenDpi(int index) {
+  HDC screen = GetDC(nullptr);
+  int dpi = screen ? GetDeviceCaps(screen, index) : 0;
+  if (screen) ReleaseDC(nullptr, screen);
+  return dpi > 0 ? dpi : 96;
+}
+
+constexpr double kHimetricPerInch = 2540.0;
+constexpr double kTwipsPerInch = 1440.0;
+
+}  // namespace
+
+int ScreenDpiX() { return ScreenDpi(LOGPIXELSX); }
+int ScreenDpiY() { return ScreenDpi(LOGPIXELSY); }
+float ScreenTwipsPerPixelX() { return static_cast<float>(kTwipsPerInch / ScreenDpiX()); }
+float ScreenTwipsPerPixelY() { return static_cast<float>(kTwipsPerInch / ScreenDpiY()); }
+
+int RoundToPixels(float value) {
+  if (!std::isfinite(value) || std::fabs(value) > 32767.0f) ThrowOverflow();
+  return static_cast<int>(std::lround(value));
+}
+
+void ControlGeometry::SetPosRect(const RECT& rect) {
+  pos_rect_ = rect;
+  const long w = rect.right > rect.left ? rect.right - rect.left : 0;
+  const long h = rect.bottom > rect.top ? rect.bottom - rect.top : 0;
+  extent_.cx = static_cast<LONG>(std::lround(w * kHimetricPerInch / ScreenDpiX()));
+  extent_.cy = static_cast<LONG>(std::lround(h * kHimetricPerInch / ScreenDpiY()));
+}
+
+SIZE ControlGeometry::ClientPixels() const {
+  if (pos_rect_) {
+    return SIZE{pos_rect_->right > pos_rect_->left ? pos_rect_->right - pos_rect_->left : 0,
+                pos_rect_->bottom > pos_rect_->top ? pos_rect_->bottom - pos_rect_->top : 0};
+  }
+  return SIZE{static_cast<LONG>(std::lround(extent_.cx * ScreenDpiX() / kHimetricPerInch)),
+              static_cast<LONG>(std::lround(extent_.cy * ScreenDpiY() / kHimetricPerInch))};
+}
+
+float ControlGeometry::WidthTwips() const {
+  if (pos_rect_) return static_cast<float>(ClientPixels().cx) * ScreenTwipsPerPixelX();
+  return static_cast<float>(extent_.cx * kTwipsPerInch / kHimetricPerInch);
+}
+
+float ControlGeometry::HeightTwips() const {
+  if (pos_rect_) return static_cast<float>(ClientPixels().cy) * ScreenTwipsPerPixelY();
+  return static_cast<float>(extent_.cy * kTwipsPerInch / kHimetricPerInch);
+}
+
+void ControlGeometry::SetScaleWidth(float inner) {
+  if (std::isfinite(inner) && inner > 0) scale_width_ = inner;
+}
+
+void ControlGeometry::SetScaleHeight(float inner) {
+  if (std::isfinite(inner) && inner > 0) scale_height_ = inner;
+}
+
+int ControlGeometry::InnerToPixelsX(float x) const {
+  if (scale_width_) return RoundToPixels(x * static_cast<float>(ClientPixels().cx) / *scale_width_);
+  return RoundToPixels(x / ScreenTwipsPerPixelX());
+}
+
+int ControlGeometry::InnerToPixelsY(float y) const {
+  if (scale_height_) return RoundToPixels(y * static_cast<float>(ClientPixels().cy) / *scale_height_);
+  return RoundToPixels(y / ScreenTwipsPerPixelY());
+}
+
+}  // namespace pelzorvick

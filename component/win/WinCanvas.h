@@ -1,0 +1,153 @@
+#pragma once
+// The control's drawing surface on Windows. Everything is drawn into a work
+// bitmap at the surface's pixel size; Commit makes it the shown image, which
+// the surface's child window paints whenever the window system asks, so the
+// surface keeps its look without a paint of the control. A drawing pass that
+// fails is rolled back to the last shown image.
+//
+// Its own coordinates are twips (the screen's twips per pixel); its position
+// and size are in the control's inner coordinates (ControlGeometry).
+//
+// As created, before the control lays it out: at (0, 0), spanning the whole
+// client area (it follows the control's size until a width or height is set),
+// button-face background, button-text foreground, the system's dialog
+// typeface at 8 points.
+
+#include <windows.h>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "component/Canvas.h"
+#include "component/win/ControlGeometry.h"
+
+namespace pelzorvick {
+
+// Mouse events of the surface, in twips from its top-left corner. Button
+// masks: 1 left, 2 right, 4 middle; shift masks: 1 shift, 2 control, 4 alt.
+class CanvasEvents {
+ public:
+  virtual ~CanvasEvents() = default;
+  virtual void OnCanvasMouseDown(int16_t button, int16_t shift, float x, float y) = 0;
+  // `click`: a left release that ends a left press on the surface, over it.
+  virtual void OnCanvasMouseUp(int16_t button, int16_t shift, float x, float y, bool click) = 0;
+};
+
+class WinCanvas : public Canvas {
+ public:
+  WinCanvas(const ControlGeometry& geometry, CanvasEvents& events);
+  ~WinCanvas() override;
+  WinCanvas(const WinCanvas&) = delete;
+  WinCanvas& operator=(const WinCanvas&) = delete;
+
+  void SetLeft(float twips) override;
+  void SetTop(float twips) override;
+  float Width() override;
+  float Height() override;
+  void SetWidth(float twips) override;
+  void SetHeight(float twips) override;
+  void SetForeColor(int32_t color) override;
+  void SetBackColor(int32_t color) override;
+  // Sizes that are not positive are ignored (the font keeps its size); sizes
+  // above 2048 points are taken as 2048.
+  void SetFontSize(float points) override;
+  void SetFontBold(bool on) override;
+  void SetFontUnderline(bool on) override;
+  void SetToolTipText(std::u16string_view text) override;
+  void SetCurrentX(float twips) override;
+  void SetCurrentY(float twips) override;
+  void Cls() override;
+  // Both end points are drawn, so a line from (0, 0) to (w, 0) covers
+  // columns 0 .. w inclusive.
+  void Line(float x1, float y1, float x2, float y2, int32_t color) override;
+  // Throws the type mismatch for a picture that is not an OLE picture.
+  void PaintPicture(const Picture& picture, float x, float y) override;
+  // Prints at the print position (line breaks start new lines there), in
+  // the foreground colour with a transparent background; afterwards the
+  // print position is at the start of the line below the text.
+  void Print(std::u16string_view text) override;
+  // The whole text's extent; an empty text is one line high and 0 wide.
+  float TextWidth(std::u16string_view text) override;
+  float TextHeight(std::u16string_view text) override;
+  float HimetricToTwipsX(float himetric) override;
+  float HimetricToTwipsY(float himetric) override;
+  float TwipsPerPixelX() override;
+  float TwipsPerPixelY() override;
+
+  // The surface's window, a child of `parent` (the control's window).
+  // Throws ComError when it cannot be made.
+  void CreateWindowIn(HWND parent);
+  void DestroyWindow();
+  HWND Window() const { return window_; }
+  HWND ToolTipWindow() const { return tooltip_; }
+  const std::wstring& ToolTipText() const { return tooltip_text_; }
+
+  // The control's size or inner scale changed: the surface moves to its new
+  // pixel rectangle.
+  void UpdatePlacement();
+  // The surface's rectangle in the control's client pixels.
+  RECT PixelRect() const;
+
+  // Drawing passes.
+  void Commit();
+  void Rollback();
+  // Copies the shown image into dc with its top-left corner at (x, y).
+  void CopyShownTo(HDC dc, int x, int y);
+
+ private:
+  static LRESULT CALLBACK WindowProcedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
+  LRESULT HandleMessage(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
+  void OnButtonDown(int16_t button, LPARAM lparam);
+  void OnButtonUp(int16_t button, LPARAM lparam);
+
+  // The work DC, with bitmaps of the current pixel size; throws ComError.
+  HDC Surface();
+  void EnsureBitmaps();
+  void ReleaseBitmaps();
+  void EnsureFont();
+  void MoveWindowToPlace();
+  SIZE MeasureText(std::u16string_view text);
+  int ToPixelsX(float twips) const;
+  int ToPixelsY(float twips) const;
+
+  const ControlGeometry& geometry_;
+  CanvasEvents& events_;
+
+  float left_ = 0;
+  float top_ = 0;
+  std::optional<float> width_;
+  std::optional<float> height_;
+  int32_t fore_color_;
+  int32_t back_color_;
+  std::wstring face_;
+  float font_size_ = 8;
+  bool bold_ = false;
+  bool underline_ = false;
+  HFONT font_ = nullptr;
+  bool font_dirty_ = true;
+  std::wstring tooltip_text_;
+  float current_x_ = 0;
+  float current_y_ = 0;
+
+  HDC work_dc_ = nullptr;
+  HDC shown_dc_ = nullptr;
+  HBITMAP work_bitmap_ = nullptr;
+  HBITMAP shown_bitmap_ = nullptr;
+  HGDIOBJ work_original_ = nullptr;
+  HGDIOBJ shown_original_ = nullptr;
+  HGDIOBJ font_original_ = nullptr;
+  SIZE bitmap_size_{0, 0};
+
+  HWND window_ = nullptr;
+  HWND tooltip_ = nullptr;
+  HCURSOR cursor_ = nullptr;
+  int16_t buttons_down_ = 0;
+};
+
+// A Windows colour value of the core (0x00BBGGRR, 0x800000nn system colour)
+// as a COLORREF.
+COLORREF ToColorRef(int32_t color);
+
+}  // namespace pelzorvick
