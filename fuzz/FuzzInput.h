@@ -5,6 +5,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 
 namespace pelzorvick::fuzz {
@@ -31,6 +33,13 @@ inline std::u16string TakeLine(std::u16string& rest) {
   std::u16string line = rest.substr(0, cut);
   rest = cut == std::u16string::npos ? std::u16string() : rest.substr(cut + 1);
   return line;
+}
+
+// A target's own expectation broke: say which, then crash so the fuzzer
+// keeps the input.
+[[noreturn]] inline void Fail(const char* what, int line) {
+  std::fprintf(stderr, "expectation failed at line %d: %s\n", line, what);
+  std::abort();
 }
 
 }  // namespace pelzorvick::fuzz
