@@ -1,0 +1,341 @@
+#include "component/Module.h"
+#include "component/win/ErrorInfo.h"
+#include "component/win/WindowClass.h"
+#include "component/win/ZorvickObjectImpl.h"
+
+// Embedding: the client site, verbs, extent, in-place activation and the
+// control's own window, which holds the drawing surface.
+
+namespace pelzorvick {
+namespace {
+
+constexpr wchar_t kControlClass[] = L"PelZorvickControl";
+
+}  // namespace
+
+// IOleObject.
+
+HRESULT ZorvickObject::SetClientSite(IOleClientSite* site) {
+  return GuardedCall(IID_IOleObject, [&] {
+    if (!site && inplace_site_) InPlaceDeactivate();
+    site_ = site;
+    return S_OK;
+  });
+}
+
+HRESULT ZorvickObject::GetClientSite(IOleClientSite** site) {
+  if (site == nullptr) return E_POINTER;
+  *site = site_.Get();
+  if (*site) (*site)->AddRef();
+  return S_OK;
+}
+
+HRESULT ZorvickObject::SetHostNames(LPCOLESTR, LPCOLESTR) { return S_OK; }
+
+HRESULT ZorvickObject::Close(DWORD save_option) {
+  return GuardedCall(IID_IOleObject, [&] {
+    Microsoft::WRL::ComPtr<IUnknown> keep(Identity());
+    InPlaceDeactivate();
+    if (dirty_ && site_ &&
+        (save_option == OLECLOSE_SAVEIFDIRTY || save_option == OLECLOSE_PROMPTSAVE)) {
+      site_->SaveObject();
+    }
+    if (advise_holder_) advise_holder_->SendOnClose();
+    return S_OK;
+  });
+}
+
+HRESULT ZorvickObject::SetMoniker(DWORD, IMoniker*) { return E_NOTIMPL; }
+
+HRESULT ZorvickObject::GetMoniker(DWORD, DWORD, IMoniker** moniker) {
+  if (moniker == nullptr) return E_POINTER;
+  *moniker = nullptr;
+  return E_NOTIMPL;
+}
+
+HRESULT ZorvickObject::InitFromData(IDataObject*, BOOL, DWORD) { return E_NOTIMPL; }
+
+HRESULT ZorvickObject::GetClipboardData(DWORD, IDataObject** data) {
+  if (data == nullptr) return E_POINTER;
+  *data = nullptr;
+  return E_NOTIMPL;
+}
+
+HRESULT ZorvickObject::DoVerb(LONG verb, LPMSG, IOleClientSite* active_site, LONG, HWND parent,
+                              LPCRECT pos_rect) {
+  return GuardedCall(IID_IOleObject, [&]() -> HRESULT {
+    switch (verb) {
+      case OLEIVERB_PRIMARY:
+      case OLEIVERB_SHOW:
+      case OLEIVERB_UIACTIVATE:
+        return ActivateInPlace(active_site, parent, pos_rect, true);
+      case OLEIVERB_INPLACEACTIVATE:
+        return ActivateInPlace(active_site, parent, pos_rect, false);
+      case OLEIVERB_HIDE:
+        UIDeactivate();
+        if (window_) ShowWindow(window_, SW_HIDE);
+        return S_OK;
+      default:
+        return verb < 0 ? E_NOTIMPL : OLEOBJ_S_INVALIDVERB;
+    }
+  });
+}
+
+HRESULT ZorvickObject::EnumVerbs(IEnumOLEVERB** verbs) {
+  if (verbs == nullptr) return E_POINTER;
+  return OleRegEnumVerbs(CLSID_ZorvickCtrl, verbs);
+}
+
+HRESULT ZorvickObject::Update() { return S_OK; }
+HRESULT ZorvickObject::IsUpToDate() { return S_OK; }
+
+HRESULT ZorvickObject::GetUserClassID(CLSID* clsid) {
+  if (clsid == nullptr) return E_POINTER;
+  *clsid = CLSID_ZorvickCtrl;
+  return S_OK;
+}
+
+HRESULT ZorvickObject::GetUserType(DWORD form, LPOLESTR* type) {
+  if (type == nullptr) return E_POINTER;
+  return OleRegGetUserType(CLSID_ZorvickCtrl, form, type);
+}
+
+HRESULT ZorvickObject::SetExtent(DWORD aspect, SIZEL* size) {
+  if (size == nullptr) return E_POINTER;
+  if (aspect != DVASPECT_CONTENT) return DV_E_DVASPECT;
+  if (size->cx < 0 || size->cy < 0) return E_INVALIDARG;
+  return GuardedCall(IID_IOleObject, [&] {
+    geometry_.SetExtent(*size);
+    GeometryChanged();
+    return S_OK;
+  });
+}
+
+HRESULT ZorvickObject::GetExtent(DWORD aspect, SIZEL* size) {
+  if (size == nullptr) return E_POINTER;
+  if (aspect != DVASPECT_CONTENT) return DV_E_DVASPECT;
+  *size = geometry_.Extent();
+  return S_OK;
+}
+
+HRESULT ZorvickObject::Advise(IAdviseSink* sink, DWORD* connection) {
+  if (connection == nullptr) return E_POINTER;
+  *connection = 0;
+  if (!advise_holder_) {
+    const HRESULT hr = CreateOleAdviseHolder(&advise_holder_);
+    if (FAILED(hr)) return hr;
+  }
+  return advise_holder_->Advise(sink, connection);
+}
+
+HRESULT ZorvickObject::Unadvise(DWORD connection) {
+  if (!advise_holder_) return OLE_E_NOCONNECTION;
+  return advise_holder_->Unadvise(connection);
+}
+
+HRESULT ZorvickObject::EnumAdvise(IEnumSTATDATA** advise) {
+  if (advise == nullptr) return E_POINTER;
+  *advise = nullptr;
+  if (!advise_holder_) return E_FAIL;
+  return advise_holder_->EnumAdvise(advise);
+}
+
+HRESULT ZorvickObject::GetMiscStatus(DWORD, DWORD* status) {
+  if (status == nullptr) return E_POINTER;
+  *status = kMiscStatus;
+  return S_OK;
+}
+
+HRESULT ZorvickObject::SetColorScheme(LOGPALETTE*) { return E_NOTIMPL; }
+
+// In-place activation.
+
+HRESULT ZorvickObject::ActivateInPlace(IOleClientSite* active_site, HWND parent, LPCRECT pos,
+                                       bool ui_activate) {
+  IOleClientSite* site = site_ ? site_.Get() : active_site;
+  if (!site) return E_UNEXPECTED;
+
+  if (!inplace_site_) {
+    Microsoft::WRL::ComPtr<IOleInPlaceSite> inplace;
+    if (FAILED(site->QueryInterface(IID_PPV_ARGS(&inplace)))) return E_NOINTERFACE;
+    if (inplace->CanInPlaceActivate() != S_OK) return E_FAIL;
+    HRESULT hr = inplace->OnInPlaceActivate();
+    if (FAILED(hr)) return hr;
+    inplace_site_ = inplace;
+
+    HWND container = nullptr;
+    if (FAILED(inplace->GetWindow(&container)) || !container) container = parent;
+    RECT position{}, clip{};
+    OLEINPLACEFRAMEINFO frame_info{};
+    frame_info.cb = sizeof frame_info;
+    frame_.Reset();
+    ui_window_.Reset();
+    hr = inplace->GetWindowContext(&frame_, &ui_window_, &position, &clip, &frame_info);
+    if (FAILED(hr) && pos) position = *pos;
+    if (pos && IsRectEmpty(&position)) position = *pos;
+    geometry_.SetPosRect(position);
+    try {
+      CreateControlWindow(container, position);
+    } catch (...) {
+      inplace_site_->OnInPlaceDeactivate();
+      inplace_site_.Reset();
+      frame_.Reset();
+      ui_window_.Reset();
+      throw;
+    }
+  }
+  if (window_) ShowWindow(window_, SW_SHOWNA);
+
+  if (ui_activate && !ui_active_) {
+    ui_active_ = true;
+    inplace_site_->OnUIActivate();
+    auto* active = static_cast<IOleInPlaceActiveObject*>(this);
+    if (frame_) frame_->SetActiveObject(active, nullptr);
+    if (ui_window_) ui_window_->SetActiveObject(active, nullptr);
+    if (frame_) frame_->SetBorderSpace(nullptr);
+    if (ui_window_) ui_window_->SetBorderSpace(nullptr);
+  }
+  return S_OK;
+}
+
+void ZorvickObject::CreateControlWindow(HWND parent, const RECT& pos) {
+  if (!EnsureWindowClass(kControlClass, ControlWindowProcedure)) {
+    throw ComError(HRESULT_FROM_WIN32(GetLastError()), u"The control's window cannot be made");
+  }
+  window_ = CreateWindowExW(0, kControlClass, L"", WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS,
+                            pos.left, pos.top, pos.right - pos.left, pos.bottom - pos.top, parent,
+                            nullptr, Module::Handle(), this);
+  if (!window_) {
+    throw ComError(HRESULT_FROM_WIN32(GetLastError()), u"The control's window cannot be made");
+  }
+  canvas_.CreateWindowIn(window_);
+}
+
+HRESULT ZorvickObject::GetWindow(HWND* hwnd) {
+  if (hwnd == nullptr) return E_POINTER;
+  *hwnd = window_;
+  return window_ ? S_OK : E_FAIL;
+}
+
+HRESULT ZorvickObject::ContextSensitiveHelp(BOOL) { return E_NOTIMPL; }
+
+HRESULT ZorvickObject::InPlaceDeactivate() {
+  return GuardedCall(IID_IOleInPlaceObject, [&] {
+    if (!inplace_site_) return S_OK;
+    Microsoft::WRL::ComPtr<IUnknown> keep(Identity());
+    UIDeactivate();
+    canvas_.DestroyWindow();
+    if (window_) {
+      SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
+      DestroyWindow(window_);
+      window_ = nullptr;
+    }
+    // The extent keeps the size the control had in place.
+    geometry_.ClearPosRect();
+    Microsoft::WRL::ComPtr<IOleInPlaceSite> site;
+    site.Swap(inplace_site_);
+    frame_.Reset();
+    ui_window_.Reset();
+    site->OnInPlaceDeactivate();
+    return S_OK;
+  });
+}
+
+HRESULT ZorvickObject::UIDeactivate() {
+  return GuardedCall(IID_IOleInPlaceObject, [&] {
+    if (!ui_active_) return S_OK;
+    ui_active_ = false;
+    if (ui_window_) ui_window_->SetActiveObject(nullptr, nullptr);
+    if (frame_) frame_->SetActiveObject(nullptr, nullptr);
+    if (inplace_site_) inplace_site_->OnUIDeactivate(FALSE);
+    return S_OK;
+  });
+}
+
+HRESULT ZorvickObject::SetObjectRects(LPCRECT pos, LPCRECT) {
+  if (pos == nullptr) return E_POINTER;
+  return GuardedCall(IID_IOleInPlaceObject, [&] {
+    MoveTo(*pos);
+    return S_OK;
+  });
+}
+
+HRESULT ZorvickObject::ReactivateAndUndo() { return INPLACE_E_NOTUNDOABLE; }
+
+// IOleInPlaceActiveObject.
+
+HRESULT ZorvickObject::TranslateAccelerator(LPMSG) { return S_FALSE; }
+HRESULT ZorvickObject::OnFrameWindowActivate(BOOL) { return S_OK; }
+HRESULT ZorvickObject::OnDocWindowActivate(BOOL) { return S_OK; }
+HRESULT ZorvickObject::ResizeBorder(LPCRECT, IOleInPlaceUIWindow*, BOOL) { return S_OK; }
+HRESULT ZorvickObject::EnableModeless(BOOL) { return S_OK; }
+
+// IOleControl.
+
+HRESULT ZorvickObject::GetControlInfo(CONTROLINFO* info) {
+  if (info == nullptr) return E_POINTER;
+  info->cb = sizeof *info;
+  info->hAccel = nullptr;
+  info->cAccel = 0;
+  info->dwFlags = 0;
+  return S_OK;
+}
+
+HRESULT ZorvickObject::OnMnemonic(MSG*) { return E_NOTIMPL; }
+
+HRESULT ZorvickObject::OnAmbientPropertyChange(DISPID dispid) {
+  // UserMode is read afresh at every use; a change only needs a new paint.
+  if ((dispid == DISPID_AMBIENT_USERMODE || dispid == DISPID_UNKNOWN) && window_) {
+    InvalidateRect(window_, nullptr, TRUE);
+  }
+  return S_OK;
+}
+
+HRESULT ZorvickObject::FreezeEvents(BOOL freeze) {
+  if (freeze) {
+    ++freeze_count_;
+  } else if (freeze_count_ > 0) {
+    --freeze_count_;
+  }
+  return S_OK;
+}
+
+// The control's window.
+
+LRESULT CALLBACK ZorvickObject::ControlWindowProcedure(HWND hwnd, UINT message, WPARAM wparam,
+                                                       LPARAM lparam) {
+  if (message == WM_NCCREATE) {
+    auto* create = reinterpret_cast<CREATESTRUCTW*>(lparam);
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+  }
+  auto* self = reinterpret_cast<ZorvickObject*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (!self) return DefWindowProcW(hwnd, message, wparam, lparam);
+  LRESULT result = 0;
+  if (!GuardedEvent(u"Control window",
+                    [&] { result = self->HandleControlMessage(hwnd, message, wparam, lparam); })) {
+    return 0;
+  }
+  return result;
+}
+
+LRESULT ZorvickObject::HandleControlMessage(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+  switch (message) {
+    case WM_PAINT: {
+      PAINTSTRUCT ps;
+      HDC dc = BeginPaint(hwnd, &ps);
+      if (dc) {
+        FillRect(dc, &ps.rcPaint, GetSysColorBrush(COLOR_BTNFACE));
+        EndPaint(hwnd, &ps);
+      }
+      Microsoft::WRL::ComPtr<IUnknown> keep(Identity());
+      PaintControl();
+      return 0;
+    }
+    case WM_ERASEBKGND:
+      return 1;
+    default:
+      return DefWindowProcW(hwnd, message, wparam, lparam);
+  }
+}
+
+}  // namespace pelzorvick

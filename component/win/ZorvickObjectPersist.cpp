@@ -1,0 +1,176 @@
+#include <vector>
+
+#include "component/persist/MemoryPropertyBag.h"
+#include "component/persist/PropertyStream.h"
+#include "component/win/ErrorInfo.h"
+#include "component/win/WinPropertyBag.h"
+#include "component/win/ZorvickObjectImpl.h"
+
+// Persistence: the container's property bag, and our own checked stream for
+// containers that persist through streams and storages.
+
+namespace pelzorvick {
+namespace {
+
+constexpr wchar_t kContentsStream[] = L"Contents";
+
+// The stream's values must convert to the properties' types, or reading
+// them would stop half-way and leave the control changed.
+bool ValuesConvert(const MemoryPropertyBag& bag) {
+  try {
+    if (const PropertyValue* v = bag.Find(u"FontSize")) PropertyValueToSingle(*v);
+    if (const PropertyValue* v = bag.Find(u"AutoSize")) PropertyValueToBool(*v);
+    if (const PropertyValue* v = bag.Find(u"Border")) PropertyValueToBool(*v);
+  } catch (const ComError&) {
+    return false;
+  }
+  return true;
+}
+
+HRESULT ReadExactly(IStream* stream, void* data, ULONG size) {
+  auto* bytes = static_cast<uint8_t*>(data);
+  while (size > 0) {
+    ULONG read = 0;
+    const HRESULT hr = stream->Read(bytes, size, &read);
+    if (FAILED(hr)) return hr;
+    if (read == 0) return STG_E_READFAULT;
+    bytes += read;
+    size -= read;
+  }
+  return S_OK;
+}
+
+const std::u16string kBadStream = u"The stored properties are damaged or of an unknown version";
+
+}  // namespace
+
+HRESULT ZorvickObject::GetClassID(CLSID* clsid) {
+  if (clsid == nullptr) return E_POINTER;
+  *clsid = CLSID_ZorvickCtrl;
+  return S_OK;
+}
+
+HRESULT ZorvickObject::IsDirty() { return dirty_ ? S_OK : S_FALSE; }
+
+// IPersistStreamInit.
+
+HRESULT ZorvickObject::InitNew() {
+  return GuardedCall(IID_IPersistStreamInit, [&] {
+    ctrl_.InitProperties();
+    dirty_ = false;
+    return S_OK;
+  });
+}
+
+HRESULT ZorvickObject::Load(IStream* stream) {
+  if (stream == nullptr) return E_POINTER;
+  return GuardedCall(IID_IPersistStreamInit, [&] { return LoadStreamBytes(stream); });
+}
+
+HRESULT ZorvickObject::LoadStreamBytes(IStream* stream) {
+  std::vector<uint8_t> data(kPropertyStreamHeaderSize);
+  HRESULT hr = ReadExactly(stream, data.data(), static_cast<ULONG>(data.size()));
+  if (FAILED(hr)) return ReportComError(hr, kBadStream, IID_IPersistStreamInit);
+  const std::optional<uint32_t> total = PropertyStreamTotalLength(data);
+  if (!total || *total < kPropertyStreamHeaderSize) {
+    return ReportComError(E_FAIL, kBadStream, IID_IPersistStreamInit);
+  }
+  data.resize(*total);
+  hr = ReadExactly(stream, data.data() + kPropertyStreamHeaderSize,
+                   static_cast<ULONG>(*total - kPropertyStreamHeaderSize));
+  if (FAILED(hr)) return ReportComError(hr, kBadStream, IID_IPersistStreamInit);
+  std::optional<MemoryPropertyBag> bag = DecodePropertyStream(data);
+  if (!bag || !ValuesConvert(*bag)) return ReportComError(E_FAIL, kBadStream, IID_IPersistStreamInit);
+  ctrl_.ReadProperties(*bag);
+  dirty_ = false;
+  return S_OK;
+}
+
+HRESULT ZorvickObject::Save(IStream* stream, BOOL clear_dirty) {
+  if (stream == nullptr) return E_POINTER;
+  return GuardedCall(IID_IPersistStreamInit, [&] {
+    const HRESULT hr = SaveStreamBytes(stream);
+    if (SUCCEEDED(hr) && clear_dirty) dirty_ = false;
+    return hr;
+  });
+}
+
+HRESULT ZorvickObject::SaveStreamBytes(IStream* stream) {
+  MemoryPropertyBag bag;
+  ctrl_.WriteProperties(bag);
+  const std::vector<uint8_t> data = EncodePropertyStream(bag);
+  ULONG written = 0;
+  const HRESULT hr = stream->Write(data.data(), static_cast<ULONG>(data.size()), &written);
+  if (FAILED(hr)) return hr;
+  return written == data.size() ? S_OK : STG_E_MEDIUMFULL;
+}
+
+HRESULT ZorvickObject::GetSizeMax(ULARGE_INTEGER* size) {
+  if (size == nullptr) return E_POINTER;
+  return GuardedCall(IID_IPersistStreamInit, [&] {
+    MemoryPropertyBag bag;
+    ctrl_.WriteProperties(bag);
+    size->QuadPart = EncodePropertyStream(bag).size();
+    return S_OK;
+  });
+}
+
+// IPersistPropertyBag.
+
+HRESULT ZorvickObject::Load(IPropertyBag* bag, IErrorLog* log) {
+  if (bag == nullptr) return E_POINTER;
+  return GuardedCall(IID_IPersistPropertyBag, [&] {
+    WinPropertyBag adapter(bag, log);
+    ctrl_.ReadProperties(adapter);
+    dirty_ = false;
+    return S_OK;
+  });
+}
+
+HRESULT ZorvickObject::Save(IPropertyBag* bag, BOOL clear_dirty, BOOL) {
+  if (bag == nullptr) return E_POINTER;
+  return GuardedCall(IID_IPersistPropertyBag, [&] {
+    WinPropertyBag adapter(bag);
+    ctrl_.WriteProperties(adapter);
+    if (clear_dirty) dirty_ = false;
+    return S_OK;
+  });
+}
+
+// IPersistStorage: the same stream, under one name in the storage.
+
+HRESULT ZorvickObject::InitNew(IStorage* storage) {
+  if (storage == nullptr) return E_POINTER;
+  return InitNew();
+}
+
+HRESULT ZorvickObject::Load(IStorage* storage) {
+  if (storage == nullptr) return E_POINTER;
+  return GuardedCall(IID_IPersistStorage, [&] {
+    Microsoft::WRL::ComPtr<IStream> stream;
+    HRESULT hr = storage->OpenStream(kContentsStream, nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, 0,
+                                     &stream);
+    if (FAILED(hr)) return ReportComError(hr, kBadStream, IID_IPersistStorage);
+    return LoadStreamBytes(stream.Get());
+  });
+}
+
+HRESULT ZorvickObject::Save(IStorage* storage, BOOL) {
+  if (storage == nullptr) return E_POINTER;
+  return GuardedCall(IID_IPersistStorage, [&] {
+    Microsoft::WRL::ComPtr<IStream> stream;
+    HRESULT hr = storage->CreateStream(
+        kContentsStream, STGM_WRITE | STGM_SHARE_EXCLUSIVE | STGM_CREATE, 0, 0, &stream);
+    if (FAILED(hr)) return hr;
+    return SaveStreamBytes(stream.Get());
+  });
+}
+
+HRESULT ZorvickObject::SaveCompleted(IStorage*) {
+  dirty_ = false;
+  return S_OK;
+}
+
+HRESULT ZorvickObject::HandsOffStorage() { return S_OK; }
+
+}  // namespace pelzorvick
