@@ -1,0 +1,455 @@
+// The control's property reading over a bag whose answers come from the
+// input, then paints, presses, clicks and the picture completion, all against
+// recording fakes. Nothing may crash or throw anything but the errors the
+// control passes on (overflow of its 16-bit positions, a failed start); a
+// read that throws leaves the properties read before it with their values and
+// the rest with their creation values, and starts no picture.
+//
+// Input (read as text by fuzz/FuzzInput.h), one item per line:
+//   line 1   options, one letter each: U user mode, E files exist, I an icon
+//            is found, A the download completes at once, F the download
+//            cannot start, N the completion has no name, W a wrong name,
+//            V its value fails, S starting a process fails, C a comma as the
+//            decimal separator, T text measures huge, P a huge picture
+//   then one line per bag read, in reading order:
+//            -       absent (the default)       x   the type mismatch
+//            sTEXT   a string                   lN:TEXT  TEXT repeated to N
+//            fTEXT   a float from number text   Fab  a float of two code units
+//            iN      a 16-bit integer           b1 / b0  a boolean
+//   then events: p paint, dN press button N, uN release button N, c click,
+//            e Execute, r deliver the download, w write and read back
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "common/ComError.h"
+#include "component/persist/MemoryPropertyBag.h"
+#include "control/ZorvickCtrl.h"
+#include "fuzz/FuzzInput.h"
+
+using namespace pelzorvick;
+
+#define Check(ok) ((ok) ? (void)0 : fuzz::Fail(#ok, __LINE__))
+
+namespace {
+
+constexpr std::size_t kReads = 18;
+const char16_t* const kReadOrder[kReads] = {
+    u"Control",  u"BackColor", u"ForeColor", u"FontSize", u"Command",  u"Text",
+    u"ImageURL", u"Command1",  u"Command2",  u"Command3", u"Command4", u"Command5",
+    u"Command6", u"Command7",  u"Command8",  u"Command9", u"AutoSize", u"Border"};
+
+struct Options {
+  bool user_mode = false, files_exist = false, icon = false, complete_at_once = false,
+       read_fails = false, no_name = false, wrong_name = false, value_fails = false,
+       start_fails = false, comma = false, huge_text = false, huge_picture = false;
+};
+
+class FakePicture : public Picture {
+ public:
+  explicit FakePicture(int32_t size) : size_(size) {}
+  int32_t Width() const override { return size_; }
+  int32_t Height() const override { return size_ / 2; }
+
+ private:
+  int32_t size_;
+};
+
+PicturePtr MakePicture(const Options& o) {
+  return std::make_shared<FakePicture>(o.huge_picture ? INT32_MAX : 847);
+}
+
+class FakeRead : public AsyncReadResult {
+ public:
+  explicit FakeRead(const Options& o) : o_(o) {}
+  std::u16string PropertyName() const override {
+    if (o_.no_name) throw ComError(errc::kFail, u"no name");
+    return o_.wrong_name ? u"image" : u"Image";
+  }
+  PicturePtr Value() const override {
+    if (o_.value_fails) throw ComError(errc::kFail, u"not a picture");
+    return MakePicture(o_);
+  }
+
+ private:
+  const Options& o_;
+};
+
+class FakeContainer : public ContainerServices {
+ public:
+  explicit FakeContainer(const Options& o) : o_(o) {}
+  ZorvickCtrl* control = nullptr;
+  std::vector<std::u16string> changed;
+  std::vector<std::u16string> reads;
+  int auto_redraw = -1, back_style = -1, clicks = 0;
+  float width = 1500, height = 600;
+
+  bool UserMode() override { return o_.user_mode; }
+  void PropertyChanged(std::u16string_view name) override { changed.emplace_back(name); }
+  void SetAutoRedraw(bool on) override { auto_redraw = on; }
+  void SetBackStyle(int style) override { back_style = style; }
+  float Width() override { return width; }
+  float Height() override { return height; }
+  void SetWidth(float twips) override { width = twips; }
+  void SetHeight(float twips) override { height = twips; }
+  void SetScaleWidth(float) override {}
+  void SetScaleHeight(float) override {}
+  void AsyncRead(std::u16string_view target, int, std::u16string_view, int) override {
+    if (o_.read_fails) throw ComError(errc::kFail, u"cannot start");
+    reads.emplace_back(target);
+    if (o_.complete_at_once) Deliver();
+  }
+  void RaiseClick() override { ++clicks; }
+
+  void Deliver() {
+    FakeRead read(o_);
+    control->PictureReadComplete(read);
+  }
+
+ private:
+  const Options& o_;
+};
+
+class FakeCanvas : public Canvas {
+ public:
+  explicit FakeCanvas(const Options& o) : o_(o) {}
+  float width = 0, height = 0;
+  long calls = 0;
+
+  void SetLeft(float) override { ++calls; }
+  void SetTop(float) override { ++calls; }
+  float Width() override { return width; }
+  float Height() override { return height; }
+  void SetWidth(float twips) override { width = twips; }
+  void SetHeight(float twips) override { height = twips; }
+  void SetForeColor(int32_t) override { ++calls; }
+  void SetBackColor(int32_t) override { ++calls; }
+  void SetFontSize(float) override { ++calls; }
+  void SetFontBold(bool) override { ++calls; }
+  void SetFontUnderline(bool) override { ++calls; }
+  void SetToolTipText(std::u16string_view) override { ++calls; }
+  void SetCurrentX(float) override { ++calls; }
+  void SetCurrentY(float) override { ++calls; }
+  void Cls() override { ++calls; }
+  void Line(float, float, float, float, int32_t) override { ++calls; }
+  void PaintPicture(const Picture&, float, float) override { ++calls; }
+  void Print(std::u16string_view) override { ++calls; }
+  float TextWidth(std::u16string_view text) override {
+    return o_.huge_text ? 3e38f * static_cast<float>(text.size()) : 120.0f * text.size();
+  }
+  float TextHeight(std::u16string_view) override { return o_.huge_text ? 3e38f : 225.0f; }
+  float HimetricToTwipsX(float himetric) override { return himetric * 1440 / 2540; }
+  float HimetricToTwipsY(float himetric) override { return himetric * 1440 / 2540; }
+  float TwipsPerPixelX() override { return 15; }
+  float TwipsPerPixelY() override { return 15; }
+
+ private:
+  const Options& o_;
+};
+
+class FakePlatform : public Platform {
+ public:
+  explicit FakePlatform(const Options& o) : o_(o) {}
+  std::vector<std::u16string> started;
+  int messages = 0, icons = 0;
+
+  void StartProcess(std::u16string_view line, int) override {
+    if (o_.start_fails) throw ComError(errc::kFail, u"cannot start");
+    started.emplace_back(line);
+  }
+  void ShowMessageBox(std::u16string_view, int, std::u16string_view) override { ++messages; }
+  PicturePtr ExtractIconPicture(std::u16string_view, std::u16string_view) override {
+    ++icons;
+    return o_.icon ? MakePicture(o_) : nullptr;
+  }
+  char16_t DecimalSeparator() override { return o_.comma ? u',' : u'.'; }
+
+ private:
+  const Options& o_;
+};
+
+class FakeFiles : public FileSystem {
+ public:
+  explicit FakeFiles(const Options& o) : o_(o) {}
+  bool FileExists(std::u16string_view) override { return o_.files_exist; }
+  std::u16string GetEnvironment(std::u16string_view name) override {
+    return name == u"PATHEXT" ? u".COM;.EXE;.BAT" : u"";
+  }
+
+ private:
+  const Options& o_;
+};
+
+// One answer of the bag: absent, a typed value, or the type mismatch.
+struct Answer {
+  enum { kAbsent, kValue, kMismatch } kind = kAbsent;
+  PropertyValue value;
+};
+
+Answer ParseAnswer(const std::u16string& line) {
+  Answer a;
+  if (line.empty()) return a;
+  const std::u16string rest = line.substr(1);
+  switch (line[0]) {
+    case u'x': a.kind = Answer::kMismatch; return a;
+    case u's': a.kind = Answer::kValue; a.value = rest; return a;
+    case u'l': {
+      const std::size_t colon = rest.find(u':');
+      std::size_t n = 0;
+      for (std::size_t i = 0; i < colon && i < rest.size() && i < 5; ++i)
+        if (rest[i] >= u'0' && rest[i] <= u'9') n = n * 10 + (rest[i] - u'0');
+      const std::u16string unit = colon == std::u16string::npos ? u"x" : rest.substr(colon + 1);
+      std::u16string text;
+      if (!unit.empty())
+        while (text.size() < n) text += unit;
+      a.kind = Answer::kValue;
+      a.value = text;
+      return a;
+    }
+    case u'f': {
+      a.kind = Answer::kValue;
+      if (rest == u"nan") a.value = std::nanf("");
+      else if (rest == u"inf") a.value = INFINITY;
+      else if (rest == u"-inf") a.value = -INFINITY;
+      else {
+        const auto d = ParseNumberText(rest);
+        a.value = static_cast<float>(d && std::fabs(*d) < 3e38 ? *d : 0.0);
+      }
+      return a;
+    }
+    case u'F': {
+      uint32_t bits = 0;
+      for (std::size_t i = 0; i < 2 && i < rest.size(); ++i) bits |= uint32_t{rest[i]} << (16 * i);
+      float f;
+      std::memcpy(&f, &bits, sizeof f);
+      a.kind = Answer::kValue;
+      a.value = f;
+      return a;
+    }
+    case u'i': {
+      int32_t n = 0;
+      bool negative = !rest.empty() && rest[0] == u'-';
+      for (std::size_t i = negative; i < rest.size() && i < 6; ++i)
+        if (rest[i] >= u'0' && rest[i] <= u'9') n = n * 10 + (rest[i] - u'0');
+      a.kind = Answer::kValue;
+      a.value = static_cast<int16_t>(negative ? -n : n);
+      return a;
+    }
+    case u'b': a.kind = Answer::kValue; a.value = rest != u"0"; return a;
+    default: return a;
+  }
+}
+
+// Serves the answers in reading order and remembers what each read gave.
+class FuzzBag : public PropertyBag {
+ public:
+  explicit FuzzBag(std::vector<Answer> answers) : answers_(std::move(answers)) {}
+
+  // What the setter of each completed read was given.
+  std::vector<PropertyValue> given;
+
+  std::u16string ReadString(std::u16string_view key, std::u16string_view def) override {
+    const Answer& a = Next(key);
+    std::u16string s = a.kind == Answer::kAbsent ? std::u16string(def) : PropertyValueToString(a.value);
+    given.emplace_back(s);
+    return s;
+  }
+  float ReadSingle(std::u16string_view key, int16_t def) override {
+    const Answer& a = Next(key);
+    const float f = a.kind == Answer::kAbsent ? def : PropertyValueToSingle(a.value);
+    given.emplace_back(f);
+    return f;
+  }
+  bool ReadBool(std::u16string_view key, bool def) override {
+    const Answer& a = Next(key);
+    const bool b = a.kind == Answer::kAbsent ? def : PropertyValueToBool(a.value);
+    given.emplace_back(b);
+    return b;
+  }
+  void WriteString(std::u16string_view, std::u16string_view, std::u16string_view) override {}
+  void WriteSingle(std::u16string_view, float, int16_t) override {}
+  void WriteBool(std::u16string_view, bool, bool) override {}
+
+ private:
+  const Answer& Next(std::u16string_view key) {
+    Check(next_ < kReads && key == kReadOrder[next_]);
+    const Answer& a = answers_[next_++];
+    if (a.kind == Answer::kMismatch) ThrowTypeMismatch();
+    return a;
+  }
+
+  std::vector<Answer> answers_;
+  std::size_t next_ = 0;
+};
+
+// The property under a read name, as the setter stored it.
+PropertyValue Stored(const ZorvickCtrl& c, std::size_t i) {
+  switch (i) {
+    case 0: return c.Control();
+    case 1: return c.BackColor();
+    case 2: return c.ForeColor();
+    case 3: return c.FontSize();
+    case 4: return c.Command();
+    case 5: return c.Text();
+    case 6: return c.ImageURL();
+    case 7: return c.Command1();
+    case 8: return c.Command2();
+    case 9: return c.Command3();
+    case 10: return c.Command4();
+    case 11: return c.Command5();
+    case 12: return c.Command6();
+    case 13: return c.Command7();
+    case 14: return c.Command8();
+    case 15: return c.Command9();
+    case 16: return c.AutoSize();
+    default: return c.Border();
+  }
+}
+
+bool SameFloat(float a, float b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+// What the setter makes of a value given to it.
+PropertyValue AsSet(PropertyValue v) {
+  if (auto* f = std::get_if<float>(&v)) {
+    if (*f == 0 || std::isnan(*f)) *f = 9;
+  }
+  return v;
+}
+
+bool SameValue(const PropertyValue& a, const PropertyValue& b) {
+  if (a.index() != b.index()) return false;
+  if (auto* f = std::get_if<float>(&a)) return SameFloat(*f, std::get<float>(b));
+  return a == b;
+}
+
+// A control's error as the container would get it: allowed are the overflow
+// of the 16-bit positions and the failures the fakes were told to produce.
+template <typename Step>
+void Allowed(Step step) {
+  try {
+    step();
+  } catch (const ComError& e) {
+    Check(e.code() == errc::kOverflow || e.code() == errc::kFail);
+  }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  std::u16string rest = fuzz::ToText(data, size);
+  Options o;
+  for (char16_t c : fuzz::TakeLine(rest)) {
+    switch (c) {
+      case u'U': o.user_mode = true; break;
+      case u'E': o.files_exist = true; break;
+      case u'I': o.icon = true; break;
+      case u'A': o.complete_at_once = true; break;
+      case u'F': o.read_fails = true; break;
+      case u'N': o.no_name = true; break;
+      case u'W': o.wrong_name = true; break;
+      case u'V': o.value_fails = true; break;
+      case u'S': o.start_fails = true; break;
+      case u'C': o.comma = true; break;
+      case u'T': o.huge_text = true; break;
+      case u'P': o.huge_picture = true; break;
+      default: break;
+    }
+  }
+  std::vector<Answer> answers;
+  for (std::size_t i = 0; i < kReads; ++i) answers.push_back(ParseAnswer(fuzz::TakeLine(rest)));
+
+  FakeContainer container(o);
+  FakeCanvas canvas(o);
+  FakePlatform platform(o);
+  FakeFiles files(o);
+  ZorvickCtrl control(container, canvas, platform, files);
+  container.control = &control;
+
+  FuzzBag bag(answers);
+  bool mismatch = false, overflow = false;
+  try {
+    control.ReadProperties(bag);
+  } catch (const ComError& e) {
+    mismatch = e.code() == errc::kTypeMismatch;
+    overflow = e.code() == errc::kOverflow;
+    Check(mismatch || overflow);
+  }
+  Check(container.auto_redraw == 0 && container.back_style == 1);
+  const std::size_t read = bag.given.size();
+  // An overflow can only come from the picture step, after all reads.
+  Check(!overflow || read == kReads);
+  Check(mismatch || read == kReads);
+  // A stopped read starts no picture and notifies nothing more.
+  if (mismatch) Check(container.reads.empty() && platform.icons == 0 && container.changed.size() == read);
+
+  // Each completed read reached its setter once, in order; the others kept
+  // their creation values. A picture failure may since have set Control and
+  // Text once more.
+  Check(container.changed.size() >= read);
+  for (std::size_t i = 0; i < read; ++i) Check(container.changed[i] == kReadOrder[i]);
+  const bool rewritten = container.changed.size() > read;
+  for (std::size_t i = 0; i < kReads; ++i) {
+    if (rewritten && (i == 0 || i == 5)) continue;
+    const PropertyValue now = Stored(control, i);
+    if (i < read) {
+      Check(SameValue(now, AsSet(bag.given[i])));
+    } else {
+      const PropertyValue creation = i == 3    ? PropertyValue(0.0f)
+                                     : i >= 16 ? PropertyValue(false)
+                                               : PropertyValue(std::u16string());
+      Check(SameValue(now, creation));
+    }
+  }
+
+  while (!rest.empty()) {
+    const std::u16string event = fuzz::TakeLine(rest);
+    if (event.empty()) continue;
+    const int16_t button = event.size() > 1 ? static_cast<int16_t>(event[1] - u'0') : 1;
+    switch (event[0]) {
+      case u'p': Allowed([&] { control.Paint(); }); break;
+      case u'd': Allowed([&] { control.CanvasMouseDown(button, 0, 10, 10); }); break;
+      case u'u': Allowed([&] { control.CanvasMouseUp(button, 0, 10, 10); }); break;
+      case u'c': {
+        const int clicks = container.clicks;
+        bool failed = false;
+        try {
+          control.CanvasClick();
+        } catch (const ComError& e) {
+          Check(e.code() == errc::kOverflow || e.code() == errc::kFail);
+          failed = true;
+        }
+        // Click follows a command that ran, or the message that none was found.
+        Check(container.clicks == clicks + (failed ? 0 : 1));
+        break;
+      }
+      case u'e': Allowed([&] { control.Execute(); }); break;
+      case u'r': container.Deliver(); break;
+      case u'w': {
+        // What is written reads back into a new control as the same values.
+        MemoryPropertyBag stored;
+        control.WriteProperties(stored);
+        Options design;
+        FakeContainer c2(design);
+        FakeCanvas k2(design);
+        FakePlatform p2(design);
+        FakeFiles f2(design);
+        ZorvickCtrl copy(c2, k2, p2, f2);
+        c2.control = &copy;
+        copy.ReadProperties(stored);
+        for (std::size_t i = 0; i < kReads; ++i) {
+          PropertyValue a = Stored(control, i);
+          if (i == 3) a = AsSet(a);  // a creation value of 0 loads as 9
+          Check(SameValue(a, Stored(copy, i)));
+        }
+        break;
+      }
+      default: break;
+    }
+  }
+  return 0;
+}
