@@ -1,0 +1,67 @@
+// The library's exports (see PelZorvick.def). No exception may leave them:
+// each catches everything and answers with an HRESULT.
+
+#include <windows.h>
+#include <objbase.h>
+
+#include <new>
+
+#include "PelZorvick_h.h"
+#include "component/Module.h"
+#include "component/library/ClassFactory.h"
+#include "component/library/Registration.h"
+
+using pelzorvick::RegistrationScope;
+
+namespace {
+
+template <class F>
+HRESULT Guarded(F&& body) {
+  try {
+    return body();
+  } catch (const std::bad_alloc&) {
+    return E_OUTOFMEMORY;
+  } catch (...) {
+    return E_UNEXPECTED;
+  }
+}
+
+}  // namespace
+
+extern "C" {
+
+HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID riid, void** ppv) {
+  if (ppv == nullptr) return E_POINTER;
+  *ppv = nullptr;
+  if (clsid != CLSID_ZorvickCtrl) return CLASS_E_CLASSNOTAVAILABLE;
+  return Guarded([&] { return pelzorvick::CreateClassFactory(riid, ppv); });
+}
+
+HRESULT STDAPICALLTYPE DllCanUnloadNow() {
+  return pelzorvick::Module::CanUnload() ? S_OK : S_FALSE;
+}
+
+HRESULT STDAPICALLTYPE DllRegisterServer() {
+  return Guarded([] { return pelzorvick::RegisterServer(RegistrationScope::kMachine); });
+}
+
+HRESULT STDAPICALLTYPE DllUnregisterServer() {
+  return Guarded([] { return pelzorvick::UnregisterServer(RegistrationScope::kMachine); });
+}
+
+// regsvr32 /n /i:user registers for the current user only, which needs no
+// administrator rights; without a command line it registers machine-wide.
+HRESULT STDAPICALLTYPE DllInstall(BOOL install, LPCWSTR command_line) {
+  return Guarded([&] {
+    RegistrationScope scope = RegistrationScope::kMachine;
+    if (command_line != nullptr && command_line[0] != L'\0') {
+      if (CompareStringOrdinal(command_line, -1, L"user", -1, TRUE) != CSTR_EQUAL) {
+        return E_INVALIDARG;
+      }
+      scope = RegistrationScope::kUser;
+    }
+    return install ? pelzorvick::RegisterServer(scope) : pelzorvick::UnregisterServer(scope);
+  });
+}
+
+}  // extern "C"
