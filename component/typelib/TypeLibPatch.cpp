@@ -1,19 +1,27 @@
-// Host build tool: adds type flags that widl cannot express to a type library
-// it wrote (MSFT format). widl refuses "nonextensible" on a dispinterface, and
-// some versions leave "oleautomation" off the dispatch half of a dual
-// interface.
+// Host build tool: completes a type library written by widl (MSFT format)
+// where widl cannot express what the library must carry.
 //
-//   type_flag_patch IN.tlb OUT.tlb {GUID}=FLAGS ...
+//   typelib_patch IN.tlb OUT.tlb ACTION...
+//     flags:{GUID}=FLAGS    set the type flags of that type info. widl refuses
+//                           "nonextensible" on a dispinterface, and some
+//                           versions leave "oleautomation" off a dual one.
+//     setters:{GUID}=PREFIX name the value parameter of every property setter
+//                           of that type info PREFIX<Property>; widl, like
+//                           MIDL, leaves it unnamed.
 //
-// Each named type info must exist and its current flags must be a subset of
-// FLAGS; anything else means widl wrote something we did not expect, and the
-// build stops rather than ship a library of unknown shape.
+// The current flags must be a subset of FLAGS and every setter parameter must
+// be unnamed: anything else means widl wrote something we did not expect, and
+// the build stops rather than ship a library of unknown shape.
+//
+// New names go into a copy of the name table at the end of the file (names
+// are addressed by their offset in the table, so moving it is safe). They are
+// not linked into the name hash table: only name lookups through the hash,
+// not reading the names, would miss them.
 
 #include <algorithm>
 #include <cctype>
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
@@ -23,16 +31,28 @@
 namespace {
 
 constexpr uint32_t kMagic = 0x5446534D;  // "MSFT"
+constexpr uint32_t kNone = 0xFFFFFFFF;
 constexpr size_t kHeaderSize = 0x54;
-constexpr uint32_t kHasHelpDll = 0x100;  // header varflags: one more word
+constexpr size_t kHeaderVarFlags = 0x14;
+constexpr size_t kHeaderTypeInfoCount = 0x20;
+constexpr size_t kHeaderNameCount = 0x30;
+constexpr size_t kHeaderNameChars = 0x34;
+constexpr uint32_t kHasHelpDll = 0x100;  // varflags: one more header word
 constexpr size_t kSegmentCount = 15;
 constexpr size_t kSegmentSize = 16;
 constexpr size_t kTypeInfoSegment = 0;
 constexpr size_t kGuidSegment = 5;
+constexpr size_t kNameSegment = 7;
 constexpr size_t kGuidEntrySize = 24;  // GUID, hreftype, next hash
 constexpr size_t kRecordSize = 0x64;
+constexpr size_t kRecordMembers = 0x04;   // file offset of the member data
+constexpr size_t kRecordCounts = 0x18;    // functions (low), variables (high)
 constexpr size_t kRecordGuid = 0x2C;
 constexpr size_t kRecordFlags = 0x30;
+constexpr size_t kFuncKinds = 0x10;       // bits 3-6: invoke kind
+constexpr size_t kFuncArgCount = 0x14;    // low word
+constexpr size_t kParamSize = 12;         // type, name offset, flags
+constexpr uint32_t kInvokePropertyPut = 4;
 
 struct Fail : std::runtime_error {
   using std::runtime_error::runtime_error;
@@ -40,7 +60,14 @@ struct Fail : std::runtime_error {
 
 class File {
  public:
-  explicit File(std::vector<unsigned char> bytes) : bytes_(std::move(bytes)) {}
+  explicit File(std::vector<unsigned char> bytes) : bytes_(std::move(bytes)) {
+    if (Word(0) != kMagic) throw Fail("not an MSFT type library");
+    count_ = Word(kHeaderTypeInfoCount);
+    if (count_ > 0x10000) throw Fail("implausible type info count");
+    offsets_ = kHeaderSize + ((Word(kHeaderVarFlags) & kHasHelpDll) ? 4 : 0);
+    segments_ = offsets_ + 4 * size_t(count_);
+    Need(segments_, kSegmentCount * kSegmentSize);
+  }
 
   uint32_t Word(size_t at) const {
     Need(at, 4);
@@ -57,13 +84,98 @@ class File {
   }
   const std::vector<unsigned char>& Bytes() const { return bytes_; }
 
+  size_t SegmentEntry(size_t segment) const { return segments_ + segment * kSegmentSize; }
+  size_t SegmentOffset(size_t segment) const { return Word(SegmentEntry(segment)); }
+  size_t SegmentLength(size_t segment) const { return Word(SegmentEntry(segment) + 4); }
+
+  // The file offset of the type info record with this GUID.
+  size_t Record(const std::vector<unsigned char>& guid, const std::string& name) const {
+    size_t found = 0;
+    int matches = 0;
+    for (uint32_t i = 0; i < count_; ++i) {
+      const size_t offset = Word(offsets_ + 4 * i);
+      if (offset + kRecordSize > SegmentLength(kTypeInfoSegment)) {
+        throw Fail("type info outside its segment");
+      }
+      const size_t record = SegmentOffset(kTypeInfoSegment) + offset;
+      const size_t guid_offset = Word(record + kRecordGuid);
+      if (guid_offset == kNone) continue;
+      if (guid_offset + kGuidEntrySize > SegmentLength(kGuidSegment)) {
+        throw Fail("GUID outside its segment");
+      }
+      const unsigned char* g = At(SegmentOffset(kGuidSegment) + guid_offset, 16);
+      if (std::equal(guid.begin(), guid.end(), g)) {
+        found = record;
+        ++matches;
+      }
+    }
+    if (matches != 1) throw Fail(name + " is not in the type library exactly once");
+    return found;
+  }
+
+  // A name table entry: hreftype, next in hash chain, length (low byte) with
+  // flags and hash, then the characters padded to four bytes.
+  std::string Name(size_t offset) const {
+    if (offset + 12 > SegmentLength(kNameSegment)) throw Fail("name outside its segment");
+    const size_t at = SegmentOffset(kNameSegment) + offset;
+    const size_t length = Word(at + 8) & 0xFF;
+    if (offset + 12 + length > SegmentLength(kNameSegment)) throw Fail("name outside its segment");
+    const unsigned char* chars = At(at + 12, length);
+    return std::string(chars, chars + length);
+  }
+
+  // The offset of `name` in the name table, appending it if it is new.
+  uint32_t AddName(const std::string& name) {
+    if (name.empty() || name.size() > 255) throw Fail("bad name " + name);
+    for (size_t offset = 0; offset < SegmentLength(kNameSegment);) {
+      const size_t length = Word(SegmentOffset(kNameSegment) + offset + 8) & 0xFF;
+      if (Name(offset) == name) return static_cast<uint32_t>(offset);
+      offset += 12 + ((length + 3) & ~size_t(3));
+    }
+    added_.push_back(name);
+    const uint32_t offset = static_cast<uint32_t>(SegmentLength(kNameSegment) + pending_);
+    pending_ += 12 + ((name.size() + 3) & ~size_t(3));
+    return offset;
+  }
+
+  // Writes the added names into a copy of the name table at the file's end.
+  void PlaceNames() {
+    if (added_.empty()) return;
+    const size_t old_offset = SegmentOffset(kNameSegment);
+    const size_t old_length = SegmentLength(kNameSegment);
+    std::vector<unsigned char> table(At(old_offset, old_length), At(old_offset, old_length) + old_length);
+    size_t chars = 0;
+    for (const std::string& name : added_) {
+      const uint32_t intro[3] = {kNone, kNone, static_cast<uint32_t>(name.size())};
+      for (uint32_t word : intro) {
+        for (int i = 0; i < 4; ++i) table.push_back((word >> (8 * i)) & 0xFF);
+      }
+      table.insert(table.end(), name.begin(), name.end());
+      while (table.size() % 4 != 0) table.push_back('W');
+      chars += name.size();
+    }
+    while (bytes_.size() % 4 != 0) bytes_.push_back(0);
+    const size_t new_offset = bytes_.size();
+    bytes_.insert(bytes_.end(), table.begin(), table.end());
+    SetWord(SegmentEntry(kNameSegment), static_cast<uint32_t>(new_offset));
+    SetWord(SegmentEntry(kNameSegment) + 4, static_cast<uint32_t>(table.size()));
+    SetWord(kHeaderNameCount, Word(kHeaderNameCount) + static_cast<uint32_t>(added_.size()));
+    SetWord(kHeaderNameChars, Word(kHeaderNameChars) + static_cast<uint32_t>(chars));
+    added_.clear();
+    pending_ = 0;
+  }
+
  private:
   void Need(size_t at, size_t n) const {
-    if (at > bytes_.size() || n > bytes_.size() - at) {
-      throw Fail("truncated type library");
-    }
+    if (at > bytes_.size() || n > bytes_.size() - at) throw Fail("truncated type library");
   }
+
   std::vector<unsigned char> bytes_;
+  uint32_t count_ = 0;
+  size_t offsets_ = 0;
+  size_t segments_ = 0;
+  std::vector<std::string> added_;
+  size_t pending_ = 0;
 };
 
 // A GUID in its registry spelling, to its 16-byte in-memory layout.
@@ -98,73 +210,91 @@ uint32_t ParseFlags(const std::string& text) {
   } catch (const std::exception&) {
     used = 0;
   }
-  if (used == 0 || used != text.size() || value > 0xFFFF) {
-    throw Fail("bad flags " + text);
-  }
+  if (used == 0 || used != text.size() || value > 0xFFFF) throw Fail("bad flags " + text);
   return static_cast<uint32_t>(value);
 }
 
-void Patch(File& file, const std::vector<unsigned char>& guid, uint32_t wanted,
-           const std::string& name) {
-  if (file.Word(0) != kMagic) throw Fail("not an MSFT type library");
-  const uint32_t count = file.Word(0x20);
-  if (count > 0x10000) throw Fail("implausible type info count");
-  const size_t offsets = kHeaderSize + ((file.Word(0x14) & kHasHelpDll) ? 4 : 0);
-  const size_t segments = offsets + 4 * size_t(count);
-  const size_t records = file.Word(segments + kTypeInfoSegment * kSegmentSize);
-  const size_t records_size = file.Word(segments + kTypeInfoSegment * kSegmentSize + 4);
-  const size_t guids = file.Word(segments + kGuidSegment * kSegmentSize);
-  const size_t guids_size = file.Word(segments + kGuidSegment * kSegmentSize + 4);
-  file.At(segments, kSegmentCount * kSegmentSize);
-
-  int found = 0;
-  for (uint32_t i = 0; i < count; ++i) {
-    const size_t offset = file.Word(offsets + 4 * i);
-    if (offset + kRecordSize > records_size) throw Fail("type info outside its segment");
-    const size_t record = records + offset;
-    const size_t guid_offset = file.Word(record + kRecordGuid);
-    if (guid_offset == 0xFFFFFFFF) continue;
-    if (guid_offset + kGuidEntrySize > guids_size) throw Fail("GUID outside its segment");
-    const unsigned char* g = file.At(guids + guid_offset, 16);
-    if (!std::equal(guid.begin(), guid.end(), g)) continue;
-    ++found;
-    const uint32_t flags = file.Word(record + kRecordFlags);
-    if ((flags & ~wanted) != 0) {
-      char text[128];
-      std::snprintf(text, sizeof text, "%s has flags 0x%X, not a subset of 0x%X",
-                    name.c_str(), flags, wanted);
-      throw Fail(text);
-    }
-    file.SetWord(record + kRecordFlags, wanted);
-    std::printf("%s: 0x%X -> 0x%X\n", name.c_str(), flags, wanted);
+void SetFlags(File& file, size_t record, uint32_t wanted, const std::string& name) {
+  const uint32_t flags = file.Word(record + kRecordFlags);
+  if ((flags & ~wanted) != 0) {
+    char text[160];
+    std::snprintf(text, sizeof text, "%s has flags 0x%X, not a subset of 0x%X", name.c_str(),
+                  flags, wanted);
+    throw Fail(text);
   }
-  if (found != 1) throw Fail(name + " is not in the type library exactly once");
+  file.SetWord(record + kRecordFlags, wanted);
+  std::printf("%s: flags 0x%X -> 0x%X\n", name.c_str(), flags, wanted);
+}
+
+// Member data: a size word, the function and variable records, then the
+// members' ids, their name offsets and their record offsets.
+void NameSetters(File& file, size_t record, const std::string& prefix, const std::string& name) {
+  const size_t data = file.Word(record + kRecordMembers);
+  const uint32_t counts = file.Word(record + kRecordCounts);
+  const size_t funcs = counts & 0xFFFF;
+  const size_t members = funcs + (counts >> 16);
+  if (funcs == 0) throw Fail(name + " has no functions");
+  const size_t records_size = file.Word(data);
+  const size_t names = data + 4 + records_size + 4 * members;
+  int named = 0;
+  size_t at = data + 4;
+  for (size_t i = 0; i < funcs; ++i) {
+    const size_t size = file.Word(at) & 0xFFFF;
+    if (size < 0x18 || at + size > data + 4 + records_size) throw Fail("bad function record");
+    const uint32_t invoke = (file.Word(at + kFuncKinds) >> 3) & 0xF;
+    const size_t args = file.Word(at + kFuncArgCount) & 0xFFFF;
+    if (invoke == kInvokePropertyPut) {
+      if (args == 0 || args * kParamSize > size - 0x18) throw Fail("bad setter record");
+      const size_t value_param = at + size - kParamSize;
+      if (file.Word(value_param + 4) != kNone) throw Fail(name + ": a setter parameter has a name");
+      const std::string property = file.Name(file.Word(names + 4 * i));
+      file.SetWord(value_param + 4, file.AddName(prefix + property));
+      ++named;
+    }
+    at += size;
+  }
+  if (named == 0) throw Fail(name + " has no property setters");
+  std::printf("%s: %d setter parameters named %s<Property>\n", name.c_str(), named, prefix.c_str());
+}
+
+void Apply(File& file, const std::string& action) {
+  const size_t colon = action.find(':');
+  const size_t eq = action.find('=');
+  if (colon == std::string::npos || eq == std::string::npos || eq < colon) {
+    throw Fail("expected KIND:{GUID}=VALUE, got " + action);
+  }
+  const std::string kind = action.substr(0, colon);
+  const std::string guid = action.substr(colon + 1, eq - colon - 1);
+  const std::string value = action.substr(eq + 1);
+  const size_t record = file.Record(ParseGuid(guid), guid);
+  if (kind == "flags") {
+    SetFlags(file, record, ParseFlags(value), guid);
+  } else if (kind == "setters") {
+    NameSetters(file, record, value, guid);
+  } else {
+    throw Fail("unknown action " + kind);
+  }
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc < 4) {
-    std::fprintf(stderr, "usage: %s IN.tlb OUT.tlb {GUID}=FLAGS ...\n", argv[0]);
+    std::fprintf(stderr, "usage: %s IN.tlb OUT.tlb ACTION...\n", argv[0]);
     return 2;
   }
   try {
     std::ifstream in(argv[1], std::ios::binary);
     if (!in) throw Fail(std::string("cannot read ") + argv[1]);
     File file({std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()});
-    for (int i = 3; i < argc; ++i) {
-      const std::string arg = argv[i];
-      const size_t eq = arg.find('=');
-      if (eq == std::string::npos) throw Fail("expected {GUID}=FLAGS, got " + arg);
-      const std::string guid = arg.substr(0, eq);
-      Patch(file, ParseGuid(guid), ParseFlags(arg.substr(eq + 1)), guid);
-    }
+    for (int i = 3; i < argc; ++i) Apply(file, argv[i]);
+    file.PlaceNames();
     std::ofstream out(argv[2], std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(file.Bytes().data()),
               static_cast<std::streamsize>(file.Bytes().size()));
     if (!out.flush()) throw Fail(std::string("cannot write ") + argv[2]);
   } catch (const std::exception& e) {
-    std::fprintf(stderr, "type_flag_patch: %s\n", e.what());
+    std::fprintf(stderr, "typelib_patch: %s\n", e.what());
     std::remove(argv[2]);
     return 1;
   }

@@ -1,0 +1,266 @@
+// The type library embedded in the built .ocx, row by row against the
+// published boundary of the control.
+
+#include <windows.h>
+#include <oleauto.h>
+
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "PelZorvick_h.h"
+#include "tests/component-library/OcxModule.h"
+
+namespace pelzorvick::test {
+namespace {
+
+std::wstring Str(BSTR b) {
+  std::wstring s = b != nullptr ? std::wstring(b, SysStringLen(b)) : std::wstring();
+  SysFreeString(b);
+  return s;
+}
+
+class TypeLibrary : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(LoadTypeLibEx(OcxPath().c_str(), REGKIND_NONE, lib_.Out()), S_OK);
+  }
+
+  Ref<ITypeInfo> Info(UINT index) {
+    Ref<ITypeInfo> info;
+    EXPECT_EQ(lib_->GetTypeInfo(index, info.Out()), S_OK);
+    return info;
+  }
+
+  Ref<ITypeLib> lib_;
+};
+
+// Owns a TYPEATTR for the scope.
+class Attr {
+ public:
+  explicit Attr(ITypeInfo* info) : info_(info) { EXPECT_EQ(info->GetTypeAttr(&attr_), S_OK); }
+  ~Attr() {
+    if (attr_ != nullptr) info_->ReleaseTypeAttr(attr_);
+  }
+  const TYPEATTR* operator->() const { return attr_; }
+
+ private:
+  ITypeInfo* info_;
+  TYPEATTR* attr_ = nullptr;
+};
+
+class Func {
+ public:
+  Func(ITypeInfo* info, UINT index) : info_(info) { EXPECT_EQ(info->GetFuncDesc(index, &desc_), S_OK); }
+  ~Func() {
+    if (desc_ != nullptr) info_->ReleaseFuncDesc(desc_);
+  }
+  const FUNCDESC* operator->() const { return desc_; }
+
+ private:
+  ITypeInfo* info_;
+  FUNCDESC* desc_ = nullptr;
+};
+
+TEST_F(TypeLibrary, LibraryAttributes) {
+  BSTR name = nullptr;
+  BSTR help = nullptr;
+  ASSERT_EQ(lib_->GetDocumentation(-1, &name, &help, nullptr, nullptr), S_OK);
+  EXPECT_EQ(Str(name), L"PelZorvick");
+  EXPECT_EQ(Str(help), L"PelZorvick");
+
+  TLIBATTR* attr = nullptr;
+  ASSERT_EQ(lib_->GetLibAttr(&attr), S_OK);
+  EXPECT_TRUE(IsEqualGUID(attr->guid, LIBID_PelZorvick));
+  EXPECT_EQ(attr->lcid, 0x0409u);
+  EXPECT_EQ(attr->wMajorVerNum, 1);
+  EXPECT_EQ(attr->wMinorVerNum, 0);
+  // The loader adds "has disk image" to what the file stores.
+  EXPECT_EQ(attr->wLibFlags & ~LIBFLAG_FHASDISKIMAGE, LIBFLAG_FCONTROL);
+  EXPECT_EQ(attr->syskind, sizeof(void*) == 8 ? SYS_WIN64 : SYS_WIN32);
+  lib_->ReleaseTLibAttr(attr);
+}
+
+TEST_F(TypeLibrary, TypeInfosInOrderWithKindsAndFlags) {
+  struct Row {
+    const wchar_t* name;
+    TYPEKIND kind;
+    const GUID* guid;
+    WORD flags;
+  };
+  const Row rows[] = {
+      {L"_ZorvickCtrl", TKIND_DISPATCH, &IID__ZorvickCtrl,
+       TYPEFLAG_FHIDDEN | TYPEFLAG_FDUAL | TYPEFLAG_FNONEXTENSIBLE | TYPEFLAG_FOLEAUTOMATION |
+           TYPEFLAG_FDISPATCHABLE},
+      // Creatable, so that containers offer it; and a control.
+      {L"ZorvickCtrl", TKIND_COCLASS, &CLSID_ZorvickCtrl, TYPEFLAG_FCANCREATE | TYPEFLAG_FCONTROL},
+      {L"__ZorvickCtrl", TKIND_DISPATCH, &DIID___ZorvickCtrl,
+       TYPEFLAG_FHIDDEN | TYPEFLAG_FNONEXTENSIBLE | TYPEFLAG_FDISPATCHABLE},
+  };
+  ASSERT_EQ(lib_->GetTypeInfoCount(), 3u);
+  for (UINT i = 0; i < 3; ++i) {
+    SCOPED_TRACE(i);
+    BSTR name = nullptr;
+    ASSERT_EQ(lib_->GetDocumentation(i, &name, nullptr, nullptr, nullptr), S_OK);
+    EXPECT_EQ(Str(name), rows[i].name);
+    TYPEKIND kind{};
+    ASSERT_EQ(lib_->GetTypeInfoType(i, &kind), S_OK);
+    EXPECT_EQ(kind, rows[i].kind);
+    Ref<ITypeInfo> info = Info(i);
+    Attr attr(info.Get());
+    EXPECT_TRUE(IsEqualGUID(attr->guid, *rows[i].guid));
+    // The stored flags; Wine's TYPEATTR of a dispatch type info never shows
+    // the OLE automation bit, whatever the file holds.
+    Ref<ITypeInfo2> info2;
+    ASSERT_EQ(info->QueryInterface(IID_ITypeInfo2, info2.OutVoid()), S_OK);
+    ULONG stored = 0;
+    ASSERT_EQ(info2->GetTypeFlags(&stored), S_OK);
+    EXPECT_EQ(stored, rows[i].flags) << std::hex << stored;
+    const WORD ignored = rows[i].kind == TKIND_DISPATCH ? TYPEFLAG_FOLEAUTOMATION : 0;
+    EXPECT_EQ(attr->wTypeFlags & ~ignored, rows[i].flags & ~ignored)
+        << std::hex << attr->wTypeFlags;
+  }
+}
+
+struct Member {
+  const wchar_t* name;
+  VARTYPE type;  // VT_EMPTY: a method without arguments
+  MEMBERID id;
+};
+
+const Member kMembers[] = {
+    {L"Execute", VT_EMPTY, 0x60030022},   {L"FontSize", VT_R4, 0x68030011},
+    {L"Command", VT_BSTR, 0x68030010},    {L"Control", VT_BSTR, 0x6803000F},
+    {L"Text", VT_BSTR, 0x6803000E},       {L"BackColor", VT_BSTR, 0x6803000D},
+    {L"ForeColor", VT_BSTR, 0x6803000C},  {L"ImageURL", VT_BSTR, 0x6803000B},
+    {L"Command1", VT_BSTR, 0x6803000A},   {L"Command2", VT_BSTR, 0x68030009},
+    {L"Command3", VT_BSTR, 0x68030008},   {L"Command4", VT_BSTR, 0x68030007},
+    {L"Command5", VT_BSTR, 0x68030006},   {L"Command6", VT_BSTR, 0x68030005},
+    {L"Command7", VT_BSTR, 0x68030004},   {L"Command8", VT_BSTR, 0x68030003},
+    {L"Command9", VT_BSTR, 0x68030002},   {L"AutoSize", VT_BOOL, 0x68030001},
+    {L"Border", VT_BOOL, 0x68030000},
+};
+
+// The interface half of the dual interface: what a vtable-binding host sees.
+TEST_F(TypeLibrary, DualInterfaceSlotsIdsAndSignatures) {
+  Ref<ITypeInfo> dispatch = Info(0);
+  HREFTYPE ref = 0;
+  ASSERT_EQ(dispatch->GetRefTypeOfImplType(-1, &ref), S_OK);
+  Ref<ITypeInfo> vtable;
+  ASSERT_EQ(dispatch->GetRefTypeInfo(ref, vtable.Out()), S_OK);
+  Attr attr(vtable.Get());
+  ASSERT_EQ(attr->typekind, TKIND_INTERFACE);
+  EXPECT_TRUE(IsEqualGUID(attr->guid, IID__ZorvickCtrl));
+  EXPECT_EQ(attr->wTypeFlags, TYPEFLAG_FHIDDEN | TYPEFLAG_FDUAL | TYPEFLAG_FNONEXTENSIBLE |
+                                  TYPEFLAG_FOLEAUTOMATION | TYPEFLAG_FDISPATCHABLE)
+      << std::hex << attr->wTypeFlags;
+  ASSERT_EQ(attr->cFuncs, 37);
+  // IUnknown and IDispatch take the first seven slots.
+  EXPECT_EQ(attr->cbSizeVft, (7 + 37) * sizeof(void*));
+
+  UINT index = 0;
+  for (const Member& m : kMembers) {
+    const int passes = m.type == VT_EMPTY ? 1 : 2;
+    for (int pass = 0; pass < passes; ++pass, ++index) {
+      SCOPED_TRACE(testing::Message() << "slot " << index);
+      Func f(vtable.Get(), index);
+      const bool setter = pass == 1;
+      EXPECT_EQ(f->memid, m.id);
+      EXPECT_EQ(f->oVft, static_cast<SHORT>((7 + index) * sizeof(void*)));
+      EXPECT_EQ(f->funckind, FUNC_PUREVIRTUAL);
+      EXPECT_EQ(f->callconv, CC_STDCALL);
+      EXPECT_EQ(f->elemdescFunc.tdesc.vt, VT_HRESULT);
+      EXPECT_EQ(f->invkind, m.type == VT_EMPTY ? INVOKE_FUNC
+                            : setter           ? INVOKE_PROPERTYPUT
+                                               : INVOKE_PROPERTYGET);
+      BSTR name = nullptr;
+      ASSERT_EQ(vtable->GetDocumentation(f->memid, &name, nullptr, nullptr, nullptr), S_OK);
+      EXPECT_EQ(Str(name), m.name);
+      if (m.type == VT_EMPTY) {
+        EXPECT_EQ(f->cParams, 0);
+        continue;
+      }
+      ASSERT_EQ(f->cParams, 1);
+      const ELEMDESC& param = f->lprgelemdescParam[0];
+      if (setter) {
+        EXPECT_EQ(param.tdesc.vt, m.type);
+        EXPECT_EQ(param.paramdesc.wParamFlags, PARAMFLAG_FIN);
+      } else {
+        ASSERT_EQ(param.tdesc.vt, VT_PTR);
+        EXPECT_EQ(param.tdesc.lptdesc->vt, m.type);
+        EXPECT_EQ(param.paramdesc.wParamFlags, PARAMFLAG_FOUT | PARAMFLAG_FRETVAL);
+      }
+    }
+  }
+}
+
+// GetNames answers for the first function of an id (the getter), so the
+// setters' parameter names are checked through the library's names.
+TEST_F(TypeLibrary, SetterParametersAreNamedNewProperty) {
+  for (const Member& m : kMembers) {
+    if (m.type == VT_EMPTY) continue;
+    std::wstring name = std::wstring(L"New_") + m.name;
+    BOOL found = FALSE;
+    EXPECT_EQ(lib_->IsName(name.data(), 0, &found), S_OK);
+    EXPECT_TRUE(found) << std::string(name.begin(), name.end());
+  }
+  std::wstring absent = L"New_Execute";
+  BOOL found = TRUE;
+  EXPECT_EQ(lib_->IsName(absent.data(), 0, &found), S_OK);
+  EXPECT_FALSE(found);
+}
+
+// A host that binds by name finds every member under its exact name.
+TEST_F(TypeLibrary, DispatchBindsEveryMemberByName) {
+  Ref<ITypeInfo> dispatch = Info(0);
+  for (const Member& m : kMembers) {
+    std::wstring name = m.name;
+    LPOLESTR names[] = {name.data()};
+    MEMBERID id = 0;
+    EXPECT_EQ(dispatch->GetIDsOfNames(names, 1, &id), S_OK) << std::string(name.begin(), name.end());
+    EXPECT_EQ(id, m.id);
+  }
+}
+
+TEST_F(TypeLibrary, EventInterfaceHasClickOnly) {
+  Ref<ITypeInfo> events = Info(2);
+  Attr attr(events.Get());
+  ASSERT_EQ(attr->cFuncs, 1);
+  EXPECT_EQ(attr->cVars, 0);
+  Func click(events.Get(), 0);
+  EXPECT_EQ(click->memid, 1);
+  EXPECT_EQ(click->invkind, INVOKE_FUNC);
+  EXPECT_EQ(click->funckind, FUNC_DISPATCH);
+  EXPECT_EQ(click->cParams, 0);
+  EXPECT_EQ(click->elemdescFunc.tdesc.vt, VT_VOID);
+  BSTR name = nullptr;
+  ASSERT_EQ(events->GetDocumentation(1, &name, nullptr, nullptr, nullptr), S_OK);
+  EXPECT_EQ(Str(name), L"Click");
+}
+
+TEST_F(TypeLibrary, ClassImplementsDefaultAndDefaultSource) {
+  Ref<ITypeInfo> cls = Info(1);
+  Attr attr(cls.Get());
+  ASSERT_EQ(attr->cImplTypes, 2);
+  const struct {
+    const GUID* iid;
+    INT flags;
+  } impls[] = {{&IID__ZorvickCtrl, IMPLTYPEFLAG_FDEFAULT},
+               {&DIID___ZorvickCtrl, IMPLTYPEFLAG_FDEFAULT | IMPLTYPEFLAG_FSOURCE}};
+  for (UINT i = 0; i < 2; ++i) {
+    SCOPED_TRACE(i);
+    INT flags = 0;
+    ASSERT_EQ(cls->GetImplTypeFlags(i, &flags), S_OK);
+    EXPECT_EQ(flags, impls[i].flags);
+    HREFTYPE ref = 0;
+    ASSERT_EQ(cls->GetRefTypeOfImplType(i, &ref), S_OK);
+    Ref<ITypeInfo> impl;
+    ASSERT_EQ(cls->GetRefTypeInfo(ref, impl.Out()), S_OK);
+    Attr implAttr(impl.Get());
+    EXPECT_TRUE(IsEqualGUID(implAttr->guid, *impls[i].iid));
+  }
+}
+
+}  // namespace
+}  // namespace pelzorvick::test
