@@ -1,0 +1,280 @@
+// In-place activation in a real parent window, sizing through the site, and
+// the view object's drawing into a memory DC.
+
+#include <gtest/gtest.h>
+
+#include "component/Module.h"
+#include "tests/component-object/Fakes.h"
+
+namespace pelzorvick::test {
+namespace {
+
+struct Placed {
+  ComPtr<IOleObject> control;
+  ComPtr<IOleInPlaceObject> inplace;
+  ComPtr<_ZorvickCtrl> dual;
+  ComPtr<FakeSite> site;
+};
+
+Placed Place(HWND parent, Ambient ambient) {
+  Placed p;
+  p.control = NewControl<IOleObject>();
+  p.control.As(&p.inplace);
+  p.control.As(&p.dual);
+  p.site = new FakeSite(parent, ambient);
+  p.site->object = p.inplace.Get();
+  p.control->SetClientSite(p.site.Get());
+  ComPtr<IPersistStreamInit> persist;
+  p.control.As(&persist);
+  persist->InitNew();
+  return p;
+}
+
+void SetString(_ZorvickCtrl* dual, HRESULT (STDMETHODCALLTYPE _ZorvickCtrl::*put)(BSTR),
+               const wchar_t* text) {
+  BSTR b = SysAllocString(text);
+  EXPECT_EQ(S_OK, (dual->*put)(b));
+  SysFreeString(b);
+}
+
+RECT WindowRectIn(HWND hwnd, HWND parent) {
+  RECT rc{};
+  GetWindowRect(hwnd, &rc);
+  MapWindowPoints(HWND_DESKTOP, parent, reinterpret_cast<POINT*>(&rc), 2);
+  return rc;
+}
+
+TEST(ObjectActivation, InPlaceAndBackWithARealParent) {
+  ParentWindow parent;
+  {
+    Placed p = Place(parent.hwnd(), Ambient::kRunning);
+    ASSERT_EQ(S_OK, p.control->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, p.site.Get(), 0,
+                                      parent.hwnd(), &p.site->rect));
+    EXPECT_EQ(1, p.site->inplace_activations);
+    EXPECT_EQ(0, p.site->ui_activations);
+    HWND window = nullptr;
+    ASSERT_EQ(S_OK, p.inplace->GetWindow(&window));
+    ASSERT_TRUE(IsWindow(window));
+    EXPECT_EQ(parent.hwnd(), GetParent(window));
+    const RECT placed = WindowRectIn(window, parent.hwnd());
+    EXPECT_TRUE(EqualRect(&placed, &p.site->rect));
+    HWND surface = GetWindow(window, GW_CHILD);
+    ASSERT_TRUE(IsWindow(surface));
+
+    // The extent follows the in-place rectangle (160 x 40 pixels at 96 DPI).
+    SIZEL extent{};
+    EXPECT_EQ(S_OK, p.control->GetExtent(DVASPECT_CONTENT, &extent));
+    EXPECT_EQ(4233, extent.cx);
+    EXPECT_EQ(1058, extent.cy);
+
+    RECT moved{30, 40, 130, 90};
+    EXPECT_EQ(S_OK, p.inplace->SetObjectRects(&moved, &moved));
+    const RECT now = WindowRectIn(window, parent.hwnd());
+    EXPECT_TRUE(EqualRect(&now, &moved));
+
+    // A second activation changes nothing; UI activation is told once.
+    EXPECT_EQ(S_OK, p.control->DoVerb(OLEIVERB_UIACTIVATE, nullptr, p.site.Get(), 0,
+                                      parent.hwnd(), &moved));
+    EXPECT_EQ(1, p.site->inplace_activations);
+    EXPECT_EQ(1, p.site->ui_activations);
+
+    EXPECT_EQ(S_OK, p.inplace->InPlaceDeactivate());
+    EXPECT_EQ(1, p.site->ui_deactivations);
+    EXPECT_EQ(1, p.site->inplace_deactivations);
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_FALSE(IsWindow(surface));
+    EXPECT_EQ(E_FAIL, p.inplace->GetWindow(&window));
+    EXPECT_EQ(S_OK, p.inplace->InPlaceDeactivate());
+    EXPECT_EQ(1, p.site->inplace_deactivations);
+
+    // Again, and this time Close ends it.
+    ASSERT_EQ(S_OK, p.control->DoVerb(OLEIVERB_SHOW, nullptr, p.site.Get(), 0, parent.hwnd(),
+                                      &moved));
+    EXPECT_EQ(2, p.site->inplace_activations);
+    EXPECT_EQ(S_OK, p.control->Close(OLECLOSE_NOSAVE));
+    EXPECT_EQ(2, p.site->inplace_deactivations);
+    p.control->SetClientSite(nullptr);
+  }
+  EXPECT_TRUE(Module::CanUnload());
+}
+
+TEST(ObjectActivation, NoParentWindowNoActivation) {
+  Placed p = Place(nullptr, Ambient::kRunning);
+  RECT rc{0, 0, 10, 10};
+  EXPECT_TRUE(FAILED(p.control->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, p.site.Get(), 0, nullptr, &rc)));
+  EXPECT_EQ(0, p.site->inplace_activations);
+}
+
+TEST(ObjectActivation, ThePaintSizesTheControlThroughTheSite) {
+  ParentWindow parent;
+  Placed p = Place(parent.hwnd(), Ambient::kRunning);
+  SetString(p.dual.Get(), &_ZorvickCtrl::put_Control, L"Button");
+  SetString(p.dual.Get(), &_ZorvickCtrl::put_Text, L"Press me");
+  ASSERT_EQ(S_OK, p.control->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, p.site.Get(), 0,
+                                    parent.hwnd(), &p.site->rect));
+  HWND window = nullptr;
+  p.inplace->GetWindow(&window);
+  UpdateWindow(window);
+  PumpMessages();
+  // Width first, then height.
+  ASSERT_EQ(2u, p.site->pos_rect_changes.size());
+  EXPECT_EQ(60, p.site->pos_rect_changes[0].bottom);
+  const RECT asked = p.site->pos_rect_changes[1];
+  EXPECT_EQ(10, asked.left);
+  EXPECT_EQ(20, asked.top);
+  HWND surface = GetWindow(window, GW_CHILD);
+  RECT surface_rect{};
+  GetClientRect(surface, &surface_rect);
+  // The control fitted around the surface: the caption plus 12 pixels.
+  EXPECT_EQ(surface_rect.right, asked.right - asked.left);
+  EXPECT_EQ(surface_rect.bottom, asked.bottom - asked.top);
+  EXPECT_GT(surface_rect.right, 12);
+  const RECT now = WindowRectIn(window, parent.hwnd());
+  EXPECT_TRUE(EqualRect(&now, &asked));
+
+  // The surface keeps its look for the window system: the raised frame.
+  HDC dc = GetDC(surface);
+  EXPECT_EQ(GetSysColor(COLOR_BTNHIGHLIGHT), GetPixel(dc, 1, 0));
+  EXPECT_EQ(GetSysColor(COLOR_3DDKSHADOW), GetPixel(dc, surface_rect.right - 1, 2));
+  ReleaseDC(surface, dc);
+  p.control->Close(OLECLOSE_NOSAVE);
+  p.control->SetClientSite(nullptr);
+}
+
+TEST(ObjectActivation, AContainerThatDoesNotPlaceGetsTheSizeAnyway) {
+  ParentWindow parent;
+  Placed p = Place(parent.hwnd(), Ambient::kRunning);
+  p.site->place_on_request = false;
+  SetString(p.dual.Get(), &_ZorvickCtrl::put_Control, L"Text");
+  SetString(p.dual.Get(), &_ZorvickCtrl::put_Text, L"Link");
+  ASSERT_EQ(S_OK, p.control->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, p.site.Get(), 0,
+                                    parent.hwnd(), &p.site->rect));
+  HWND window = nullptr;
+  p.inplace->GetWindow(&window);
+  UpdateWindow(window);
+  PumpMessages();
+  ASSERT_FALSE(p.site->pos_rect_changes.empty());
+  const RECT now = WindowRectIn(window, parent.hwnd());
+  EXPECT_TRUE(EqualRect(&now, &p.site->pos_rect_changes.back()));
+  p.control->Close(OLECLOSE_NOSAVE);
+  p.control->SetClientSite(nullptr);
+}
+
+TEST(ObjectActivation, DesignModeAsksUserModeAndNeverSizes) {
+  ParentWindow parent;
+  Placed p = Place(parent.hwnd(), Ambient::kDesigning);
+  SetString(p.dual.Get(), &_ZorvickCtrl::put_Control, L"Button");
+  SetString(p.dual.Get(), &_ZorvickCtrl::put_Text, L"Design");
+  ASSERT_EQ(S_OK, p.control->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, p.site.Get(), 0,
+                                    parent.hwnd(), &p.site->rect));
+  HWND window = nullptr;
+  p.inplace->GetWindow(&window);
+  UpdateWindow(window);
+  PumpMessages();
+  EXPECT_GT(p.site->user_mode_asks, 0);
+  EXPECT_TRUE(p.site->pos_rect_changes.empty());
+  // The surface as created spans the whole control.
+  HWND surface = GetWindow(window, GW_CHILD);
+  RECT rc{};
+  GetClientRect(surface, &rc);
+  EXPECT_EQ(160, rc.right);
+  EXPECT_EQ(40, rc.bottom);
+
+  // The container starts running its form: the next paint lays out.
+  p.site->SetAmbient(Ambient::kRunning);
+  ComPtr<IOleControl> ole_control;
+  ASSERT_EQ(S_OK, p.control.As(&ole_control));
+  EXPECT_EQ(S_OK, ole_control->OnAmbientPropertyChange(DISPID_AMBIENT_USERMODE));
+  UpdateWindow(window);
+  PumpMessages();
+  // Laid out once per instance, design time counted: the control keeps its size.
+  for (const RECT& asked : p.site->pos_rect_changes) {
+    const RECT original{10, 20, 170, 60};
+    EXPECT_TRUE(EqualRect(&asked, &original));
+  }
+  p.control->Close(OLECLOSE_NOSAVE);
+  p.control->SetClientSite(nullptr);
+}
+
+// A 24-bit DIB section to draw into, read back pixel by pixel.
+class MemoryCanvas {
+ public:
+  MemoryCanvas(int w, int h) : w_(w), h_(h) {
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = w;
+    bi.bmiHeader.biHeight = -h;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    dc_ = CreateCompatibleDC(nullptr);
+    bitmap_ = CreateDIBSection(dc_, &bi, DIB_RGB_COLORS, &bits_, nullptr, 0);
+    old_ = SelectObject(dc_, bitmap_);
+    RECT all{0, 0, w, h};
+    FillRect(dc_, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+  }
+  ~MemoryCanvas() {
+    SelectObject(dc_, old_);
+    DeleteObject(bitmap_);
+    DeleteDC(dc_);
+  }
+  HDC dc() const { return dc_; }
+  COLORREF At(int x, int y) const { return GetPixel(dc_, x, y); }
+
+ private:
+  int w_, h_;
+  HDC dc_;
+  HBITMAP bitmap_;
+  HGDIOBJ old_;
+  void* bits_ = nullptr;
+};
+
+TEST(ObjectView, DrawRendersTheCurrentLookIntoAMemoryDC) {
+  ComPtr<IOleObject> control = NewControl<IOleObject>();
+  ComPtr<IPersistStreamInit> persist;
+  control.As(&persist);
+  persist->InitNew();
+  ComPtr<_ZorvickCtrl> dual;
+  control.As(&dual);
+  SetString(dual.Get(), &_ZorvickCtrl::put_Control, L"Button");
+  SetString(dual.Get(), &_ZorvickCtrl::put_Text, L"Hi");
+  ComPtr<IViewObject2> view;
+  ASSERT_EQ(S_OK, control.As(&view));
+
+  // The first draw lays out and fits the control to the caption.
+  {
+    MemoryCanvas scratch(10, 10);
+    RECTL bounds{0, 0, 10, 10};
+    ASSERT_EQ(S_OK, view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, scratch.dc(),
+                               &bounds, nullptr, nullptr, 0));
+  }
+  SIZEL extent{};
+  ASSERT_EQ(S_OK, view->GetExtent(DVASPECT_CONTENT, -1, nullptr, &extent));
+  const int w = MulDiv(extent.cx, 96, 2540), h = MulDiv(extent.cy, 96, 2540);
+  ASSERT_GT(w, 12);
+  ASSERT_GT(h, 12);
+
+  MemoryCanvas canvas(w + 20, h + 20);
+  RECTL bounds{10, 10, 10 + w, 10 + h};
+  ASSERT_EQ(S_OK, view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, canvas.dc(), &bounds,
+                             nullptr, nullptr, 0));
+  const COLORREF hl = GetSysColor(COLOR_BTNHIGHLIGHT), dk = GetSysColor(COLOR_3DDKSHADOW);
+  const COLORREF face = GetSysColor(COLOR_BTNFACE), text = GetSysColor(COLOR_BTNTEXT);
+  EXPECT_EQ(RGB(0, 0, 0), canvas.At(5, 5)) << "nothing outside the bounds";
+  EXPECT_EQ(hl, canvas.At(12, 10)) << "raised frame, top";
+  EXPECT_EQ(hl, canvas.At(10, 12)) << "raised frame, left";
+  EXPECT_EQ(dk, canvas.At(10 + w - 1, 12)) << "right";
+  EXPECT_EQ(dk, canvas.At(12, 10 + h - 1)) << "bottom";
+  EXPECT_EQ(face, canvas.At(12, 12));
+  int ink = 0;
+  for (int y = 16; y < 10 + h - 6; ++y)
+    for (int x = 16; x < 10 + w - 6; ++x) ink += canvas.At(x, y) == text;
+  EXPECT_GT(ink, 5) << "the caption in button text colour";
+
+  EXPECT_EQ(DV_E_DVASPECT, view->Draw(DVASPECT_ICON, -1, nullptr, nullptr, nullptr, canvas.dc(),
+                                      &bounds, nullptr, nullptr, 0));
+  EXPECT_EQ(E_INVALIDARG, view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, canvas.dc(),
+                                     nullptr, nullptr, nullptr, 0));
+}
+
+}  // namespace
+}  // namespace pelzorvick::test

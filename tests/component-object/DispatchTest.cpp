@@ -1,0 +1,198 @@
+// IDispatch by name over the embedded type library, and the error info of a
+// failing Execute.
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "component/win/DispatchIds.h"
+#include "tests/component-object/Fakes.h"
+
+namespace pelzorvick::test {
+namespace {
+
+std::wstring Wide(std::u16string_view s) { return std::wstring(s.begin(), s.end()); }
+
+VARIANT Str(const wchar_t* text) {
+  VARIANT v;
+  V_VT(&v) = VT_BSTR;
+  V_BSTR(&v) = SysAllocString(text);
+  return v;
+}
+
+// A file that the command lookup finds and takes for a program, but that no
+// loader can start.
+std::wstring WriteBrokenProgram() {
+  wchar_t folder[MAX_PATH] = {};
+  GetTempPathW(MAX_PATH, folder);
+  const std::wstring path = std::wstring(folder) + L"pz-object-broken.exe";
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  DWORD written = 0;
+  WriteFile(file, "not a program", 13, &written, nullptr);
+  CloseHandle(file);
+  return path;
+}
+
+TEST(ObjectDispatch, NamesFindTheTypeLibrarysIds) {
+  ComPtr<IDispatch> control = NewControl<IDispatch>();
+  UINT count = 0;
+  EXPECT_EQ(S_OK, control->GetTypeInfoCount(&count));
+  EXPECT_EQ(1u, count);
+  ComPtr<ITypeInfo> info;
+  ASSERT_EQ(S_OK, control->GetTypeInfo(0, 0, &info));
+  EXPECT_EQ(DISP_E_BADINDEX, control->GetTypeInfo(1, 0, &info));
+
+  for (const PropertyDispid& p : kPropertyDispids) {
+    std::wstring name = Wide(p.name);
+    LPOLESTR names[] = {name.data()};
+    DISPID id = 0;
+    ASSERT_EQ(S_OK, control->GetIDsOfNames(IID_NULL, names, 1, 0, &id)) << p.dispid;
+    EXPECT_EQ(p.dispid, id);
+  }
+  std::wstring names_text[] = {L"execute", L"Click", L"Nonsense"};
+  const HRESULT expected[] = {S_OK, DISP_E_UNKNOWNNAME, DISP_E_UNKNOWNNAME};
+  for (int i = 0; i < 3; ++i) {
+    LPOLESTR names[] = {names_text[i].data()};
+    DISPID id = 0;
+    EXPECT_EQ(expected[i], control->GetIDsOfNames(IID_NULL, names, 1, 0, &id)) << i;
+    if (i == 0) EXPECT_EQ(kDispidExecute, id);
+  }
+  LPOLESTR names[] = {names_text[0].data()};
+  DISPID id = 0;
+  EXPECT_EQ(DISP_E_UNKNOWNINTERFACE, control->GetIDsOfNames(IID_IDispatch, names, 1, 0, &id));
+}
+
+TEST(ObjectDispatch, EveryPropertySetAndReadByName) {
+  ComPtr<IDispatch> control = NewControl<IDispatch>();
+  ComPtr<IPersistStreamInit> persist;
+  control.As(&persist);
+  persist->InitNew();
+  for (const PropertyDispid& p : kPropertyDispids) {
+    const std::wstring name = Wide(p.name);
+    if (name == L"FontSize" || name == L"AutoSize" || name == L"Border") continue;
+    const std::wstring text = L"value of " + name + L" \u00e9\u4e2d";
+    VARIANT v = Str(text.c_str());
+    ASSERT_EQ(S_OK, PutByName(control.Get(), name.c_str(), v)) << name;
+    VariantClear(&v);
+  }
+  for (const PropertyDispid& p : kPropertyDispids) {
+    const std::wstring name = Wide(p.name);
+    if (name == L"FontSize" || name == L"AutoSize" || name == L"Border") continue;
+    VARIANT v;
+    ASSERT_EQ(S_OK, GetByName(control.Get(), name.c_str(), &v)) << name;
+    ASSERT_EQ(VT_BSTR, V_VT(&v));
+    EXPECT_EQ(L"value of " + name + L" \u00e9\u4e2d", std::wstring(V_BSTR(&v))) << name;
+    VariantClear(&v);
+  }
+
+  struct {
+    float put;
+    float read;
+  } sizes[] = {{0.0f, 9.0f}, {-4.0f, -4.0f}, {12.5f, 12.5f}, {-0.0f, 9.0f}};
+  for (const auto& s : sizes) {
+    VARIANT v;
+    V_VT(&v) = VT_R4;
+    V_R4(&v) = s.put;
+    ASSERT_EQ(S_OK, PutByName(control.Get(), L"FontSize", v));
+    ASSERT_EQ(S_OK, GetByName(control.Get(), L"FontSize", &v));
+    ASSERT_EQ(VT_R4, V_VT(&v));
+    EXPECT_EQ(s.read, V_R4(&v)) << s.put;
+  }
+  // A script's number or text converts through the type library.
+  VARIANT text = Str(L"7");
+  EXPECT_EQ(S_OK, PutByName(control.Get(), L"FontSize", text));
+  VariantClear(&text);
+  VARIANT v;
+  GetByName(control.Get(), L"FontSize", &v);
+  EXPECT_EQ(7.0f, V_R4(&v));
+
+  for (const wchar_t* name : {L"AutoSize", L"Border"}) {
+    ASSERT_EQ(S_OK, GetByName(control.Get(), name, &v));
+    ASSERT_EQ(VT_BOOL, V_VT(&v));
+    EXPECT_EQ(VARIANT_TRUE, V_BOOL(&v)) << name;
+    V_BOOL(&v) = VARIANT_FALSE;
+    ASSERT_EQ(S_OK, PutByName(control.Get(), name, v));
+    ASSERT_EQ(S_OK, GetByName(control.Get(), name, &v));
+    EXPECT_EQ(VARIANT_FALSE, V_BOOL(&v)) << name;
+  }
+}
+
+TEST(ObjectDispatch, FailingExecuteCarriesTheErrorText) {
+  const std::wstring broken = WriteBrokenProgram();
+  ComPtr<IDispatch> control = NewControl<IDispatch>();
+  ComPtr<IPersistStreamInit> persist;
+  control.As(&persist);
+  persist->InitNew();
+  VARIANT v = Str(broken.c_str());
+  ASSERT_EQ(S_OK, PutByName(control.Get(), L"Command", v));
+  VariantClear(&v);
+
+  // Through IDispatch: an exception with the text.
+  DISPPARAMS none{};
+  EXCEPINFO exception{};
+  HRESULT hr = control->Invoke(kDispidExecute, IID_NULL, 0, DISPATCH_METHOD, &none, nullptr,
+                               &exception, nullptr);
+  EXPECT_EQ(DISP_E_EXCEPTION, hr);
+  ASSERT_NE(nullptr, exception.bstrDescription);
+  EXPECT_GT(SysStringLen(exception.bstrDescription), 0u);
+  const std::wstring description(exception.bstrDescription);
+  EXPECT_TRUE(FAILED(exception.scode) || exception.wCode != 0);
+  SysFreeString(exception.bstrDescription);
+  SysFreeString(exception.bstrSource);
+  SysFreeString(exception.bstrHelpFile);
+
+  // Through the dual interface: the HRESULT and the thread's error info.
+  ComPtr<_ZorvickCtrl> dual;
+  control.As(&dual);
+  ComPtr<ISupportErrorInfo> support;
+  control.As(&support);
+  EXPECT_EQ(S_OK, support->InterfaceSupportsErrorInfo(IID__ZorvickCtrl));
+  EXPECT_EQ(S_FALSE, support->InterfaceSupportsErrorInfo(IID_IOleObject));
+  hr = dual->Execute();
+  EXPECT_TRUE(FAILED(hr));
+  ComPtr<IErrorInfo> info;
+  ASSERT_EQ(S_OK, GetErrorInfo(0, &info));
+  BSTR text = nullptr, source = nullptr;
+  info->GetDescription(&text);
+  info->GetSource(&source);
+  GUID guid{};
+  info->GetGUID(&guid);
+  EXPECT_EQ(description, std::wstring(text));
+  EXPECT_STREQ(L"PelZorvick.ZorvickCtrl", source);
+  EXPECT_EQ(IID__ZorvickCtrl, guid);
+  SysFreeString(text);
+  SysFreeString(source);
+  DeleteFileW(broken.c_str());
+}
+
+TEST(ObjectDispatch, ExecuteStartsAProgram) {
+  wchar_t folder[MAX_PATH] = {};
+  GetTempPathW(MAX_PATH, folder);
+  const std::wstring marker = std::wstring(folder) + L"pz-object-ran.txt";
+  DeleteFileW(marker.c_str());
+  wchar_t system[MAX_PATH] = {};
+  GetSystemDirectoryW(system, MAX_PATH);
+  const std::wstring command =
+      std::wstring(system) + L"\\cmd.exe /c echo ran> \"" + marker + L"\"";
+  ComPtr<IDispatch> control = NewControl<IDispatch>();
+  ComPtr<IPersistStreamInit> persist;
+  control.As(&persist);
+  persist->InitNew();
+  VARIANT v = Str(command.c_str());
+  ASSERT_EQ(S_OK, PutByName(control.Get(), L"Command", v));
+  VariantClear(&v);
+  DISPPARAMS none{};
+  ASSERT_EQ(S_OK, control->Invoke(kDispidExecute, IID_NULL, 0, DISPATCH_METHOD, &none, nullptr,
+                                  nullptr, nullptr));
+  bool ran = false;
+  for (int i = 0; i < 150 && !ran; ++i) {
+    ran = GetFileAttributesW(marker.c_str()) != INVALID_FILE_ATTRIBUTES;
+    if (!ran) Sleep(100);
+  }
+  EXPECT_TRUE(ran);
+  Sleep(200);
+  DeleteFileW(marker.c_str());
+}
+
+}  // namespace
+}  // namespace pelzorvick::test

@@ -1,0 +1,195 @@
+// Connection points: Click to every event sink, OnChanged with the dispatch
+// id to every notification sink, dirtiness, frozen events.
+
+#include <gtest/gtest.h>
+
+#include "component/win/DispatchIds.h"
+#include "tests/component-object/Fakes.h"
+
+namespace pelzorvick::test {
+namespace {
+
+ComPtr<IConnectionPoint> PointFor(IUnknown* control, REFIID iid) {
+  ComPtr<IConnectionPointContainer> container;
+  control->QueryInterface(IID_PPV_ARGS(&container));
+  ComPtr<IConnectionPoint> point;
+  EXPECT_EQ(S_OK, container->FindConnectionPoint(iid, &point));
+  return point;
+}
+
+TEST(ObjectEvents, TwoPointsAndNoOthers) {
+  ComPtr<IConnectionPointContainer> container = NewControl<IConnectionPointContainer>();
+  ComPtr<IConnectionPoint> point;
+  EXPECT_EQ(CONNECT_E_NOCONNECTION, container->FindConnectionPoint(IID_IDispatch, &point));
+  ComPtr<IEnumConnectionPoints> points;
+  ASSERT_EQ(S_OK, container->EnumConnectionPoints(&points));
+  IConnectionPoint* found[3] = {};
+  ULONG fetched = 0;
+  EXPECT_EQ(S_FALSE, points->Next(3, found, &fetched));
+  ASSERT_EQ(2u, fetched);
+  IID first{}, second{};
+  found[0]->GetConnectionInterface(&first);
+  found[1]->GetConnectionInterface(&second);
+  EXPECT_EQ(DIID___ZorvickCtrl, first);
+  EXPECT_EQ(IID_IPropertyNotifySink, second);
+  for (ULONG i = 0; i < fetched; ++i) {
+    ComPtr<IConnectionPointContainer> back;
+    EXPECT_EQ(S_OK, found[i]->GetConnectionPointContainer(&back));
+    EXPECT_EQ(container.Get(), back.Get());
+    found[i]->Release();
+  }
+}
+
+TEST(ObjectEvents, EverySetterNotifiesEverySinkWithItsDispatchId) {
+  ComPtr<IUnknown> control = NewControl<IUnknown>();
+  ComPtr<IPersistStreamInit> persist;
+  control.As(&persist);
+  persist->InitNew();
+  EXPECT_EQ(S_FALSE, persist->IsDirty());
+  ComPtr<IConnectionPoint> point = PointFor(control.Get(), IID_IPropertyNotifySink);
+  ComPtr<NotifySink> a(new NotifySink), b(new NotifySink);
+  DWORD cookie_a = 0, cookie_b = 0;
+  ASSERT_EQ(S_OK, point->Advise(a.Get(), &cookie_a));
+  ASSERT_EQ(S_OK, point->Advise(b.Get(), &cookie_b));
+  EXPECT_NE(cookie_a, cookie_b);
+
+  ComPtr<IDispatch> dispatch;
+  control.As(&dispatch);
+  std::vector<DISPID> expected;
+  for (const PropertyDispid& p : kPropertyDispids) {
+    VARIANT value;
+    VariantInit(&value);
+    ASSERT_EQ(S_OK, GetByName(dispatch.Get(), std::wstring(p.name.begin(), p.name.end()).c_str(), &value));
+    // The same value again still notifies.
+    EXPECT_EQ(S_OK, PutByName(dispatch.Get(), std::wstring(p.name.begin(), p.name.end()).c_str(), value));
+    VariantClear(&value);
+    expected.push_back(p.dispid);
+  }
+  EXPECT_EQ(expected, a->changed);
+  EXPECT_EQ(expected, b->changed);
+  EXPECT_EQ(S_OK, persist->IsDirty());
+
+  EXPECT_EQ(S_OK, point->Unadvise(cookie_a));
+  EXPECT_EQ(CONNECT_E_NOCONNECTION, point->Unadvise(cookie_a));
+  ComPtr<_ZorvickCtrl> dual;
+  control.As(&dual);
+  dual->put_Border(VARIANT_FALSE);
+  EXPECT_EQ(expected.size(), a->changed.size());
+  ASSERT_EQ(expected.size() + 1, b->changed.size());
+  EXPECT_EQ(0x68030000, b->changed.back());
+
+  ComPtr<IStream> stream;
+  ASSERT_EQ(S_OK, CreateStreamOnHGlobal(nullptr, TRUE, &stream));
+  EXPECT_EQ(S_OK, persist->Save(stream.Get(), TRUE));
+  EXPECT_EQ(S_FALSE, persist->IsDirty());
+  EXPECT_EQ(S_OK, point->Unadvise(cookie_b));
+}
+
+TEST(ObjectEvents, AdviseRefusesSinksWithoutTheInterface) {
+  ComPtr<IUnknown> control = NewControl<IUnknown>();
+  ComPtr<IConnectionPoint> events = PointFor(control.Get(), DIID___ZorvickCtrl);
+  ComPtr<NotifySink> wrong(new NotifySink);
+  DWORD cookie = 7;
+  EXPECT_EQ(CONNECT_E_CANNOTCONNECT, events->Advise(wrong.Get(), &cookie));
+  EXPECT_EQ(0u, cookie);
+  EXPECT_EQ(E_POINTER, events->Advise(nullptr, &cookie));
+}
+
+// Click comes from a real left press and release on the surface, with a
+// command that starts and ends at once.
+class ObjectClick : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    control_ = NewControl<IOleObject>();
+    site_ = new FakeSite(parent_.hwnd(), Ambient::kRunning);
+    control_.As(&inplace_);
+    site_->object = inplace_.Get();
+    control_->SetClientSite(site_.Get());
+    ComPtr<IPersistStreamInit> persist;
+    control_.As(&persist);
+    persist->InitNew();
+    ComPtr<_ZorvickCtrl> dual;
+    control_.As(&dual);
+    wchar_t system[MAX_PATH] = {};
+    GetSystemDirectoryW(system, MAX_PATH);
+    const std::wstring command = std::wstring(system) + L"\\cmd.exe /c exit";
+    BSTR b = SysAllocString(command.c_str());
+    dual->put_Command(b);
+    SysFreeString(b);
+    b = SysAllocString(L"Button");
+    dual->put_Control(b);
+    SysFreeString(b);
+    ASSERT_EQ(S_OK, control_->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, site_.Get(), 0,
+                                     parent_.hwnd(), &site_->rect));
+    HWND window = nullptr;
+    inplace_->GetWindow(&window);
+    UpdateWindow(window);
+    PumpMessages();
+    surface_ = GetWindow(window, GW_CHILD);
+    ASSERT_TRUE(IsWindow(surface_));
+  }
+  void TearDown() override {
+    control_->Close(OLECLOSE_NOSAVE);
+    control_->SetClientSite(nullptr);
+  }
+  void Press(UINT down, UINT up) {
+    SendMessageW(surface_, down, down == WM_LBUTTONDOWN ? MK_LBUTTON : 0, MAKELPARAM(3, 3));
+    SendMessageW(surface_, up, 0, MAKELPARAM(3, 3));
+    PumpMessages();
+  }
+
+  ParentWindow parent_;
+  ComPtr<IOleObject> control_;
+  ComPtr<IOleInPlaceObject> inplace_;
+  ComPtr<FakeSite> site_;
+  HWND surface_ = nullptr;
+};
+
+TEST_F(ObjectClick, ReachesEverySinkUntilUnadvised) {
+  ComPtr<IConnectionPoint> point = PointFor(control_.Get(), DIID___ZorvickCtrl);
+  ComPtr<EventSink> sinks[3] = {new EventSink, new EventSink, new EventSink};
+  DWORD cookies[3] = {};
+  for (int i = 0; i < 3; ++i) ASSERT_EQ(S_OK, point->Advise(sinks[i].Get(), &cookies[i]));
+  Press(WM_LBUTTONDOWN, WM_LBUTTONUP);
+  for (auto& sink : sinks) EXPECT_EQ(std::vector<DISPID>{1}, sink->events);
+
+  ASSERT_EQ(S_OK, point->Unadvise(cookies[1]));
+  Press(WM_LBUTTONDOWN, WM_LBUTTONUP);
+  EXPECT_EQ(2u, sinks[0]->events.size());
+  EXPECT_EQ(1u, sinks[1]->events.size());
+  EXPECT_EQ(2u, sinks[2]->events.size());
+
+  // Right button, or a release without a press: no click.
+  Press(WM_RBUTTONDOWN, WM_RBUTTONUP);
+  SendMessageW(surface_, WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
+  EXPECT_EQ(2u, sinks[0]->events.size());
+
+  ComPtr<IEnumConnections> connections;
+  ASSERT_EQ(S_OK, point->EnumConnections(&connections));
+  CONNECTDATA data[3] = {};
+  ULONG fetched = 0;
+  connections->Next(3, data, &fetched);
+  EXPECT_EQ(2u, fetched);
+  for (ULONG i = 0; i < fetched; ++i) data[i].pUnk->Release();
+  point->Unadvise(cookies[0]);
+  point->Unadvise(cookies[2]);
+}
+
+TEST_F(ObjectClick, FrozenEventsAreNotRaised) {
+  ComPtr<IConnectionPoint> point = PointFor(control_.Get(), DIID___ZorvickCtrl);
+  ComPtr<EventSink> sink(new EventSink);
+  DWORD cookie = 0;
+  point->Advise(sink.Get(), &cookie);
+  ComPtr<IOleControl> ole_control;
+  control_.As(&ole_control);
+  ole_control->FreezeEvents(TRUE);
+  Press(WM_LBUTTONDOWN, WM_LBUTTONUP);
+  EXPECT_TRUE(sink->events.empty());
+  ole_control->FreezeEvents(FALSE);
+  Press(WM_LBUTTONDOWN, WM_LBUTTONUP);
+  EXPECT_EQ(1u, sink->events.size());
+  point->Unadvise(cookie);
+}
+
+}  // namespace
+}  // namespace pelzorvick::test

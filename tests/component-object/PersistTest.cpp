@@ -1,0 +1,241 @@
+// Persistence through the container's property bag, our stream and a
+// storage; damaged streams are refused whole.
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "component/persist/MemoryPropertyBag.h"
+#include "component/persist/PropertyStream.h"
+#include "tests/component-object/Fakes.h"
+
+namespace pelzorvick::test {
+namespace {
+
+void Put(_ZorvickCtrl* dual, HRESULT (STDMETHODCALLTYPE _ZorvickCtrl::*put)(BSTR), const wchar_t* s) {
+  BSTR b = SysAllocString(s);
+  ASSERT_EQ(S_OK, (dual->*put)(b));
+  SysFreeString(b);
+}
+
+std::wstring Get(_ZorvickCtrl* dual, HRESULT (STDMETHODCALLTYPE _ZorvickCtrl::*get)(BSTR*)) {
+  BSTR b = nullptr;
+  EXPECT_EQ(S_OK, (dual->*get)(&b));
+  std::wstring s(b ? b : L"");
+  SysFreeString(b);
+  return s;
+}
+
+ComPtr<_ZorvickCtrl> Fresh() {
+  ComPtr<_ZorvickCtrl> dual = NewControl<_ZorvickCtrl>();
+  ComPtr<IPersistStreamInit> persist;
+  dual.As(&persist);
+  persist->InitNew();
+  return dual;
+}
+
+// A control with a value in every property other than the defaults.
+ComPtr<_ZorvickCtrl> Filled() {
+  ComPtr<_ZorvickCtrl> dual = Fresh();
+  Put(dual.Get(), &_ZorvickCtrl::put_Command, L"notepad.exe \"a b.txt\"");
+  Put(dual.Get(), &_ZorvickCtrl::put_Control, L"Button");
+  Put(dual.Get(), &_ZorvickCtrl::put_Text, L"Caption \u00e9");
+  Put(dual.Get(), &_ZorvickCtrl::put_BackColor, L"#112233");
+  Put(dual.Get(), &_ZorvickCtrl::put_ForeColor, L"red");
+  Put(dual.Get(), &_ZorvickCtrl::put_ImageURL, L" http://127.0.0.1/x.bmp ");
+  Put(dual.Get(), &_ZorvickCtrl::put_Command1, L"one");
+  Put(dual.Get(), &_ZorvickCtrl::put_Command9, L"nine");
+  dual->put_FontSize(12.5f);
+  dual->put_AutoSize(VARIANT_FALSE);
+  dual->put_Border(VARIANT_FALSE);
+  return dual;
+}
+
+void ExpectFilled(_ZorvickCtrl* dual) {
+  EXPECT_EQ(L"notepad.exe \"a b.txt\"", Get(dual, &_ZorvickCtrl::get_Command));
+  EXPECT_EQ(L"Button", Get(dual, &_ZorvickCtrl::get_Control));
+  EXPECT_EQ(L"Caption \u00e9", Get(dual, &_ZorvickCtrl::get_Text));
+  EXPECT_EQ(L"#112233", Get(dual, &_ZorvickCtrl::get_BackColor));
+  EXPECT_EQ(L"red", Get(dual, &_ZorvickCtrl::get_ForeColor));
+  EXPECT_EQ(L" http://127.0.0.1/x.bmp ", Get(dual, &_ZorvickCtrl::get_ImageURL));
+  EXPECT_EQ(L"one", Get(dual, &_ZorvickCtrl::get_Command1));
+  EXPECT_EQ(L"", Get(dual, &_ZorvickCtrl::get_Command2));
+  EXPECT_EQ(L"nine", Get(dual, &_ZorvickCtrl::get_Command9));
+  float size = 0;
+  dual->get_FontSize(&size);
+  EXPECT_EQ(12.5f, size);
+  VARIANT_BOOL b = VARIANT_TRUE;
+  dual->get_AutoSize(&b);
+  EXPECT_EQ(VARIANT_FALSE, b);
+  dual->get_Border(&b);
+  EXPECT_EQ(VARIANT_FALSE, b);
+}
+
+TEST(ObjectPersist, PropertyBagSaveIntoAFreshInstanceAndLoad) {
+  ComPtr<FakeBag> bag(new FakeBag);
+  {
+    ComPtr<_ZorvickCtrl> source = Filled();
+    ComPtr<IPersistPropertyBag> persist;
+    source.As(&persist);
+    ASSERT_EQ(S_OK, persist->Save(bag.Get(), TRUE, TRUE));
+  }
+  EXPECT_EQ(18u, bag->values.size());
+  EXPECT_EQ(VT_R4, V_VT(&bag->values[L"FontSize"]));
+  EXPECT_EQ(VT_BOOL, V_VT(&bag->values[L"Border"]));
+
+  ComPtr<_ZorvickCtrl> target = NewControl<_ZorvickCtrl>();
+  ComPtr<IPersistPropertyBag> persist;
+  target.As(&persist);
+  ASSERT_EQ(S_OK, persist->Load(bag.Get(), nullptr));
+  ExpectFilled(target.Get());
+}
+
+TEST(ObjectPersist, PropertyBagTypeMismatchIsAnErrorWithText) {
+  ComPtr<FakeBag> bag(new FakeBag);
+  VARIANT v;
+  V_VT(&v) = VT_BSTR;
+  V_BSTR(&v) = SysAllocString(L"large");
+  bag->Write(L"FontSize", &v);
+  VariantClear(&v);
+  ComPtr<IPersistPropertyBag> persist = NewControl<IPersistPropertyBag>();
+  EXPECT_EQ(static_cast<HRESULT>(0x800A000D), persist->Load(bag.Get(), nullptr));
+}
+
+TEST(ObjectPersist, StreamRoundTripAndSize) {
+  ComPtr<IStream> stream;
+  ASSERT_EQ(S_OK, CreateStreamOnHGlobal(nullptr, TRUE, &stream));
+  ULARGE_INTEGER size{};
+  {
+    ComPtr<_ZorvickCtrl> source = Filled();
+    ComPtr<IPersistStreamInit> persist;
+    source.As(&persist);
+    ASSERT_EQ(S_OK, persist->GetSizeMax(&size));
+    ASSERT_EQ(S_OK, persist->Save(stream.Get(), TRUE));
+    EXPECT_EQ(S_FALSE, persist->IsDirty());
+  }
+  STATSTG stat{};
+  stream->Stat(&stat, STATFLAG_NONAME);
+  EXPECT_EQ(size.QuadPart, stat.cbSize.QuadPart);
+  // Something after our data stays unread.
+  stream->Write("tail", 4, nullptr);
+  stream->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr);
+
+  ComPtr<_ZorvickCtrl> target = NewControl<_ZorvickCtrl>();
+  ComPtr<IPersistStreamInit> persist;
+  target.As(&persist);
+  ASSERT_EQ(S_OK, persist->Load(stream.Get()));
+  ExpectFilled(target.Get());
+  ULARGE_INTEGER position{};
+  stream->Seek(LARGE_INTEGER{}, STREAM_SEEK_CUR, &position);
+  EXPECT_EQ(size.QuadPart, position.QuadPart);
+}
+
+std::vector<uint8_t> SavedBytes() {
+  ComPtr<_ZorvickCtrl> source = Filled();
+  ComPtr<IPersistStreamInit> persist;
+  source.As(&persist);
+  ComPtr<IStream> stream;
+  CreateStreamOnHGlobal(nullptr, TRUE, &stream);
+  persist->Save(stream.Get(), TRUE);
+  STATSTG stat{};
+  stream->Stat(&stat, STATFLAG_NONAME);
+  std::vector<uint8_t> bytes(stat.cbSize.QuadPart);
+  stream->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr);
+  stream->Read(bytes.data(), static_cast<ULONG>(bytes.size()), nullptr);
+  return bytes;
+}
+
+struct Damage {
+  const char* name;
+  std::vector<uint8_t> (*make)(std::vector<uint8_t>);
+};
+
+const Damage kDamages[] = {
+    {"Empty", [](std::vector<uint8_t>) { return std::vector<uint8_t>{}; }},
+    {"HeaderOnly", [](std::vector<uint8_t> b) { b.resize(16); return b; }},
+    {"Truncated", [](std::vector<uint8_t> b) { b.pop_back(); return b; }},
+    {"WrongMagic", [](std::vector<uint8_t> b) { b[0] ^= 0x20; return b; }},
+    {"FutureVersion", [](std::vector<uint8_t> b) { b[4] = 2; return b; }},
+    {"LengthTooShort", [](std::vector<uint8_t> b) { b[8] -= 1; return b; }},
+    {"UnknownTag", [](std::vector<uint8_t> b) {
+       // The first entry's tag follows its key.
+       const size_t key = b[16] | (b[17] << 8);
+       b[18 + 2 * key] = 9;
+       return b;
+     }},
+    {"FontSizeAsText", [](std::vector<uint8_t>) {
+       MemoryPropertyBag bag;
+       bag.Set(u"Text", std::u16string(u"changed"));
+       bag.Set(u"FontSize", std::u16string(u"large"));
+       return EncodePropertyStream(bag);
+     }},
+};
+
+class ObjectDamagedStream : public ::testing::TestWithParam<Damage> {};
+
+TEST_P(ObjectDamagedStream, IsRefusedAndChangesNothing) {
+  const std::vector<uint8_t> bytes = GetParam().make(SavedBytes());
+  ComPtr<IStream> stream;
+  ASSERT_EQ(S_OK, CreateStreamOnHGlobal(nullptr, TRUE, &stream));
+  if (!bytes.empty()) stream->Write(bytes.data(), static_cast<ULONG>(bytes.size()), nullptr);
+  stream->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr);
+
+  ComPtr<_ZorvickCtrl> target = Fresh();
+  Put(target.Get(), &_ZorvickCtrl::put_Text, L"before");
+  ComPtr<IPersistStreamInit> persist;
+  target.As(&persist);
+  ComPtr<NotifySink> sink(new NotifySink);
+  ComPtr<IConnectionPointContainer> points;
+  target.As(&points);
+  ComPtr<IConnectionPoint> point;
+  points->FindConnectionPoint(IID_IPropertyNotifySink, &point);
+  DWORD cookie = 0;
+  point->Advise(sink.Get(), &cookie);
+
+  EXPECT_TRUE(FAILED(persist->Load(stream.Get())));
+  EXPECT_EQ(L"before", Get(target.Get(), &_ZorvickCtrl::get_Text));
+  EXPECT_EQ(L"", Get(target.Get(), &_ZorvickCtrl::get_Control));
+  float size = 0;
+  target->get_FontSize(&size);
+  EXPECT_EQ(9.0f, size);
+  EXPECT_TRUE(sink->changed.empty()) << "no setter ran";
+  ComPtr<IErrorInfo> info;
+  EXPECT_EQ(S_OK, GetErrorInfo(0, &info));
+  point->Unadvise(cookie);
+}
+
+INSTANTIATE_TEST_SUITE_P(Damages, ObjectDamagedStream, ::testing::ValuesIn(kDamages),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(ObjectPersist, StorageRoundTrip) {
+  ComPtr<ILockBytes> bytes;
+  ASSERT_EQ(S_OK, CreateILockBytesOnHGlobal(nullptr, TRUE, &bytes));
+  ComPtr<IStorage> storage;
+  ASSERT_EQ(S_OK, StgCreateDocfileOnILockBytes(
+                      bytes.Get(), STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE, 0, &storage));
+  {
+    ComPtr<_ZorvickCtrl> source = Filled();
+    ComPtr<IPersistStorage> persist;
+    source.As(&persist);
+    ASSERT_EQ(S_OK, persist->Save(storage.Get(), TRUE));
+    EXPECT_EQ(S_OK, persist->SaveCompleted(nullptr));
+  }
+  ComPtr<_ZorvickCtrl> target = NewControl<_ZorvickCtrl>();
+  ComPtr<IPersistStorage> persist;
+  target.As(&persist);
+  ASSERT_EQ(S_OK, persist->Load(storage.Get()));
+  ExpectFilled(target.Get());
+
+  // An empty storage has nothing to load.
+  ComPtr<ILockBytes> other_bytes;
+  CreateILockBytesOnHGlobal(nullptr, TRUE, &other_bytes);
+  ComPtr<IStorage> empty;
+  StgCreateDocfileOnILockBytes(other_bytes.Get(), STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE,
+                               0, &empty);
+  ComPtr<IPersistStorage> fresh = NewControl<IPersistStorage>();
+  EXPECT_TRUE(FAILED(fresh->Load(empty.Get())));
+  EXPECT_EQ(S_OK, fresh->InitNew(empty.Get()));
+}
+
+}  // namespace
+}  // namespace pelzorvick::test
