@@ -27,13 +27,15 @@ constexpr SYSKIND kSysKind = sizeof(void*) == 8 ? SYS_WIN64 : SYS_WIN32;
 class Key {
  public:
   Key() = default;
-  ~Key() {
-    if (key_ != nullptr) RegCloseKey(key_);
-  }
+  ~Key() { Close(); }
   Key(const Key&) = delete;
   Key& operator=(const Key&) = delete;
   HKEY* Out() { return &key_; }
   HKEY Get() const { return key_; }
+  void Close() {
+    if (key_ != nullptr) RegCloseKey(key_);
+    key_ = nullptr;
+  }
 
  private:
   HKEY key_ = nullptr;
@@ -70,6 +72,20 @@ HRESULT WriteValues(RegistrationScope scope, const std::wstring& module_path) {
   return S_OK;
 }
 
+// Removes `name` below `parent` if it is empty: registering may have been
+// the one to create it.
+void DeleteIfEmpty(HKEY parent, const wchar_t* name) {
+  Key key;
+  if (RegOpenKeyExW(parent, name, 0, KEY_READ, key.Out()) != ERROR_SUCCESS) return;
+  DWORD subkeys = 0;
+  DWORD values = 0;
+  if (RegQueryInfoKeyW(key.Get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values,
+                       nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS &&
+      subkeys == 0 && values == 0) {
+    RegDeleteKeyW(parent, name);
+  }
+}
+
 HRESULT DeleteKeys(RegistrationScope scope) {
   Key root;
   LSTATUS status = RegOpenKeyExW(Hive(scope), kClasses, 0, KEY_READ | KEY_WRITE | DELETE,
@@ -83,6 +99,13 @@ HRESULT DeleteKeys(RegistrationScope scope) {
     if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND && SUCCEEDED(result)) {
       result = FromWin32(status);
     }
+  }
+  DeleteIfEmpty(root.Get(), L"CLSID");
+  root.Close();
+  Key software;
+  if (RegOpenKeyExW(Hive(scope), L"Software", 0, KEY_READ | DELETE, software.Out()) ==
+      ERROR_SUCCESS) {
+    DeleteIfEmpty(software.Get(), L"Classes");
   }
   return result;
 }
@@ -99,14 +122,17 @@ HRESULT RegisterTypeLibrary(RegistrationScope scope, std::wstring module_path) {
 }
 
 HRESULT UnregisterTypeLibrary(RegistrationScope scope) {
-  const HRESULT hr =
-      scope == RegistrationScope::kMachine
-          ? UnRegisterTypeLib(LIBID_PelZorvick, kLibMajor, kLibMinor, kLibLcid, kSysKind)
-          : UnRegisterTypeLibForUser(LIBID_PelZorvick, kLibMajor, kLibMinor, kLibLcid,
-                                     kSysKind);
-  // Not registered (any more) is what we want.
-  if (hr == TYPE_E_REGISTRYACCESS || hr == TYPE_E_LIBNOTREGISTERED) return S_OK;
-  return hr;
+  // Nothing registered is what we want; UnRegisterTypeLib's answer for that
+  // differs between systems, so ask first.
+  BSTR registered = nullptr;
+  if (FAILED(QueryPathOfRegTypeLib(LIBID_PelZorvick, kLibMajor, kLibMinor, kLibLcid, &registered))) {
+    return S_OK;
+  }
+  SysFreeString(registered);
+  return scope == RegistrationScope::kMachine
+             ? UnRegisterTypeLib(LIBID_PelZorvick, kLibMajor, kLibMinor, kLibLcid, kSysKind)
+             : UnRegisterTypeLibForUser(LIBID_PelZorvick, kLibMajor, kLibMinor, kLibLcid,
+                                        kSysKind);
 }
 
 }  // namespace

@@ -1,0 +1,241 @@
+#!/usr/bin/env python3
+"""Registration of the built PelZorvick.ocx by Wine's own regsvr32.
+
+Registers (machine-wide, or per user with /n /i:user), reads the keys back
+with Wine's reg, unregisters, and compares the whole registry of the private
+prefix before and after: unregistering must remove exactly what registering
+wrote. Prints "N passed, N failed" and exits non-zero on any failure.
+"""
+
+import argparse
+import os
+import re
+import subprocess
+import sys
+
+CLSID = "{1CD75988-BC58-46AC-A95E-6EE332F9F6B7}"
+LIBID = "{DC7E182D-3E42-4685-9A52-A494A85B2251}"
+IID_DUAL = "{C398BD38-FF52-4511-B6FE-61E640D92EBD}"
+IID_EVENTS = "{974AB5E5-C54A-4BA8-8561-37EFD65D2DE6}"
+PROGID = "PelZorvick.ZorvickCtrl.1"
+VI_PROGID = "PelZorvick.ZorvickCtrl"
+
+results = {"passed": 0, "failed": 0}
+
+
+def check(ok, what):
+    results["passed" if ok else "failed"] += 1
+    print(("ok   " if ok else "FAIL ") + what)
+    return ok
+
+
+def winpath(path):
+    return "Z:" + os.path.abspath(path).replace("/", "\\")
+
+
+class Wine:
+    def __init__(self, args):
+        self.a = args
+        self.env = dict(os.environ, WINEPREFIX=os.path.abspath(args.prefix), WINEDEBUG="-all")
+        self.env.pop("DISPLAY", None)
+
+    def run(self, argv, wine64):
+        cmd = [self.a.wine_run, "--prefix", self.a.prefix] + (["--wine64"] if wine64 else []) + argv
+        return subprocess.run(cmd, capture_output=True, text=True, errors="replace", timeout=120)
+
+    def native(self, argv):
+        """Wine's own program of the bitness under test (plain wine picks the 32-bit one)."""
+        return self.run(argv, self.a.bits == 64)
+
+    def other(self, argv):
+        return self.run(argv, self.a.bits != 64)
+
+    def settle(self):
+        # wineserver writes the registry files when it exits.
+        subprocess.run(["wineserver", "-w"], env=self.env, timeout=120)
+
+
+def read_hive(path):
+    """A Wine registry file as {key: [value lines]}, without timestamps."""
+    keys, current = {}, None
+    with open(path, encoding="utf-8", errors="replace") as f:
+        for line in f:
+            line = line.rstrip("\n")
+            if line.startswith("["):
+                current = line[: line.rindex("]") + 1]
+                keys[current] = []
+            elif current is not None and line and not line.startswith("#time="):
+                keys[current].append(line)
+    # The file lists only keys with values or without subkeys; the others
+    # exist all the same.
+    for key in list(keys):
+        parts = key[1:-1].split("\\\\")
+        for n in range(1, len(parts)):
+            keys.setdefault("[" + "\\\\".join(parts[:n]) + "]", [])
+    return keys
+
+
+def snapshot(wine):
+    wine.settle()
+    prefix = wine.env["WINEPREFIX"]
+    return {name: read_hive(os.path.join(prefix, name)) for name in ("system.reg", "user.reg")}
+
+
+def diff(before, after):
+    lines = []
+    for hive in before:
+        b, a = before[hive], after[hive]
+        for key in sorted(set(b) | set(a)):
+            if key.startswith(UNRELATED):
+                continue
+            if b.get(key) != a.get(key):
+                lines.append("%s %s: %r -> %r" % (hive, key, b.get(key), a.get(key)))
+    return lines
+
+
+# Wine's device set-up rewrites these at every start.
+UNRELATED = ("[System\\\\", "[Hardware\\\\", "[Software\\\\Microsoft\\\\Windows NT\\\\CurrentVersion\\\\NetworkCards")
+ROOTS = {"HKLM": "HKEY_LOCAL_MACHINE", "HKCU": "HKEY_CURRENT_USER", "HKCR": "HKEY_CLASSES_ROOT"}
+
+
+VALUE = re.compile(r"^    (.+?)    (REG_\w+)(?:    (.*))?$")
+
+
+def query(wine, key, native=True):
+    """{subkey path: {value name: data}} below key, or None if it is absent."""
+    r = (wine.native if native else wine.other)(["reg", "query", key, "/s"])
+    if r.returncode != 0:
+        return None
+    root, _, rest = key.partition("\\")
+    full = ROOTS.get(root.upper(), root) + "\\" + rest
+    tree, current = {}, None
+    for line in r.stdout.splitlines():
+        if line.upper().startswith("HKEY_"):
+            current = line[len(full):] if line.lower().startswith(full.lower()) else line
+            tree.setdefault(current, {})
+        elif current is not None:
+            m = VALUE.match(line)
+            if m:
+                tree[current][m.group(1)] = m.group(3) or ""
+    return tree
+
+
+def expected_class(ocx):
+    return {
+        "": {"(Default)": "ZorvickCtrl Control"},
+        "\\InprocServer32": {"(Default)": ocx, "ThreadingModel": "Apartment"},
+        "\\ProgID": {"(Default)": PROGID},
+        "\\VersionIndependentProgID": {"(Default)": VI_PROGID},
+        "\\Control": {"(Default)": ""},
+        "\\ToolboxBitmap32": {"(Default)": ocx + ", 30000"},
+        "\\MiscStatus": {"(Default)": "0"},
+        "\\MiscStatus\\1": {"(Default)": "131473"},
+        "\\TypeLib": {"(Default)": LIBID},
+        "\\Version": {"(Default)": "1.0"},
+    }
+
+
+def same_tree(got, want):
+    """Equal, comparing values case-insensitively (Wine may change a path's case)."""
+    if got is None or set(got) != set(want):
+        return False
+    return all({k: v.lower() for k, v in got[s].items()} == {k: v.lower() for k, v in want[s].items()}
+               for s in want)
+
+
+def check_class_keys(wine, classes, ocx, native=True):
+    got = query(wine, classes + "\\CLSID\\" + CLSID, native)
+    want = expected_class(ocx)
+    if not check(same_tree(got, want), "class keys under %s\\CLSID" % classes):
+        print("   got  %r\n   want %r" % (got, want))
+    got = query(wine, classes + "\\" + PROGID, native)
+    check(got == {"": {"(Default)": "ZorvickCtrl Control"}, "\\CLSID": {"(Default)": CLSID}},
+          "versioned ProgID " + PROGID)
+    got = query(wine, classes + "\\" + VI_PROGID, native)
+    check(got == {"": {"(Default)": "ZorvickCtrl Control"}, "\\CLSID": {"(Default)": CLSID},
+                  "\\CurVer": {"(Default)": PROGID}},
+          "version-independent ProgID " + VI_PROGID)
+    for category in ("{7DD95801-9882-11CF-9FA9-00AA006C42C4}", "{7DD95802-9882-11CF-9FA9-00AA006C42C4}"):
+        got = query(wine, classes + "\\CLSID\\" + CLSID + "\\Implemented Categories\\" + category, native)
+        check(got is None, "not marked safe for scripting or initialising " + category)
+
+
+def check_typelib(wine, classes, ocx, bits):
+    lib = query(wine, classes + "\\TypeLib\\" + LIBID)
+    win = "\\1.0\\409\\win%d" % bits
+    ok = lib is not None and lib.get(win, {}).get("(Default)", "").lower() == ocx.lower()
+    if not check(ok, "type library registered for win%d under %s" % (bits, classes)):
+        print("   got %r" % lib)
+    for iid in (IID_DUAL, IID_EVENTS):
+        got = query(wine, classes + "\\Interface\\" + iid)
+        check(got is not None and got.get("\\TypeLib", {}).get("(Default)") == LIBID,
+              "interface %s registered with its type library" % iid)
+
+
+def machine(wine, ocx_win):
+    before = snapshot(wine)
+    r = wine.native(["regsvr32", "/s", ocx_win])
+    check(r.returncode == 0, "regsvr32 registers (rc %d)" % r.returncode)
+    classes = "HKLM\\Software\\Classes"
+    check_class_keys(wine, classes, ocx_win)
+    check(query(wine, "HKCR\\CLSID\\" + CLSID) is not None, "class visible through HKCR")
+    check(query(wine, classes + "\\CLSID\\" + CLSID, native=False) is None,
+          "class only in the registry view of its bitness")
+    check(query(wine, "HKCU\\Software\\Classes\\CLSID\\" + CLSID) is None, "nothing per user")
+    check_typelib(wine, classes, ocx_win, wine.a.bits)
+    r = wine.native(["regsvr32", "/u", "/s", ocx_win])
+    check(r.returncode == 0, "regsvr32 /u unregisters (rc %d)" % r.returncode)
+    r = wine.native(["regsvr32", "/u", "/s", ocx_win])
+    check(r.returncode == 0, "unregistering again succeeds (rc %d)" % r.returncode)
+    left = diff(before, snapshot(wine))
+    if not check(not left, "the registry is as before registering"):
+        print("\n".join("   " + line for line in left))
+
+
+def user(wine, ocx_win):
+    before = snapshot(wine)
+    r = wine.native(["regsvr32", "/s", "/n", "/i:user", ocx_win])
+    check(r.returncode == 0, "regsvr32 /n /i:user registers (rc %d)" % r.returncode)
+    check_class_keys(wine, "HKCU\\Software\\Classes", ocx_win)
+    for native in (True, False):
+        check(query(wine, "HKLM\\Software\\Classes\\CLSID\\" + CLSID, native) is None,
+              "nothing under HKLM\\Software\\Classes\\CLSID (%s view)" % ("own" if native else "other"))
+        for progid in (PROGID, VI_PROGID):
+            check(query(wine, "HKLM\\Software\\Classes\\" + progid, native) is None,
+                  "no %s under HKLM (%s view)" % (progid, "own" if native else "other"))
+    # Wine's RegisterTypeLibForUser writes to the machine's keys; Windows
+    # writes to the user's. Either way the library must be findable.
+    lib_user = query(wine, "HKCU\\Software\\Classes\\TypeLib\\" + LIBID)
+    lib_machine = query(wine, "HKLM\\Software\\Classes\\TypeLib\\" + LIBID)
+    check(lib_user is not None or lib_machine is not None, "type library registered")
+    r = wine.native(["regsvr32", "/u", "/s", "/n", "/i:user", ocx_win])
+    check(r.returncode == 0, "regsvr32 /u /n /i:user unregisters (rc %d)" % r.returncode)
+    r = wine.native(["regsvr32", "/u", "/s", "/n", "/i:user", ocx_win])
+    check(r.returncode == 0, "unregistering again succeeds (rc %d)" % r.returncode)
+    left = diff(before, snapshot(wine))
+    if not check(not left, "the registry is as before registering"):
+        print("\n".join("   " + line for line in left))
+
+
+def main():
+    p = argparse.ArgumentParser()
+    p.add_argument("--wine-run", required=True)
+    p.add_argument("--prefix", required=True)
+    p.add_argument("--ocx", required=True)
+    p.add_argument("--bits", type=int, choices=(32, 64), required=True)
+    p.add_argument("mode", choices=("machine", "user"))
+    args = p.parse_args()
+    wine = Wine(args)
+    subprocess.run([args.wine_run, "--prefix", args.prefix, "--init-only"], check=True)
+    try:
+        (machine if args.mode == "machine" else user)(wine, winpath(args.ocx))
+    except subprocess.TimeoutExpired as e:
+        check(False, "timed out: %s" % e.cmd)
+    finally:
+        subprocess.run(["wineserver", "-k"], env=wine.env, stderr=subprocess.DEVNULL)
+    print("%d passed, %d failed" % (results["passed"], results["failed"]))
+    return 1 if results["failed"] else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
