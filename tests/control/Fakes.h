@@ -1,0 +1,241 @@
+#pragma once
+// Fakes of every seam of the control. Each call that changes something or
+// draws is written to one shared log as a readable line, so a test compares
+// the whole conversation in order. Plain queries (sizes, twips per pixel,
+// UserMode) are answered from fields and not logged.
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "command/FileSystem.h"
+#include "common/ComError.h"
+#include "component/Canvas.h"
+#include "component/ContainerServices.h"
+#include "component/Picture.h"
+#include "component/Platform.h"
+#include "component/PropertyBag.h"
+#include "control/ZorvickCtrl.h"
+
+namespace pelzorvick::testing {
+
+std::string Narrow(std::u16string_view text);  // non-ASCII as \uXXXX
+std::string Num(float value);                  // shortest round-trip form
+std::string Hex(int32_t value);                // 0x80000014
+
+using Log = std::vector<std::string>;
+
+class FakePicture : public Picture {
+ public:
+  FakePicture(std::string name, int32_t width, int32_t height)
+      : name(std::move(name)), width(width), height(height) {}
+  int32_t Width() const override { return width; }
+  int32_t Height() const override { return height; }
+  std::string name;
+  int32_t width;
+  int32_t height;
+};
+
+inline PicturePtr MakePicture(std::string name, int32_t width = 2540, int32_t height = 1270) {
+  return std::make_shared<FakePicture>(std::move(name), width, height);
+}
+
+class FakeContainer : public ContainerServices {
+ public:
+  explicit FakeContainer(Log& log) : log_(log) {}
+
+  bool user_mode = true;
+  float width = 2000;
+  float height = 1000;
+  bool fail_async_read = false;
+  std::function<void()> on_async_read;  // e.g. deliver the completion at once
+
+  bool UserMode() override { return user_mode; }
+  void PropertyChanged(std::u16string_view name) override;
+  void SetAutoRedraw(bool on) override;
+  void SetBackStyle(int style) override;
+  float Width() override { return width; }
+  float Height() override { return height; }
+  void SetWidth(float twips) override;
+  void SetHeight(float twips) override;
+  void SetScaleWidth(float twips) override;
+  void SetScaleHeight(float twips) override;
+  void AsyncRead(std::u16string_view target, int type, std::u16string_view property_name,
+                 int option) override;
+  void RaiseClick() override;
+
+ private:
+  Log& log_;
+};
+
+class FakeCanvas : public Canvas {
+ public:
+  explicit FakeCanvas(Log& log) : log_(log) {}
+
+  float width = 1200;  // the look it was created with
+  float height = 600;
+  float px = 15;
+  float py = 15;
+  float char_width = 100;  // TextWidth is this per character
+  float text_height = 240;
+  std::string fail_on;  // name of an operation that throws
+
+  void SetLeft(float twips) override;
+  void SetTop(float twips) override;
+  float Width() override { return width; }
+  float Height() override { return height; }
+  void SetWidth(float twips) override;
+  void SetHeight(float twips) override;
+  void SetForeColor(int32_t color) override;
+  void SetBackColor(int32_t color) override;
+  void SetFontSize(float points) override;
+  void SetFontBold(bool on) override;
+  void SetFontUnderline(bool on) override;
+  void SetToolTipText(std::u16string_view text) override;
+  void SetCurrentX(float twips) override;
+  void SetCurrentY(float twips) override;
+  void Cls() override;
+  void Line(float x1, float y1, float x2, float y2, int32_t color) override;
+  void PaintPicture(const Picture& picture, float x, float y) override;
+  void Print(std::u16string_view text) override;
+  float TextWidth(std::u16string_view text) override;
+  float TextHeight(std::u16string_view text) override;
+  float HimetricToTwipsX(float himetric) override { return himetric * 1440 / 2540; }
+  float HimetricToTwipsY(float himetric) override { return himetric * 1440 / 2540; }
+  float TwipsPerPixelX() override { return px; }
+  float TwipsPerPixelY() override { return py; }
+
+ private:
+  void Record(const std::string& name, const std::string& args);
+  Log& log_;
+};
+
+class FakePlatform : public Platform {
+ public:
+  explicit FakePlatform(Log& log) : log_(log) {}
+
+  bool fail_start = false;
+  PicturePtr icon;  // what ExtractIconPicture hands out
+
+  void StartProcess(std::u16string_view command_line, int show_style) override;
+  void ShowMessageBox(std::u16string_view text, int style, std::u16string_view title) override;
+  PicturePtr ExtractIconPicture(std::u16string_view path, std::u16string_view mode) override;
+
+ private:
+  Log& log_;
+};
+
+// Files that exist and the environment; existence tests are kept apart from
+// the shared log, as they belong to the command lookup.
+class FakeFileSystem : public FileSystem {
+ public:
+  std::set<std::u16string> files;
+  std::map<std::u16string, std::u16string> environment{{u"PATHEXT", u".COM;.EXE;.BAT;.CMD"}};
+  std::vector<std::u16string> probes;
+
+  bool FileExists(std::u16string_view path) override {
+    probes.emplace_back(path);
+    return files.count(std::u16string(path)) != 0;
+  }
+  std::u16string GetEnvironment(std::u16string_view name) override {
+    const auto found = environment.find(std::u16string(name));
+    return found == environment.end() ? std::u16string() : found->second;
+  }
+};
+
+// A bag with automation-like conversions: numbers and truth values read as
+// text under string keys, text that is no number is a type mismatch.
+class FakePropertyBag : public PropertyBag {
+ public:
+  using Value = std::variant<std::u16string, float, bool>;
+
+  explicit FakePropertyBag(Log& log) : log_(log) {}
+
+  std::map<std::u16string, Value> values;
+  bool drop_defaults = false;  // leave out a value equal to its default
+
+  std::u16string ReadString(std::u16string_view key, std::u16string_view def) override;
+  float ReadSingle(std::u16string_view key, int16_t def) override;
+  bool ReadBool(std::u16string_view key, bool def) override;
+  void WriteString(std::u16string_view key, std::u16string_view value,
+                   std::u16string_view def) override;
+  void WriteSingle(std::u16string_view key, float value, int16_t def) override;
+  void WriteBool(std::u16string_view key, bool value, bool def) override;
+
+ private:
+  const Value* Find(std::u16string_view key) const;
+  Log& log_;
+};
+
+class FakeRead : public AsyncReadResult {
+ public:
+  std::u16string name = u"Image";
+  PicturePtr value;
+  bool fail_name = false;
+  bool fail_value = false;
+  mutable int name_reads = 0;
+  mutable int value_reads = 0;
+
+  std::u16string PropertyName() const override {
+    ++name_reads;
+    if (fail_name) throw ComError(errc::kFail, u"no name");
+    return name;
+  }
+  PicturePtr Value() const override {
+    ++value_reads;
+    if (fail_value) throw ComError(errc::kFail, u"download failed");
+    return value;
+  }
+};
+
+}  // namespace pelzorvick::testing
+
+namespace pelzorvick {
+
+// The tests' door to the private routines and fields.
+class ZorvickCtrlProbe {
+ public:
+  static bool IsPictureMode(const ZorvickCtrl& c) { return c.IsPictureMode(); }
+  static bool ShowsBorder(const ZorvickCtrl& c) { return c.ShowsBorder(); }
+  static bool IsButtonMode(const ZorvickCtrl& c) { return c.IsButtonMode(); }
+  static std::u16string FindAvailableCommand(const ZorvickCtrl& c) {
+    return c.FindAvailableCommand();
+  }
+  static void AcquirePicture(ZorvickCtrl& c) { c.AcquirePicture(); }
+  static void SetPicture(ZorvickCtrl& c, PicturePtr p) { c.m_Picture = std::move(p); }
+  static bool Sized(const ZorvickCtrl& c) { return c.m_Sized; }
+  static bool LaidOut(const ZorvickCtrl& c) { return c.m_LaidOut; }
+  static bool Pressed(const ZorvickCtrl& c) { return c.m_Pressed; }
+};
+
+namespace testing {
+
+// One control over a full set of fakes; `Take` hands out the log so far.
+class ControlFixture {
+ public:
+  Log log;
+  FakeContainer container{log};
+  FakeCanvas canvas{log};
+  FakePlatform platform{log};
+  FakeFileSystem files;
+  ZorvickCtrl ctrl{container, canvas, platform, files};
+
+  Log Take() {
+    Log taken;
+    taken.swap(log);
+    return taken;
+  }
+  // A freshly initialised control whose log starts empty.
+  void Fresh() {
+    ctrl.InitProperties();
+    log.clear();
+  }
+};
+
+}  // namespace testing
+}  // namespace pelzorvick
