@@ -55,7 +55,9 @@ TEST(ObjectDispatch, NamesFindTheTypeLibrarysIds) {
     LPOLESTR names[] = {names_text[i].data()};
     DISPID id = 0;
     EXPECT_EQ(expected[i], control->GetIDsOfNames(IID_NULL, names, 1, 0, &id)) << i;
-    if (i == 0) EXPECT_EQ(kDispidExecute, id);
+    if (i == 0) {
+      EXPECT_EQ(kDispidExecute, id);
+    }
   }
   LPOLESTR names[] = {names_text[0].data()};
   DISPID id = 0;
