@@ -1,0 +1,150 @@
+// The drawing surface on its own: units, colours, lines, text, the cursor,
+// and a failed pass rolled back.
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include "common/ComError.h"
+#include "component/win/ControlGeometry.h"
+#include "component/win/HandCursor.h"
+#include "component/win/WinCanvas.h"
+#include "tests/component-object/Fakes.h"
+
+namespace pelzorvick::test {
+namespace {
+
+class NoEvents : public CanvasEvents {
+ public:
+  void OnCanvasMouseDown(int16_t, int16_t, float, float) override {}
+  void OnCanvasMouseUp(int16_t, int16_t, float, float, bool) override {}
+};
+
+class NotOle : public Picture {
+ public:
+  int32_t Width() const override { return 100; }
+  int32_t Height() const override { return 100; }
+};
+
+struct Surface {
+  ControlGeometry geometry;
+  NoEvents events;
+  WinCanvas canvas{geometry, events};
+  COLORREF At(int x, int y) {
+    HDC dc = CreateCompatibleDC(nullptr);
+    const RECT rc = canvas.PixelRect();
+    HBITMAP bitmap = CreateBitmap(rc.right - rc.left, rc.bottom - rc.top, 1, 32, nullptr);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    canvas.CopyShownTo(dc, 0, 0);
+    const COLORREF c = GetPixel(dc, x, y);
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    return c;
+  }
+};
+
+TEST(Canvas, UnitsAtTheScreensResolution) {
+  Surface s;
+  EXPECT_EQ(15.0f, s.canvas.TwipsPerPixelX());  // 96 DPI
+  EXPECT_EQ(15.0f, s.canvas.TwipsPerPixelY());
+  EXPECT_FLOAT_EQ(1440.0f, s.canvas.HimetricToTwipsX(2540));
+  EXPECT_FLOAT_EQ(720.0f, s.canvas.HimetricToTwipsY(1270));
+  // As created it spans the control: 2400 x 600 twips, 160 x 40 pixels.
+  EXPECT_NEAR(2400.0f, s.canvas.Width(), 0.5f);
+  const RECT rc = s.canvas.PixelRect();
+  EXPECT_EQ(160, rc.right - rc.left);
+  EXPECT_EQ(40, rc.bottom - rc.top);
+  s.canvas.SetLeft(150);
+  s.canvas.SetWidth(300);
+  const RECT moved = s.canvas.PixelRect();
+  EXPECT_EQ(10, moved.left);
+  EXPECT_EQ(30, moved.right);
+  // Beyond what a window can be: the overflow error, not a wrapped size.
+  s.canvas.SetWidth(1e9f);
+  EXPECT_THROW(s.canvas.PixelRect(), ComError);
+}
+
+TEST(Canvas, SystemAndDirectColours) {
+  EXPECT_EQ(GetSysColor(COLOR_BTNFACE), ToColorRef(static_cast<int32_t>(0x8000000F)));
+  EXPECT_EQ(GetSysColor(COLOR_3DDKSHADOW), ToColorRef(static_cast<int32_t>(0x80000015)));
+  EXPECT_EQ(RGB(0x11, 0x22, 0x33), ToColorRef(0x00332211));
+}
+
+TEST(Canvas, ClsLineAndTextThenCommit) {
+  Surface s;
+  s.canvas.SetBackColor(0x00FFFFFF);
+  s.canvas.Cls();
+  s.canvas.Line(0, 0, 150, 0, 0x000000FF);  // 10 pixels: columns 0 .. 10
+  s.canvas.Commit();
+  EXPECT_EQ(RGB(255, 0, 0), s.At(0, 0));
+  EXPECT_EQ(RGB(255, 0, 0), s.At(10, 0)) << "the end point is drawn";
+  EXPECT_EQ(RGB(255, 255, 255), s.At(11, 0));
+
+  const float w = s.canvas.TextWidth(u"Wide text");
+  const float h = s.canvas.TextHeight(u"Wide text");
+  EXPECT_GT(w, 0);
+  EXPECT_EQ(0.0f, s.canvas.TextWidth(u""));
+  EXPECT_EQ(h, s.canvas.TextHeight(u""));
+  EXPECT_EQ(2 * h, s.canvas.TextHeight(u"two\r\nlines"));
+  s.canvas.SetFontSize(20);
+  EXPECT_GT(s.canvas.TextWidth(u"Wide text"), w);
+  s.canvas.SetFontSize(-3);  // ignored
+  s.canvas.SetFontBold(true);
+  EXPECT_GT(s.canvas.TextWidth(u"Wide text"), w);
+}
+
+TEST(Canvas, AFailedPassLeavesTheShownImage) {
+  Surface s;
+  s.canvas.SetBackColor(0x00FFFFFF);
+  s.canvas.Cls();
+  s.canvas.Commit();
+  s.canvas.SetBackColor(0x00000000);
+  s.canvas.Cls();
+  NotOle picture;
+  EXPECT_THROW(s.canvas.PaintPicture(picture, 0, 0), ComError);
+  s.canvas.Rollback();
+  s.canvas.Commit();
+  EXPECT_EQ(RGB(255, 255, 255), s.At(5, 5));
+}
+
+TEST(Canvas, HandCursorIsMonochrome32WithItsHotSpot) {
+  HCURSOR cursor = CreateHandCursor(GetModuleHandleW(nullptr));
+  ASSERT_NE(nullptr, cursor);
+  ICONINFO info{};
+  ASSERT_TRUE(GetIconInfo(cursor, &info));
+  EXPECT_FALSE(info.fIcon);
+  EXPECT_EQ(5u, info.xHotspot);
+  EXPECT_EQ(1u, info.yHotspot);
+  EXPECT_EQ(nullptr, info.hbmColor) << "monochrome";
+  BITMAP mask{};
+  GetObjectW(info.hbmMask, sizeof mask, &mask);
+  EXPECT_EQ(32, mask.bmWidth);
+  EXPECT_EQ(64, mask.bmHeight);  // AND and XOR masks stacked
+  DeleteObject(info.hbmMask);
+  DestroyCursor(cursor);
+}
+
+TEST(Canvas, TooltipBelongsToTheSurface) {
+  ParentWindow parent;
+  Surface s;
+  s.canvas.SetToolTipText(u"before the window");
+  s.canvas.CreateWindowIn(parent.hwnd());
+  ASSERT_NE(nullptr, s.canvas.ToolTipWindow());
+  wchar_t text[80] = {};
+  TTTOOLINFOW ti{};
+  ti.cbSize = TTTOOLINFOW_V2_SIZE;
+  ti.hwnd = parent.hwnd();
+  ti.uId = reinterpret_cast<UINT_PTR>(s.canvas.Window());
+  ti.lpszText = text;
+  SendMessageW(s.canvas.ToolTipWindow(), TTM_GETTEXTW, 80, reinterpret_cast<LPARAM>(&ti));
+  EXPECT_STREQ(L"before the window", text);
+  s.canvas.SetToolTipText(u"Exec command not set");
+  SendMessageW(s.canvas.ToolTipWindow(), TTM_GETTEXTW, 80, reinterpret_cast<LPARAM>(&ti));
+  EXPECT_STREQ(L"Exec command not set", text);
+  s.canvas.DestroyWindow();
+}
+
+}  // namespace
+}  // namespace pelzorvick::test
