@@ -36,7 +36,7 @@ bool SameEntries(const PropertyFile& a, const PropertyFile& b) {
     const PropertySection& x = a.sections[i];
     const PropertySection& y = b.sections[i];
     if (x.name != y.name || x.has_header != y.has_header) return false;
-    std::vector<const PropertyEntry*> ex, ey;
+    std::vector<const FileEntry*> ex, ey;
     for (const PropertyLine& l : x.lines)
       if (l.entry) ex.push_back(&*l.entry);
     for (const PropertyLine& l : y.lines)
@@ -66,15 +66,15 @@ std::string WithoutLineEndCr(const std::string& text) {
   return out;
 }
 
-bool Storable(const PropertyValue& v) { return FormatValue(v).has_value(); }
+bool Storable(const FileValue& v) { return FormatValue(v).has_value(); }
 
-void CheckValue(const PropertyValue& v) {
-  if (v.kind == PropertyValue::Kind::kNumber) {
+void CheckValue(const FileValue& v) {
+  if (v.kind == FileValue::Kind::kNumber) {
     Check(IsNumberText(v.text));
     if (v.IsInteger()) (void)v.AsInteger();
     const double d = v.AsDouble();
     const auto again = ParseValue(FormatDouble(d));
-    Check(again && again->kind == PropertyValue::Kind::kNumber && again->AsDouble() == d);
+    Check(again && again->kind == FileValue::Kind::kNumber && again->AsDouble() == d);
   }
   if (const auto text = FormatValue(v)) {
     const auto back = ParseValue(*text);
@@ -94,21 +94,21 @@ void CheckChanges(PropertyFile file) {
   auto controls = file.Controls();
   if (controls.empty()) return;
   PropertySection& section = *controls.front();
-  std::vector<std::pair<std::u16string, PropertyValue>> expected;
+  std::vector<std::pair<std::u16string, FileValue>> expected;
   for (PropertyLine& line : section.lines) {
     if (!line.entry) continue;
-    const PropertyEntry e = *line.entry;
-    PropertyValue v;
+    const FileEntry e = *line.entry;
+    FileValue v;
     switch (e.value.kind) {
-      case PropertyValue::Kind::kString: v = PropertyValue::String(line.raw); break;
-      case PropertyValue::Kind::kBoolean: v = PropertyValue::Boolean(!e.value.boolean); break;
-      case PropertyValue::Kind::kNumber: v = PropertyValue::Number(FormatDouble(-e.value.AsDouble())); break;
+      case FileValue::Kind::kString: v = FileValue::String(line.raw); break;
+      case FileValue::Kind::kBoolean: v = FileValue::Boolean(!e.value.boolean); break;
+      case FileValue::Kind::kNumber: v = FileValue::Number(FormatDouble(-e.value.AsDouble())); break;
     }
     expected.emplace_back(e.name, v);
   }
   for (const auto& [name, v] : expected) section.Set(name, v);
-  section.Set(u"FuzzAdded", PropertyValue::String(u"a \"quoted\" text"));
-  expected.emplace_back(u"FuzzAdded", PropertyValue::String(u"a \"quoted\" text"));
+  section.Set(u"FuzzAdded", FileValue::String(u"a \"quoted\" text"));
+  expected.emplace_back(u"FuzzAdded", FileValue::String(u"a \"quoted\" text"));
   if (expected.size() > 1) {
     section.Remove(expected.front().first);
     Check(section.Find(expected.front().first) == nullptr);

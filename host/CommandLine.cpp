@@ -25,9 +25,9 @@ const char kHostUsage[] =
     "  --save F              write the properties to F when the host closes\n"
     "  --exit-after MS       close MS milliseconds after the steps above\n";
 
-PropertyValue ParseSetValue(std::u16string_view text) {
-  if (std::optional<PropertyValue> v = ParseValue(text)) return *v;
-  return PropertyValue::String(std::u16string(text));
+FileValue ParseSetValue(std::u16string_view text) {
+  if (std::optional<FileValue> v = ParseValue(text)) return *v;
+  return FileValue::String(std::u16string(text));
 }
 
 HostOptions ParseHostCommandLine(const std::vector<std::u16string>& args) {

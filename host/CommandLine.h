@@ -13,7 +13,7 @@ namespace pelzorvick {
 struct SetRequest {
   std::u16string control;  // section name; empty: the target control
   std::u16string name;
-  PropertyValue value;
+  FileValue value;
 };
 
 struct HostOptions {
@@ -41,7 +41,7 @@ class UsageError : public std::runtime_error {
 // `args` without the program name. Throws UsageError.
 HostOptions ParseHostCommandLine(const std::vector<std::u16string>& args);
 // --set's value: the property file's syntax, or else the text as a string.
-PropertyValue ParseSetValue(std::u16string_view text);
+FileValue ParseSetValue(std::u16string_view text);
 
 extern const char kHostUsage[];
 

@@ -209,7 +209,7 @@ bool ControlHost::Invoke(std::u16string_view member, WORD flags, VARIANT* arg, c
   return true;
 }
 
-bool ControlHost::SetProperty(std::u16string_view name, const PropertyValue& value) {
+bool ControlHost::SetProperty(std::u16string_view name, const FileValue& value) {
   VARIANT v;
   if (FAILED(ValueToVariant(value, &v))) return Fail("--set", E_INVALIDARG);
   const bool ok = Invoke(name, DISPATCH_PROPERTYPUT, &v, "setting");

@@ -37,7 +37,7 @@ class ControlHost {
   bool Create();
   bool Load();
   bool Activate();
-  bool SetProperty(std::u16string_view name, const PropertyValue& value);
+  bool SetProperty(std::u16string_view name, const FileValue& value);
   bool Execute();
   // A left press and release at the centre of the control's surface (the
   // deepest child window there); `while_pressed` runs between the two.

@@ -16,9 +16,9 @@ std::u16string U(const wchar_t* s) {
 
 // Numbers and truth values under a string key are read as their text form,
 // the same text the file shows.
-HRESULT ValueAsString(const PropertyValue& value, VARIANT* out) {
+HRESULT ValueAsString(const FileValue& value, VARIANT* out) {
   std::u16string text = value.text;
-  if (value.kind == PropertyValue::Kind::kBoolean) text = value.boolean ? u"True" : u"False";
+  if (value.kind == FileValue::Kind::kBoolean) text = value.boolean ? u"True" : u"False";
   V_VT(out) = VT_BSTR;
   V_BSTR(out) = SysAllocStringLen(W(text), static_cast<UINT>(text.size()));
   return V_BSTR(out) ? S_OK : E_OUTOFMEMORY;
@@ -26,16 +26,16 @@ HRESULT ValueAsString(const PropertyValue& value, VARIANT* out) {
 
 }  // namespace
 
-HRESULT ValueToVariant(const PropertyValue& value, VARIANT* out) {
+HRESULT ValueToVariant(const FileValue& value, VARIANT* out) {
   VariantInit(out);
   switch (value.kind) {
-    case PropertyValue::Kind::kString:
+    case FileValue::Kind::kString:
       return ValueAsString(value, out);
-    case PropertyValue::Kind::kBoolean:
+    case FileValue::Kind::kBoolean:
       V_VT(out) = VT_BOOL;
       V_BOOL(out) = value.boolean ? VARIANT_TRUE : VARIANT_FALSE;
       return S_OK;
-    case PropertyValue::Kind::kNumber:
+    case FileValue::Kind::kNumber:
       if (value.IsInteger()) {
         V_VT(out) = VT_I4;
         V_I4(out) = value.AsInteger();
@@ -48,16 +48,16 @@ HRESULT ValueToVariant(const PropertyValue& value, VARIANT* out) {
   return E_UNEXPECTED;
 }
 
-HRESULT VariantToValue(const VARIANT& var, PropertyValue* out) {
+HRESULT VariantToValue(const VARIANT& var, FileValue* out) {
   const VARIANT* v = &var;
   if (V_VT(v) == (VT_VARIANT | VT_BYREF)) v = V_VARIANTREF(v);
   switch (V_VT(v)) {
     case VT_BSTR:
-      *out = PropertyValue::String(std::u16string(
+      *out = FileValue::String(std::u16string(
           reinterpret_cast<const char16_t*>(V_BSTR(v)), SysStringLen(V_BSTR(v))));
       return S_OK;
     case VT_BOOL:
-      *out = PropertyValue::Boolean(V_BOOL(v) != VARIANT_FALSE);
+      *out = FileValue::Boolean(V_BOOL(v) != VARIANT_FALSE);
       return S_OK;
     case VT_I1: case VT_UI1: case VT_I2: case VT_UI2: case VT_I4: case VT_UI4:
     case VT_INT: case VT_UINT: case VT_I8: case VT_UI8: {
@@ -67,16 +67,16 @@ HRESULT VariantToValue(const VARIANT& var, PropertyValue* out) {
         return E_INVALIDARG;
       }
       const double d = V_R8(&wide);
-      *out = PropertyValue::Number(FormatDouble(d));
+      *out = FileValue::Number(FormatDouble(d));
       return S_OK;
     }
     case VT_R4:
       if (!std::isfinite(V_R4(v))) return E_INVALIDARG;
-      *out = PropertyValue::Number(FormatSingle(V_R4(v)));
+      *out = FileValue::Number(FormatSingle(V_R4(v)));
       return S_OK;
     case VT_R8:
       if (!std::isfinite(V_R8(v))) return E_INVALIDARG;
-      *out = PropertyValue::Number(FormatDouble(V_R8(v)));
+      *out = FileValue::Number(FormatDouble(V_R8(v)));
       return S_OK;
     default:
       return E_INVALIDARG;  // objects, dates, arrays: nothing a line of text holds
@@ -126,7 +126,7 @@ STDMETHODIMP_(ULONG) HostPropertyBag::Release() {
 STDMETHODIMP HostPropertyBag::Read(LPCOLESTR name, VARIANT* var, IErrorLog*) {
   if (!name || !var) return E_POINTER;
   read_.insert(Key(name));
-  const PropertyEntry* entry = section_.Find(U(name));
+  const FileEntry* entry = section_.Find(U(name));
   if (!entry) return E_INVALIDARG;  // absent: the caller takes its default
 
   const VARTYPE wanted = V_VT(var);
@@ -149,7 +149,7 @@ STDMETHODIMP HostPropertyBag::Read(LPCOLESTR name, VARIANT* var, IErrorLog*) {
 
 STDMETHODIMP HostPropertyBag::Write(LPCOLESTR name, VARIANT* var) {
   if (!name || !var) return E_POINTER;
-  PropertyValue value;
+  FileValue value;
   if (FAILED(VariantToValue(*var, &value)) || !FormatValue(value)) {
     if (write_failure_.empty()) write_failure_ = U(name);
     return E_INVALIDARG;

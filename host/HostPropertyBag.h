@@ -46,8 +46,8 @@ class HostPropertyBag : public IPropertyBag {
 };
 
 // The stored value as a VARIANT of its natural type.
-HRESULT ValueToVariant(const PropertyValue& value, VARIANT* out);
+HRESULT ValueToVariant(const FileValue& value, VARIANT* out);
 // A VARIANT as a stored value; E_INVALIDARG for types a file cannot hold.
-HRESULT VariantToValue(const VARIANT& var, PropertyValue* out);
+HRESULT VariantToValue(const VARIANT& var, FileValue* out);
 
 }  // namespace pelzorvick

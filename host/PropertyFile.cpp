@@ -42,21 +42,21 @@ std::optional<double> ToDouble(std::u16string_view text) {
   return value;
 }
 
-std::u16string RenderEntry(const PropertyEntry& e) {
+std::u16string RenderEntry(const FileEntry& e) {
   return e.name + u" = " + *FormatValue(e.value);
 }
 
 }  // namespace
 
-PropertyValue PropertyValue::String(std::u16string s) {
+FileValue FileValue::String(std::u16string s) {
   return {Kind::kString, std::move(s), false};
 }
-PropertyValue PropertyValue::Boolean(bool b) { return {Kind::kBoolean, {}, b}; }
-PropertyValue PropertyValue::Number(std::u16string text) {
+FileValue FileValue::Boolean(bool b) { return {Kind::kBoolean, {}, b}; }
+FileValue FileValue::Number(std::u16string text) {
   return {Kind::kNumber, std::move(text), false};
 }
 
-bool PropertyValue::IsInteger() const {
+bool FileValue::IsInteger() const {
   if (kind != Kind::kNumber) return false;
   std::u16string_view t = text;
   if (!t.empty() && (t[0] == u'+' || t[0] == u'-')) t.remove_prefix(1);
@@ -66,9 +66,9 @@ bool PropertyValue::IsInteger() const {
          *d <= std::numeric_limits<int32_t>::max();
 }
 
-int32_t PropertyValue::AsInteger() const { return static_cast<int32_t>(AsDouble()); }
+int32_t FileValue::AsInteger() const { return static_cast<int32_t>(AsDouble()); }
 
-double PropertyValue::AsDouble() const { return ToDouble(text).value_or(0.0); }
+double FileValue::AsDouble() const { return ToDouble(text).value_or(0.0); }
 
 bool IsNumberText(std::u16string_view t) {
   std::size_t i = 0;
@@ -102,7 +102,7 @@ std::u16string FormatDouble(double value) {
   return Widen(std::string_view(buf, r.ptr - buf));
 }
 
-std::optional<PropertyValue> ParseValue(std::u16string_view t) {
+std::optional<FileValue> ParseValue(std::u16string_view t) {
   if (t.empty()) return std::nullopt;
   if (t[0] == u'"') {
     std::u16string s;
@@ -120,21 +120,21 @@ std::optional<PropertyValue> ParseValue(std::u16string_view t) {
       s += t[i++];
     }
     if (i + 1 != t.size()) return std::nullopt;  // text after the closing quote
-    return PropertyValue::String(std::move(s));
+    return FileValue::String(std::move(s));
   }
-  if (NamesEqual(t, u"True")) return PropertyValue::Boolean(true);
-  if (NamesEqual(t, u"False")) return PropertyValue::Boolean(false);
-  if (IsNumberText(t) && ToDouble(t)) return PropertyValue::Number(std::u16string(t));
+  if (NamesEqual(t, u"True")) return FileValue::Boolean(true);
+  if (NamesEqual(t, u"False")) return FileValue::Boolean(false);
+  if (IsNumberText(t) && ToDouble(t)) return FileValue::Number(std::u16string(t));
   return std::nullopt;
 }
 
-std::optional<std::u16string> FormatValue(const PropertyValue& v) {
+std::optional<std::u16string> FormatValue(const FileValue& v) {
   switch (v.kind) {
-    case PropertyValue::Kind::kBoolean:
+    case FileValue::Kind::kBoolean:
       return std::u16string(v.boolean ? u"True" : u"False");
-    case PropertyValue::Kind::kNumber:
+    case FileValue::Kind::kNumber:
       return v.text;
-    case PropertyValue::Kind::kString:
+    case FileValue::Kind::kString:
       break;
   }
   if (v.text.find_first_of(u"\r\n") != std::u16string::npos || !Utf16ToUtf8(v.text)) {
@@ -155,14 +155,14 @@ bool NamesEqual(std::u16string_view a, std::u16string_view b) {
                     [](char16_t x, char16_t y) { return Lower(x) == Lower(y); });
 }
 
-const PropertyEntry* PropertySection::Find(std::u16string_view name) const {
+const FileEntry* PropertySection::Find(std::u16string_view name) const {
   for (const PropertyLine& line : lines) {
     if (line.entry && NamesEqual(line.entry->name, name)) return &*line.entry;
   }
   return nullptr;
 }
 
-void PropertySection::Set(std::u16string_view name, const PropertyValue& value) {
+void PropertySection::Set(std::u16string_view name, const FileValue& value) {
   std::size_t after_last_entry = 0;
   for (std::size_t i = 0; i < lines.size(); ++i) {
     PropertyLine& line = lines[i];
@@ -177,7 +177,7 @@ void PropertySection::Set(std::u16string_view name, const PropertyValue& value) 
     }
   }
   PropertyLine line;
-  line.entry = PropertyEntry{std::u16string(name), value};
+  line.entry = FileEntry{std::u16string(name), value};
   line.changed = true;
   lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(after_last_entry), std::move(line));
 }
@@ -235,7 +235,11 @@ PropertyFile ParsePropertyFile(std::string_view bytes, std::string_view file_nam
     if (end == std::string_view::npos) end = bytes.size();
     std::string_view raw_bytes = bytes.substr(pos, end - pos);
     pos = end + 1;
-    if (!raw_bytes.empty() && raw_bytes.back() == '\r') raw_bytes.remove_suffix(1);
+    // Only a file of CR LF lines has a CR that belongs to the line ending;
+    // elsewhere it is the line's own and is written back with it.
+    if (result.newline == "\r\n" && !raw_bytes.empty() && raw_bytes.back() == '\r') {
+      raw_bytes.remove_suffix(1);
+    }
 
     const auto fail = [&](const std::string& message) -> PropertyFileError {
       return PropertyFileError(file, number, message);
@@ -243,7 +247,9 @@ PropertyFile ParsePropertyFile(std::string_view bytes, std::string_view file_nam
     const std::optional<std::u16string> decoded = Utf8ToUtf16(raw_bytes);
     if (!decoded) throw fail("the line is not valid UTF-8");
     const std::u16string& raw = *decoded;
-    const std::u16string_view text = Trim(raw);
+    std::u16string_view body = raw;
+    while (!body.empty() && body.back() == u'\r') body.remove_suffix(1);
+    const std::u16string_view text = Trim(body);
     PropertySection& section = result.sections.back();
 
     if (text.empty() || text[0] == u'\'') {
@@ -283,7 +289,7 @@ PropertyFile ParsePropertyFile(std::string_view bytes, std::string_view file_nam
       throw fail(std::string("\"").append(Narrow(name)) + "\" is not a property name");
     }
     if (value_text.empty()) throw fail(std::string("no value after \"").append(Narrow(name)) + " =\"");
-    std::optional<PropertyValue> value = ParseValue(value_text);
+    std::optional<FileValue> value = ParseValue(value_text);
     if (!value) {
       throw fail(std::string("the value of ").append(Narrow(name)) +
                  " is neither a \"quoted\" string, True/False nor a number: " +
@@ -296,7 +302,7 @@ PropertyFile ParsePropertyFile(std::string_view bytes, std::string_view file_nam
                  ")");
     }
     first_line_of[key] = number;
-    section.lines.push_back({raw, PropertyEntry{std::u16string(name), std::move(*value)}, false});
+    section.lines.push_back({raw, FileEntry{std::u16string(name), std::move(*value)}, false});
   }
 
   // A file with headers keeps the lines before the first one (comments only)

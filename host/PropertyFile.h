@@ -17,24 +17,24 @@
 
 namespace pelzorvick {
 
-struct PropertyValue {
+struct FileValue {
   enum class Kind { kString, kBoolean, kNumber };
 
   Kind kind = Kind::kString;
   std::u16string text;  // the string, or the number exactly as written
   bool boolean = false;
 
-  static PropertyValue String(std::u16string s);
-  static PropertyValue Boolean(bool b);
+  static FileValue String(std::u16string s);
+  static FileValue Boolean(bool b);
   // `text` must satisfy IsNumberText.
-  static PropertyValue Number(std::u16string text);
+  static FileValue Number(std::u16string text);
 
   // An integer number that fits 32 bits; anything else is read as a double.
   bool IsInteger() const;
   int32_t AsInteger() const;
   double AsDouble() const;
 
-  friend bool operator==(const PropertyValue&, const PropertyValue&) = default;
+  friend bool operator==(const FileValue&, const FileValue&) = default;
 };
 
 // [+|-]digits[.digits][e[+|-]digits], digits before or after the point.
@@ -44,21 +44,21 @@ std::u16string FormatSingle(float value);
 std::u16string FormatDouble(double value);
 
 // Parses the text after "=" (already trimmed); empty for a malformed value.
-std::optional<PropertyValue> ParseValue(std::u16string_view text);
+std::optional<FileValue> ParseValue(std::u16string_view text);
 // The value as the file stores it; empty when the string holds a line break
 // or a lone surrogate, which one line of UTF-8 cannot carry.
-std::optional<std::u16string> FormatValue(const PropertyValue& value);
+std::optional<std::u16string> FormatValue(const FileValue& value);
 
-struct PropertyEntry {
+struct FileEntry {
   std::u16string name;
-  PropertyValue value;
+  FileValue value;
 };
 
 // One line of a section: a comment or blank line (raw only), or an entry.
 // `raw` is the line as read; an entry changed since is written afresh.
 struct PropertyLine {
   std::u16string raw;
-  std::optional<PropertyEntry> entry;
+  std::optional<FileEntry> entry;
   bool changed = false;
 };
 
@@ -69,10 +69,10 @@ struct PropertySection {
   std::vector<PropertyLine> lines;
 
   // Names compare case-insensitively (ASCII), as property bags do.
-  const PropertyEntry* Find(std::u16string_view name) const;
+  const FileEntry* Find(std::u16string_view name) const;
   // Replaces the value in place (keeping the line when it is equal) or
   // appends a new entry.
-  void Set(std::u16string_view name, const PropertyValue& value);
+  void Set(std::u16string_view name, const FileValue& value);
   void Remove(std::u16string_view name);
   std::vector<std::u16string> Names() const;
 };

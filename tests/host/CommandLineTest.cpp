@@ -30,14 +30,14 @@ TEST(HostCommandLine, SetTakesFileSyntaxOrPlainText) {
        u"Text="});
   ASSERT_EQ(o.sets.size(), 6u);
   EXPECT_EQ(o.sets[0].name, u"Text");
-  EXPECT_EQ(o.sets[0].value, PropertyValue::String(u"Hello, world"));
+  EXPECT_EQ(o.sets[0].value, FileValue::String(u"Hello, world"));
   EXPECT_EQ(o.sets[1].control, u"Control2");
   EXPECT_EQ(o.sets[1].name, u"AutoSize");
-  EXPECT_EQ(o.sets[1].value, PropertyValue::Boolean(false));
-  EXPECT_EQ(o.sets[2].value, PropertyValue::Number(u"12.5"));
-  EXPECT_EQ(o.sets[3].value, PropertyValue::String(u"True"));
-  EXPECT_EQ(o.sets[4].value, PropertyValue::String(u"a=b"));
-  EXPECT_EQ(o.sets[5].value, PropertyValue::String(u""));
+  EXPECT_EQ(o.sets[1].value, FileValue::Boolean(false));
+  EXPECT_EQ(o.sets[2].value, FileValue::Number(u"12.5"));
+  EXPECT_EQ(o.sets[3].value, FileValue::String(u"True"));
+  EXPECT_EQ(o.sets[4].value, FileValue::String(u"a=b"));
+  EXPECT_EQ(o.sets[5].value, FileValue::String(u""));
 }
 
 TEST(HostCommandLine, RefusesWhatItCannotDo) {

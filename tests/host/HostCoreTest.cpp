@@ -112,15 +112,15 @@ TEST(HostPropertyBag, SavingKeepsUnknownKeysAndDropsLeftOutDefaults) {
 TEST(HostPropertyBag, ConvertsEveryVariantAFileCanHold) {
   VARIANT v;
   VariantInit(&v);
-  PropertyValue out;
+  FileValue out;
   V_VT(&v) = VT_I2;
   V_I2(&v) = -9;
   ASSERT_EQ(VariantToValue(v, &out), S_OK);
-  EXPECT_EQ(out, PropertyValue::Number(u"-9"));
+  EXPECT_EQ(out, FileValue::Number(u"-9"));
   V_VT(&v) = VT_R8;
   V_R8(&v) = 0.1;
   ASSERT_EQ(VariantToValue(v, &out), S_OK);
-  EXPECT_EQ(out, PropertyValue::Number(u"0.1"));
+  EXPECT_EQ(out, FileValue::Number(u"0.1"));
   V_VT(&v) = VT_R4;
   V_R4(&v) = INFINITY;
   EXPECT_EQ(VariantToValue(v, &out), E_INVALIDARG);

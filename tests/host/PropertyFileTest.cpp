@@ -7,10 +7,10 @@
 namespace pelzorvick {
 namespace {
 
-using Kind = PropertyValue::Kind;
+using Kind = FileValue::Kind;
 
-const PropertyValue& ValueOf(const PropertySection& s, std::u16string_view name) {
-  const PropertyEntry* e = s.Find(name);
+const FileValue& ValueOf(const PropertySection& s, std::u16string_view name) {
+  const FileEntry* e = s.Find(name);
   if (!e) throw std::runtime_error("missing " + Utf16ToUtf8Lossy(name));
   return e->value;
 }
@@ -31,10 +31,10 @@ TEST(PropertyFile, ReadsEveryKindOfValueAndSkipsComments) {
   const PropertySection& s = f.sections[0];
   EXPECT_FALSE(s.has_header);
   EXPECT_EQ(s.lines.size(), 9u);
-  EXPECT_EQ(ValueOf(s, u"Control"), PropertyValue::String(u"Button"));
-  EXPECT_EQ(ValueOf(s, u"text"), PropertyValue::String(u"Say \"hi\""));
-  EXPECT_EQ(ValueOf(s, u"AutoSize"), PropertyValue::Boolean(true));
-  EXPECT_EQ(ValueOf(s, u"Border"), PropertyValue::Boolean(false));
+  EXPECT_EQ(ValueOf(s, u"Control"), FileValue::String(u"Button"));
+  EXPECT_EQ(ValueOf(s, u"text"), FileValue::String(u"Say \"hi\""));
+  EXPECT_EQ(ValueOf(s, u"AutoSize"), FileValue::Boolean(true));
+  EXPECT_EQ(ValueOf(s, u"Border"), FileValue::Boolean(false));
   EXPECT_EQ(ValueOf(s, u"FontSize").kind, Kind::kNumber);
   EXPECT_FALSE(ValueOf(s, u"FontSize").IsInteger());
   EXPECT_DOUBLE_EQ(ValueOf(s, u"FontSize").AsDouble(), 12.5);
@@ -58,7 +58,7 @@ TEST(PropertyFile, NumbersAreIntegersOnlyWhenTheyFit32Bits) {
       {u".", false, false},         {u"1 000", false, false},      {u"1e999", false, false},
   };
   for (const Case& c : cases) {
-    const std::optional<PropertyValue> v = ParseValue(c.text);
+    const std::optional<FileValue> v = ParseValue(c.text);
     EXPECT_EQ(v.has_value(), c.number) << Utf16ToUtf8Lossy(c.text);
     if (v && c.number) {
       EXPECT_EQ(v->kind, Kind::kNumber);
@@ -134,7 +134,7 @@ TEST(PropertyFile, SectionsAreControlsInFileOrder) {
   EXPECT_EQ(controls[0]->name, u"Control1");
   EXPECT_EQ(controls[1]->name, u"Second");
   EXPECT_EQ(controls[1]->Find(u"Text"), nullptr);
-  EXPECT_EQ(ValueOf(*controls[2], u"Text"), PropertyValue::String(u"c"));
+  EXPECT_EQ(ValueOf(*controls[2], u"Text"), FileValue::String(u"c"));
 
   PropertyFile plain = ParsePropertyFile("", "f");
   ASSERT_EQ(plain.Controls().size(), 1u);
@@ -146,6 +146,9 @@ TEST(PropertyFile, WritingBackUnchangedGivesTheSameBytes) {
       "' comment\r\n\r\nControl = \"Icon\"\r\nweird   =   12.50\r\n",
       "\xEF\xBB\xBF[Control1]\nText = \"Gr\xC3\xBC\xC3\x9F" "e \xF0\x9F\x9A\x80\"\n\n[Control2]  \n"
       "Border=False\n",
+      // Carriage returns that are no line ending stay where they are.
+      "' comment\r\r\nText = \"a\"\r\n",
+      "A = 1\n' note\r\r\nB = 2\r\n",
       "",
   };
   for (const std::string& text : texts) {
@@ -159,11 +162,11 @@ TEST(PropertyFile, SetRewritesOnlyChangedLinesAndAppendsAfterTheLastEntry) {
   PropertyFile f = ParsePropertyFile(
       "[Control1]\nControl=\"Text\"\nFontSize = 9.0\nUnknown   = \"kept\"\n\n[Control2]\n\n", "f");
   PropertySection& one = *f.Controls()[0];
-  one.Set(u"control", PropertyValue::String(u"Text"));   // equal: the line stays as written
-  one.Set(u"FontSize", PropertyValue::Number(u"9"));      // other text: written afresh
-  one.Set(u"Command", PropertyValue::String(u"a \"b\""));
+  one.Set(u"control", FileValue::String(u"Text"));   // equal: the line stays as written
+  one.Set(u"FontSize", FileValue::Number(u"9"));      // other text: written afresh
+  one.Set(u"Command", FileValue::String(u"a \"b\""));
   PropertySection& two = *f.Controls()[1];
-  two.Set(u"Border", PropertyValue::Boolean(false));
+  two.Set(u"Border", FileValue::Boolean(false));
   EXPECT_EQ(WritePropertyFile(f, "f"),
             "[Control1]\nControl=\"Text\"\nFontSize = 9\nUnknown   = \"kept\"\n"
             "Command = \"a \"\"b\"\"\"\n\n[Control2]\nBorder = False\n\n");
@@ -178,9 +181,9 @@ TEST(PropertyFile, WrittenStringsReadBackEqual) {
   for (const std::u16string& s : strings) {
     PropertyFile f;
     f.sections.emplace_back();
-    f.sections[0].Set(u"Text", PropertyValue::String(s));
+    f.sections[0].Set(u"Text", FileValue::String(s));
     const PropertyFile back = ParsePropertyFile(WritePropertyFile(f, "f"), "f");
-    EXPECT_EQ(ValueOf(back.sections[0], u"Text"), PropertyValue::String(s));
+    EXPECT_EQ(ValueOf(back.sections[0], u"Text"), FileValue::String(s));
   }
 }
 
@@ -189,7 +192,7 @@ TEST(PropertyFile, AStringThatOneLineCannotHoldFailsTheWrite) {
                                   std::u16string(1, char16_t{0xD800})}) {
     PropertyFile f;
     f.sections.emplace_back();
-    f.sections[0].Set(u"Text", PropertyValue::String(s));
+    f.sections[0].Set(u"Text", FileValue::String(s));
     EXPECT_THROW(WritePropertyFile(f, "out.txt"), PropertyFileError);
   }
 }
