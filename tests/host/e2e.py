@@ -165,24 +165,26 @@ class Env:
 
 # --- pixel checks --------------------------------------------------------------
 
-def frame_ok(img, rect, top_left, bottom_right):
+def frame_ok(img, rect, top_left, bottom_right, ink=lambda p: False):
     """The one-pixel 3-D frame along the surface's edges: `top_left` on the top
     row and left column, `bottom_right` on the bottom row and right column
-    (the corners where the lines meet are left out)."""
+    (the corners where the lines meet are left out). Pixels for which `ink`
+    holds may be the caption's, printed over the frame."""
     x0, y0, w, h = rect
     bad = []
+
+    def want(side, at, p, colour):
+        if p != colour and not ink(p):
+            bad.append((side, at, p))
+
     for x in range(x0, x0 + w - 1):
-        if img.px(x, y0) != top_left:
-            bad.append(("top", x, img.px(x, y0)))
+        want("top", x, img.px(x, y0), top_left)
     for y in range(y0, y0 + h - 1):
-        if img.px(x0, y) != top_left:
-            bad.append(("left", y, img.px(x0, y)))
+        want("left", y, img.px(x0, y), top_left)
     for x in range(x0 + 1, x0 + w):
-        if img.px(x, y0 + h - 1) != bottom_right:
-            bad.append(("bottom", x, img.px(x, y0 + h - 1)))
+        want("bottom", x, img.px(x, y0 + h - 1), bottom_right)
     for y in range(y0 + 1, y0 + h):
-        if img.px(x0 + w - 1, y) != bottom_right:
-            bad.append(("right", y, img.px(x0 + w - 1, y)))
+        want("right", y, img.px(x0 + w - 1, y), bottom_right)
     if bad:
         print("  frame differs:", bad[:6])
     return not bad
@@ -210,6 +212,11 @@ def bluish(p):
 
 
 WHITE, BLUE = (255, 255, 255), (0, 0, 255)
+
+
+def blue_ink(p):
+    """Blue text, smoothed or not, over any background."""
+    return p[2] >= 128 and p[2] - max(p[0], p[1]) >= 20
 
 
 # --- the cases -----------------------------------------------------------------
@@ -308,7 +315,10 @@ def check_text_look(img, rect, framed, d):
     bottom = [img.px(x, y0 + h - 1) for x in range(x0 + 1, x0 + w)]
     right = [img.px(x0 + w - 1, y) for y in range(y0 + 1, y0 + h)]
     if framed:
-        check(frame_ok(img, rect, d["syscolor"]["BTNHIGHLIGHT"], dk), "framed text look: raised frame")
+        # The surface is exactly the caption's size, so the centred caption
+        # (its underline, its smoothed edges) may cover parts of the frame.
+        check(frame_ok(img, rect, d["syscolor"]["BTNHIGHLIGHT"], dk, ink=blue_ink),
+              "framed text look: raised frame")
     else:
         check(dk not in bottom and dk not in right, "text: no frame")
 
