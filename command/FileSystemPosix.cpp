@@ -5,7 +5,7 @@
 #include <cstdlib>
 
 #include "command/FileSystem.h"
-#include "command/Utf8.h"
+#include "common/Utf8.h"
 #include "common/ComError.h"
 
 namespace pelzorvick {

@@ -2,7 +2,7 @@
 
 #include <charconv>
 
-#include "host/Utf8.h"
+#include "common/Utf8.h"
 
 namespace pelzorvick {
 
@@ -32,7 +32,7 @@ FileValue ParseSetValue(std::u16string_view text) {
 
 HostOptions ParseHostCommandLine(const std::vector<std::u16string>& args) {
   HostOptions o;
-  const auto narrow = [](std::u16string_view s) { return Utf16ToUtf8Lossy(s); };
+  const auto narrow = [](std::u16string_view s) { return ToUtf8Lossy(s); };
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::u16string& a = args[i];
     const auto value = [&]() -> const std::u16string& {

@@ -8,7 +8,7 @@
 #include "host/HostSite.h"
 #include "host/Output.h"
 #include "host/PropertyNotifySink.h"
-#include "host/Utf8.h"
+#include "common/Utf8.h"
 
 namespace pelzorvick {
 
@@ -182,7 +182,7 @@ bool ControlHost::Invoke(std::u16string_view member, WORD flags, VARIANT* arg, c
   LPOLESTR names[] = {const_cast<LPOLESTR>(W(name))};
   DISPID id = DISPID_UNKNOWN;
   HRESULT hr = dispatch_->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
-  if (FAILED(hr)) return Fail((std::string(step) + " " + Utf16ToUtf8Lossy(name)).c_str(), hr);
+  if (FAILED(hr)) return Fail((std::string(step) + " " + ToUtf8Lossy(name)).c_str(), hr);
   DISPID put = DISPID_PROPERTYPUT;
   DISPPARAMS params{arg, arg ? &put : nullptr, arg ? 1u : 0u, arg ? 1u : 0u};
   EXCEPINFO ex{};
@@ -205,7 +205,7 @@ bool ControlHost::Invoke(std::u16string_view member, WORD flags, VARIANT* arg, c
                   text);
     return false;
   }
-  if (FAILED(hr)) return Fail((std::string(step) + " " + Utf16ToUtf8Lossy(name)).c_str(), hr);
+  if (FAILED(hr)) return Fail((std::string(step) + " " + ToUtf8Lossy(name)).c_str(), hr);
   return true;
 }
 

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <mutex>
 
-#include "host/Utf8.h"
+#include "common/Utf8.h"
 
 namespace pelzorvick {
 
@@ -27,7 +27,7 @@ void Write(DWORD which, std::u16string_view text) {
   } else {
     // Redirected: UTF-8 with a plain newline, as scripts reading it expect.
     line.erase(line.size() - 2, 1);
-    const std::string bytes = Utf16ToUtf8Lossy(line);
+    const std::string bytes = ToUtf8Lossy(line);
     WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
   }
 }
@@ -48,7 +48,7 @@ void Output::Error(std::u16string_view text) {
 }
 
 std::u16string ToU16(std::string_view ascii) {
-  return Utf8ToUtf16(ascii).value_or(u"(unreadable text)");
+  return FromUtf8Strict(ascii).value_or(u"(unreadable text)");
 }
 
 std::u16string HexCode(long code) {

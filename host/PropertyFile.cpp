@@ -5,7 +5,7 @@
 #include <limits>
 #include <map>
 
-#include "host/Utf8.h"
+#include "common/Utf8.h"
 
 namespace pelzorvick {
 
@@ -28,7 +28,7 @@ bool IsPropertyName(std::u16string_view s) {
                      [](char16_t c) { return IsLetter(c) || IsDigit(c) || c == u'_'; });
 }
 
-std::string Narrow(std::u16string_view s) { return Utf16ToUtf8Lossy(s); }
+std::string Narrow(std::u16string_view s) { return ToUtf8Lossy(s); }
 
 std::u16string Widen(std::string_view ascii) { return std::u16string(ascii.begin(), ascii.end()); }
 
@@ -137,7 +137,7 @@ std::optional<std::u16string> FormatValue(const FileValue& v) {
     case FileValue::Kind::kString:
       break;
   }
-  if (v.text.find_first_of(u"\r\n") != std::u16string::npos || !Utf16ToUtf8(v.text)) {
+  if (v.text.find_first_of(u"\r\n") != std::u16string::npos || !ToUtf8(v.text)) {
     return std::nullopt;
   }
   std::u16string out = u"\"";
@@ -244,7 +244,7 @@ PropertyFile ParsePropertyFile(std::string_view bytes, std::string_view file_nam
     const auto fail = [&](const std::string& message) -> PropertyFileError {
       return PropertyFileError(file, number, message);
     };
-    const std::optional<std::u16string> decoded = Utf8ToUtf16(raw_bytes);
+    const std::optional<std::u16string> decoded = FromUtf8Strict(raw_bytes);
     if (!decoded) throw fail("the line is not valid UTF-8");
     const std::u16string& raw = *decoded;
     std::u16string_view body = raw;

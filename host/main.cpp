@@ -23,7 +23,7 @@
 #include "host/Output.h"
 #include "host/PropertyFile.h"
 #include "host/Screenshot.h"
-#include "host/Utf8.h"
+#include "common/Utf8.h"
 
 namespace pelzorvick {
 namespace {
@@ -170,7 +170,7 @@ int Run(const HostOptions& opts) {
   Output::SetLogging(opts.log);
 
   PropertyFile file;
-  const std::string file_name = Utf16ToUtf8Lossy(opts.file);
+  const std::string file_name = ToUtf8Lossy(opts.file);
   if (!opts.file.empty()) {
     std::string bytes;
     if (!ReadWholeFile(opts.file, &bytes)) {
@@ -285,7 +285,7 @@ int Run(const HostOptions& opts) {
         for (const auto& c : controls) saved = c->Save() && saved;
         if (saved) {
           try {
-            if (!WriteWholeFile(opts.save, WritePropertyFile(file, Utf16ToUtf8Lossy(opts.save)))) {
+            if (!WriteWholeFile(opts.save, WritePropertyFile(file, ToUtf8Lossy(opts.save)))) {
               Output::Error(u"--save: cannot write " + opts.save);
               saved = false;
             }

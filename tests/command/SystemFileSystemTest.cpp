@@ -14,7 +14,7 @@
 #endif
 
 #include "command/CommandUtil.h"
-#include "command/Utf8.h"
+#include "common/Utf8.h"
 
 namespace pelzorvick {
 namespace {

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "command/Utf8.h"
+#include "common/Utf8.h"
 
 namespace pelzorvick {
 namespace {
@@ -18,6 +18,8 @@ TEST(Utf8, RefusesUnpairedSurrogates) {
   EXPECT_FALSE(ToUtf8(high_alone));
   EXPECT_FALSE(ToUtf8(low_alone));
   EXPECT_FALSE(ToUtf8(reversed));
+  EXPECT_EQ(ToUtf8Lossy(high_alone), "a\xEF\xBF\xBD");
+  EXPECT_EQ(ToUtf8Lossy(reversed), "\xEF\xBF\xBD\xEF\xBF\xBD");
 }
 
 TEST(Utf8, DecodesAndRoundTrips) {
@@ -34,6 +36,14 @@ TEST(Utf8, ReplacesEachIllFormedSequence) {
   EXPECT_EQ(FromUtf8("\xE2\x82z"), u"\uFFFDz");            // cut short
   EXPECT_EQ(FromUtf8("a\xF0\x9D\x84"), u"a\uFFFD");        // cut at the end
   EXPECT_EQ(FromUtf8("\xFF"), u"\uFFFD");
+}
+
+TEST(Utf8, StrictDecodingRefusesWhatWouldBeReplaced) {
+  for (const char* bytes : {"\x80", "\xC0\xAF", "\xE0\x80\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80",
+                            "\xE2\x82z", "a\xF0\x9D\x84", "\xFF"}) {
+    EXPECT_FALSE(FromUtf8Strict(bytes)) << bytes;
+  }
+  EXPECT_EQ(FromUtf8Strict("a\xC3\xA9\xF0\x9D\x84\x9E"), u"a\u00e9\U0001D11E");
 }
 
 }  // namespace

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "host/Utf8.h"
+#include "common/Utf8.h"
 
 namespace pelzorvick {
 namespace {
@@ -11,7 +11,7 @@ using Kind = FileValue::Kind;
 
 const FileValue& ValueOf(const PropertySection& s, std::u16string_view name) {
   const FileEntry* e = s.Find(name);
-  if (!e) throw std::runtime_error("missing " + Utf16ToUtf8Lossy(name));
+  if (!e) throw std::runtime_error("missing " + ToUtf8Lossy(name));
   return e->value;
 }
 
@@ -59,11 +59,11 @@ TEST(PropertyFile, NumbersAreIntegersOnlyWhenTheyFit32Bits) {
   };
   for (const Case& c : cases) {
     const std::optional<FileValue> v = ParseValue(c.text);
-    EXPECT_EQ(v.has_value(), c.number) << Utf16ToUtf8Lossy(c.text);
+    EXPECT_EQ(v.has_value(), c.number) << ToUtf8Lossy(c.text);
     if (v && c.number) {
       EXPECT_EQ(v->kind, Kind::kNumber);
       EXPECT_EQ(v->text, c.text);
-      EXPECT_EQ(v->IsInteger(), c.integer) << Utf16ToUtf8Lossy(c.text);
+      EXPECT_EQ(v->IsInteger(), c.integer) << ToUtf8Lossy(c.text);
     }
   }
 }
@@ -204,7 +204,7 @@ TEST(PropertyFile, FloatsAreWrittenInTheirShortestForm) {
   EXPECT_EQ(FormatSingle(-4.0f), u"-4");
   EXPECT_EQ(FormatDouble(0.1), u"0.1");
   const std::u16string big = FormatSingle(3e20f);
-  EXPECT_TRUE(IsNumberText(big)) << Utf16ToUtf8Lossy(big);
+  EXPECT_TRUE(IsNumberText(big)) << ToUtf8Lossy(big);
   EXPECT_EQ(static_cast<float>(ParseValue(big)->AsDouble()), 3e20f);
 }
 

@@ -1,4 +1,4 @@
-#include "command/Utf8.h"
+#include "common/Utf8.h"
 
 #include <cstdint>
 
@@ -39,30 +39,30 @@ void AppendUtf16(std::u16string& out, char32_t cp) {
   }
 }
 
-}  // namespace
-
-std::optional<std::string> ToUtf8(std::u16string_view text) {
-  std::string out;
+// Without `lossy` an unpaired surrogate fails the conversion.
+bool EncodeUtf8(std::u16string_view text, bool lossy, std::string& out) {
   out.reserve(text.size());
   for (std::size_t i = 0; i < text.size(); ++i) {
     const char16_t c = text[i];
-    if (IsHighSurrogate(c)) {
-      if (i + 1 >= text.size() || !IsLowSurrogate(text[i + 1])) return std::nullopt;
+    if (IsHighSurrogate(c) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
       const char32_t cp = 0x10000 + ((static_cast<char32_t>(c) - 0xD800) << 10) +
                           (static_cast<char32_t>(text[i + 1]) - 0xDC00);
       AppendUtf8(out, cp);
       ++i;
-    } else if (IsLowSurrogate(c)) {
-      return std::nullopt;
+    } else if (IsHighSurrogate(c) || IsLowSurrogate(c)) {
+      if (!lossy) return false;
+      AppendUtf8(out, kReplacement);
     } else {
       AppendUtf8(out, c);
     }
   }
-  return out;
+  return true;
 }
 
-std::u16string FromUtf8(std::string_view bytes) {
-  std::u16string out;
+// Each ill-formed sequence becomes one U+FFFD; the result says whether there
+// was none.
+bool DecodeUtf8(std::string_view bytes, std::u16string& out) {
+  bool well_formed = true;
   out.reserve(bytes.size());
   std::size_t i = 0;
   while (i < bytes.size()) {
@@ -83,6 +83,7 @@ std::u16string FromUtf8(std::string_view bytes) {
       length = 4, cp = lead & 0x07, minimum = 0x10000;
     } else {
       out.push_back(kReplacement);
+      well_formed = false;
       ++i;
       continue;
     }
@@ -97,10 +98,37 @@ std::u16string FromUtf8(std::string_view bytes) {
     i += taken;
     if (taken < length || cp < minimum || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
       out.push_back(kReplacement);
+      well_formed = false;
     } else {
       AppendUtf16(out, cp);
     }
   }
+  return well_formed;
+}
+
+}  // namespace
+
+std::optional<std::string> ToUtf8(std::u16string_view text) {
+  std::string out;
+  if (!EncodeUtf8(text, false, out)) return std::nullopt;
+  return out;
+}
+
+std::string ToUtf8Lossy(std::u16string_view text) {
+  std::string out;
+  EncodeUtf8(text, true, out);
+  return out;
+}
+
+std::u16string FromUtf8(std::string_view bytes) {
+  std::u16string out;
+  DecodeUtf8(bytes, out);
+  return out;
+}
+
+std::optional<std::u16string> FromUtf8Strict(std::string_view bytes) {
+  std::u16string out;
+  if (!DecodeUtf8(bytes, out)) return std::nullopt;
   return out;
 }
 
