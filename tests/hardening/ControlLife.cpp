@@ -1,0 +1,141 @@
+#include "tests/hardening/ControlLife.h"
+
+#include <vector>
+
+#include "tests/component-object/Fakes.h"
+#include "tests/hardening/Support.h"
+
+namespace pelzorvick::test {
+
+const wchar_t* const kDisplayModes[5] = {L"Image", L"Icon", L"SmallIcon", L"Text", L"Button"};
+
+namespace {
+
+void Put(FakeBag* bag, const wchar_t* key, const std::wstring& value) {
+  VARIANT v = BstrVariant(value.c_str());
+  bag->Write(key, &v);
+  VariantClear(&v);
+}
+
+template <class T>
+void Drop(T*& p) {
+  if (p) p->Release();
+  p = nullptr;
+}
+
+}  // namespace
+
+LifeResult LiveOnce(IClassFactory* factory, const LifeSetup& setup, const wchar_t* mode, bool click) {
+  LifeResult r;
+  IOleObject* ole = nullptr;
+  IOleInPlaceObject* inplace = nullptr;
+  IPersistPropertyBag* persist = nullptr;
+  IViewObject2* view = nullptr;
+  ComPtr<FakeSite> site;
+  auto fail = [&](const char* step, HRESULT hr) {
+    if (r.failure.empty()) {
+      char text[96];
+      snprintf(text, sizeof text, "%s failed: 0x%08lX", step, static_cast<unsigned long>(hr));
+      r.failure = text;
+    }
+  };
+  HRESULT hr = factory->CreateInstance(nullptr, IID_IOleObject, reinterpret_cast<void**>(&ole));
+  if (FAILED(hr) || !ole) {
+    fail("CreateInstance", hr);
+    return r;
+  }
+  ole->QueryInterface(IID_IOleInPlaceObject, reinterpret_cast<void**>(&inplace));
+  ole->QueryInterface(IID_IPersistPropertyBag, reinterpret_cast<void**>(&persist));
+  ole->QueryInterface(IID_IViewObject2, reinterpret_cast<void**>(&view));
+  if (!inplace || !persist || !view) fail("QueryInterface", E_NOINTERFACE);
+
+  site = new FakeSite(setup.parent, Ambient::kRunning);
+  site->object = inplace;
+  if (FAILED(hr = ole->SetClientSite(site.Get()))) fail("SetClientSite", hr);
+  {
+    ComPtr<FakeBag> bag(new FakeBag);
+    Put(bag.Get(), L"Control", mode);
+    Put(bag.Get(), L"Command", setup.command);
+    Put(bag.Get(), L"Text", L"A life");
+    Put(bag.Get(), L"ImageURL", setup.image);
+    Put(bag.Get(), L"BackColor", L"#204060");
+    if (persist && FAILED(hr = persist->Load(bag.Get(), nullptr))) fail("Load", hr);
+  }
+  if (FAILED(hr = ole->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, site.Get(), 0, setup.parent,
+                              &site->rect))) {
+    fail("DoVerb", hr);
+  }
+  HWND window = nullptr;
+  if (inplace && SUCCEEDED(inplace->GetWindow(&window))) {
+    r.window = window;
+    UpdateWindow(window);
+    PumpMessages();
+    HWND surface = GetWindow(window, GW_CHILD);
+    if (!surface) fail("the surface", E_FAIL);
+    SendMessageW(surface, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+    const LPARAM at = click ? MAKELPARAM(2, 2) : MAKELPARAM(-5, -5);
+    SendMessageW(surface, WM_LBUTTONUP, 0, at);
+    PumpMessages();
+  } else {
+    fail("GetWindow", E_FAIL);
+  }
+  if (view) {
+    MemoryCanvas canvas(48, 48);
+    RECTL bounds{0, 0, 48, 48};
+    if (FAILED(hr = view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, canvas.dc(), &bounds,
+                               nullptr, nullptr, 0))) {
+      fail("Draw", hr);
+    }
+  }
+  {
+    ComPtr<FakeBag> saved(new FakeBag);
+    if (persist && FAILED(hr = persist->Save(saved.Get(), TRUE, TRUE))) fail("Save", hr);
+    if (saved->values.size() != 18) fail("Save of every key", E_FAIL);
+  }
+  if (inplace && FAILED(hr = inplace->InPlaceDeactivate())) fail("InPlaceDeactivate", hr);
+  if (window && IsWindow(window)) fail("the window's end", E_FAIL);
+  if (FAILED(hr = ole->Close(OLECLOSE_NOSAVE))) fail("Close", hr);
+  if (FAILED(hr = ole->SetClientSite(nullptr))) fail("SetClientSite(NULL)", hr);
+  site->object = nullptr;
+  Drop(view);
+  Drop(persist);
+  Drop(inplace);
+  r.last_release = ole->Release();
+  PumpMessages();
+  r.site_release = site.Detach()->Release();
+  return r;
+}
+
+bool WriteBitmapFile(const std::wstring& path) {
+  const int w = 24, h = 16;
+  const int stride = (w * 3 + 3) & ~3;
+  std::vector<uint8_t> pixels(stride * h);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      uint8_t* p = &pixels[y * stride + x * 3];
+      p[0] = static_cast<uint8_t>(x * 10);
+      p[1] = static_cast<uint8_t>(y * 15);
+      p[2] = 0xC0;
+    }
+  BITMAPINFOHEADER info{};
+  info.biSize = sizeof info;
+  info.biWidth = w;
+  info.biHeight = h;
+  info.biPlanes = 1;
+  info.biBitCount = 24;
+  info.biSizeImage = static_cast<DWORD>(pixels.size());
+  BITMAPFILEHEADER file{};
+  file.bfType = 0x4D42;
+  file.bfOffBits = sizeof file + sizeof info;
+  file.bfSize = file.bfOffBits + info.biSizeImage;
+  HANDLE f = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  if (f == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  bool ok = WriteFile(f, &file, sizeof file, &written, nullptr) &&
+            WriteFile(f, &info, sizeof info, &written, nullptr) &&
+            WriteFile(f, pixels.data(), info.biSizeImage, &written, nullptr);
+  CloseHandle(f);
+  return ok;
+}
+
+}  // namespace pelzorvick::test
