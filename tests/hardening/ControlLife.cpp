@@ -17,6 +17,29 @@ void Put(FakeBag* bag, const wchar_t* key, const std::wstring& value) {
   VariantClear(&v);
 }
 
+double Microseconds() {
+  LARGE_INTEGER t, f;
+  QueryPerformanceCounter(&t);
+  QueryPerformanceFrequency(&f);
+  return static_cast<double>(t.QuadPart) * 1e6 / static_cast<double>(f.QuadPart);
+}
+
+// Adds the time since the last mark to step `i`.
+class StepClock {
+ public:
+  explicit StepClock(LifeSteps* steps) : steps_(steps), last_(steps ? Microseconds() : 0) {}
+  void Mark(int i) {
+    if (!steps_) return;
+    const double now = Microseconds();
+    steps_->us[i] += now - last_;
+    last_ = now;
+  }
+
+ private:
+  LifeSteps* steps_;
+  double last_;
+};
+
 template <class T>
 void Drop(T*& p) {
   if (p) p->Release();
@@ -25,7 +48,13 @@ void Drop(T*& p) {
 
 }  // namespace
 
-LifeResult LiveOnce(IClassFactory* factory, const LifeSetup& setup, const wchar_t* mode, bool click) {
+const char* const LifeSteps::kNames[kCount] = {
+    "create and site", "load from the bag", "activate in place", "paint",
+    "press and release", "Draw", "save to a bag", "deactivate, close, release"};
+
+LifeResult LiveOnce(IClassFactory* factory, const LifeSetup& setup, const wchar_t* mode, bool click,
+                    LifeSteps* steps) {
+  StepClock clock(steps);
   LifeResult r;
   IOleObject* ole = nullptr;
   IOleInPlaceObject* inplace = nullptr;
@@ -52,6 +81,7 @@ LifeResult LiveOnce(IClassFactory* factory, const LifeSetup& setup, const wchar_
   site = new FakeSite(setup.parent, Ambient::kRunning);
   site->object = inplace;
   if (FAILED(hr = ole->SetClientSite(site.Get()))) fail("SetClientSite", hr);
+  clock.Mark(0);
   {
     ComPtr<FakeBag> bag(new FakeBag);
     Put(bag.Get(), L"Control", mode);
@@ -61,15 +91,18 @@ LifeResult LiveOnce(IClassFactory* factory, const LifeSetup& setup, const wchar_
     Put(bag.Get(), L"BackColor", L"#204060");
     if (persist && FAILED(hr = persist->Load(bag.Get(), nullptr))) fail("Load", hr);
   }
+  clock.Mark(1);
   if (FAILED(hr = ole->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, site.Get(), 0, setup.parent,
                               &site->rect))) {
     fail("DoVerb", hr);
   }
   HWND window = nullptr;
+  clock.Mark(2);
   if (inplace && SUCCEEDED(inplace->GetWindow(&window))) {
     r.window = window;
     UpdateWindow(window);
     PumpMessages();
+    clock.Mark(3);
     HWND surface = GetWindow(window, GW_CHILD);
     if (!surface) fail("the surface", E_FAIL);
     SendMessageW(surface, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
@@ -79,6 +112,7 @@ LifeResult LiveOnce(IClassFactory* factory, const LifeSetup& setup, const wchar_
   } else {
     fail("GetWindow", E_FAIL);
   }
+  clock.Mark(4);
   if (view) {
     MemoryCanvas canvas(48, 48);
     RECTL bounds{0, 0, 48, 48};
@@ -87,11 +121,13 @@ LifeResult LiveOnce(IClassFactory* factory, const LifeSetup& setup, const wchar_
       fail("Draw", hr);
     }
   }
+  clock.Mark(5);
   {
     ComPtr<FakeBag> saved(new FakeBag);
     if (persist && FAILED(hr = persist->Save(saved.Get(), TRUE, TRUE))) fail("Save", hr);
     if (saved->values.size() != 18) fail("Save of every key", E_FAIL);
   }
+  clock.Mark(6);
   if (inplace && FAILED(hr = inplace->InPlaceDeactivate())) fail("InPlaceDeactivate", hr);
   if (window && IsWindow(window)) fail("the window's end", E_FAIL);
   if (FAILED(hr = ole->Close(OLECLOSE_NOSAVE))) fail("Close", hr);
@@ -103,6 +139,7 @@ LifeResult LiveOnce(IClassFactory* factory, const LifeSetup& setup, const wchar_
   r.last_release = ole->Release();
   PumpMessages();
   r.site_release = site.Detach()->Release();
+  clock.Mark(7);
   return r;
 }
 

@@ -24,8 +24,16 @@ struct LifeResult {
   HWND window = nullptr;        // the in-place window it had
 };
 
+// Microseconds spent in each step, for the benchmark.
+struct LifeSteps {
+  static constexpr int kCount = 8;
+  static const char* const kNames[kCount];
+  double us[kCount] = {};
+};
+
 // The release happens outside the surface, so no click runs unless `click`.
-LifeResult LiveOnce(IClassFactory* factory, const LifeSetup& setup, const wchar_t* mode, bool click);
+LifeResult LiveOnce(IClassFactory* factory, const LifeSetup& setup, const wchar_t* mode, bool click,
+                    LifeSteps* steps = nullptr);
 
 extern const wchar_t* const kDisplayModes[5];
 
