@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 #include <vector>
 
 #include "common/ComError.h"
@@ -80,14 +81,28 @@ WinCanvas::~WinCanvas() {
   if (cursor_) DestroyCursor(cursor_);
 }
 
+namespace {
+// A placement that fails leaves the surface as it was, so a later layout (with
+// a caption that fits, say) starts from a sound state.
+template <class T, class F>
+void AssignOrRestore(T& field, T value, F&& apply) {
+  T before = std::move(field);
+  field = std::move(value);
+  try {
+    apply();
+  } catch (...) {
+    field = std::move(before);
+    throw;
+  }
+}
+}  // namespace
+
 void WinCanvas::SetLeft(float twips) {
-  left_ = twips;
-  UpdatePlacement();
+  AssignOrRestore(left_, twips, [this] { UpdatePlacement(); });
 }
 
 void WinCanvas::SetTop(float twips) {
-  top_ = twips;
-  UpdatePlacement();
+  AssignOrRestore(top_, twips, [this] { UpdatePlacement(); });
 }
 
 float WinCanvas::Width() { return width_.value_or(geometry_.InnerWidth()); }
@@ -95,14 +110,12 @@ float WinCanvas::Height() { return height_.value_or(geometry_.InnerHeight()); }
 
 void WinCanvas::SetWidth(float twips) {
   if (!std::isfinite(twips) || twips < 0) ThrowOverflow();
-  width_ = twips;
-  UpdatePlacement();
+  AssignOrRestore(width_, std::optional<float>(twips), [this] { UpdatePlacement(); });
 }
 
 void WinCanvas::SetHeight(float twips) {
   if (!std::isfinite(twips) || twips < 0) ThrowOverflow();
-  height_ = twips;
-  UpdatePlacement();
+  AssignOrRestore(height_, std::optional<float>(twips), [this] { UpdatePlacement(); });
 }
 
 void WinCanvas::SetForeColor(int32_t color) { fore_color_ = color; }
@@ -252,8 +265,10 @@ void WinCanvas::DestroyWindow() {
 }
 
 void WinCanvas::UpdatePlacement() {
-  if (!window_) return;
+  // Computed also without a window, so that what no window can be is refused
+  // when it is set, not at some later drawing.
   const RECT rc = PixelRect();
+  if (!window_) return;
   MoveWindow(window_, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, TRUE);
 }
 

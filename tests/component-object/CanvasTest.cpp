@@ -61,9 +61,11 @@ TEST(Canvas, UnitsAtTheScreensResolution) {
   const RECT moved = s.canvas.PixelRect();
   EXPECT_EQ(10, moved.left);
   EXPECT_EQ(30, moved.right);
-  // Beyond what a window can be: the overflow error, not a wrapped size.
-  s.canvas.SetWidth(1e9f);
-  EXPECT_THROW(s.canvas.PixelRect(), ComError);
+  // Beyond what a window can be: the overflow error, not a wrapped size, and
+  // the surface keeps the size it had.
+  EXPECT_THROW(s.canvas.SetWidth(1e9f), ComError);
+  EXPECT_FLOAT_EQ(300.0f, s.canvas.Width());
+  EXPECT_EQ(30, s.canvas.PixelRect().right);
 }
 
 TEST(Canvas, SystemAndDirectColours) {
