@@ -75,8 +75,11 @@ TEST(Lives, AThousandGiveBackEverything) {
 
   EXPECT_EQ(0, failed) << first_failure;
   EXPECT_EQ(0, unreleased) << "lives whose last Release was not 0";
-  EXPECT_LE(end.gdi, warm.gdi);
-  EXPECT_LE(end.user, warm.user);
+  // A leak of any one life's objects would show about a thousand times; the
+  // system's own caches (fonts, stock brushes) may still add one or two late.
+  constexpr long kSystemSlack = 4;
+  EXPECT_LE(end.gdi, warm.gdi + kSystemSlack);
+  EXPECT_LE(end.user, warm.user + kSystemSlack);
   // COM and the window system keep a few handles of their own coming and going.
   EXPECT_LE(end.kernel, warm.kernel + 8);
   EXPECT_EQ(S_OK, can_unload());
