@@ -310,17 +310,7 @@ void WinCanvas::CopyShownTo(HDC dc, int x, int y) {
 }
 
 LRESULT CALLBACK WinCanvas::WindowProcedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
-  if (message == WM_NCCREATE) {
-    auto* create = reinterpret_cast<CREATESTRUCTW*>(lparam);
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-  }
-  auto* self = reinterpret_cast<WinCanvas*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  if (!self) return DefWindowProcW(hwnd, message, wparam, lparam);
-  LRESULT result = 0;
-  if (!GuardedEvent(u"Canvas", [&] { result = self->HandleMessage(hwnd, message, wparam, lparam); })) {
-    return 0;
-  }
-  return result;
+  return RouteToOwner(hwnd, message, wparam, lparam, u"Canvas", &WinCanvas::HandleMessage);
 }
 
 LRESULT WinCanvas::HandleMessage(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {

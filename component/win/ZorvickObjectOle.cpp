@@ -304,18 +304,8 @@ HRESULT ZorvickObject::FreezeEvents(BOOL freeze) {
 
 LRESULT CALLBACK ZorvickObject::ControlWindowProcedure(HWND hwnd, UINT message, WPARAM wparam,
                                                        LPARAM lparam) {
-  if (message == WM_NCCREATE) {
-    auto* create = reinterpret_cast<CREATESTRUCTW*>(lparam);
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-  }
-  auto* self = reinterpret_cast<ZorvickObject*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  if (!self) return DefWindowProcW(hwnd, message, wparam, lparam);
-  LRESULT result = 0;
-  if (!GuardedEvent(u"Control window",
-                    [&] { result = self->HandleControlMessage(hwnd, message, wparam, lparam); })) {
-    return 0;
-  }
-  return result;
+  return RouteToOwner(hwnd, message, wparam, lparam, u"Control window",
+                      &ZorvickObject::HandleControlMessage);
 }
 
 LRESULT ZorvickObject::HandleControlMessage(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
