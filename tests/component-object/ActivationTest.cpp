@@ -5,6 +5,7 @@
 
 #include "component/Module.h"
 #include "tests/component-object/Fakes.h"
+#include "tests/support/MemoryCanvas.h"
 
 namespace pelzorvick::test {
 namespace {
@@ -195,38 +196,6 @@ TEST(ObjectActivation, DesignModeAsksUserModeAndNeverSizes) {
   p.control->Close(OLECLOSE_NOSAVE);
   p.control->SetClientSite(nullptr);
 }
-
-// A 24-bit DIB section to draw into, read back pixel by pixel.
-class MemoryCanvas {
- public:
-  MemoryCanvas(int w, int h) : w_(w), h_(h) {
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = w;
-    bi.bmiHeader.biHeight = -h;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    dc_ = CreateCompatibleDC(nullptr);
-    bitmap_ = CreateDIBSection(dc_, &bi, DIB_RGB_COLORS, &bits_, nullptr, 0);
-    old_ = SelectObject(dc_, bitmap_);
-    RECT all{0, 0, w, h};
-    FillRect(dc_, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-  }
-  ~MemoryCanvas() {
-    SelectObject(dc_, old_);
-    DeleteObject(bitmap_);
-    DeleteDC(dc_);
-  }
-  HDC dc() const { return dc_; }
-  COLORREF At(int x, int y) const { return GetPixel(dc_, x, y); }
-
- private:
-  int w_, h_;
-  HDC dc_;
-  HBITMAP bitmap_;
-  HGDIOBJ old_;
-  void* bits_ = nullptr;
-};
 
 TEST(ObjectView, DrawRendersTheCurrentLookIntoAMemoryDC) {
   ComPtr<IOleObject> control = NewControl<IOleObject>();

@@ -1,6 +1,5 @@
 #include "tests/component-platform/TestSupport.h"
 
-#include <objbase.h>
 #include <shellapi.h>
 
 #include <thread>
@@ -8,18 +7,6 @@
 #include <gtest/gtest.h>
 
 namespace pelzorvick::test {
-
-namespace {
-
-class ComEnvironment : public ::testing::Environment {
- public:
-  void SetUp() override { ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))); }
-  void TearDown() override { CoUninitialize(); }
-};
-
-const auto* const kComEnvironment = ::testing::AddGlobalTestEnvironment(new ComEnvironment);
-
-}  // namespace
 
 ScratchFolder::ScratchFolder(const std::wstring& name) {
   wchar_t temp[MAX_PATH];
