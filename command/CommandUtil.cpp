@@ -38,16 +38,6 @@ std::vector<std::u16string_view> SplitEntries(std::u16string_view list) {
   }
 }
 
-char16_t AsciiUpper(char16_t c) { return (c >= u'a' && c <= u'z') ? c - (u'a' - u'A') : c; }
-
-bool EqualsIgnoringAsciiCase(std::u16string_view a, std::u16string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (AsciiUpper(a[i]) != AsciiUpper(b[i])) return false;
-  }
-  return true;
-}
-
 // Answers repeated tests of one path from the first one, so CommandExists
 // does not ask the disk twice about its program text.
 class ProgramProbeMemo : public FileSystem {

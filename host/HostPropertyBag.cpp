@@ -4,6 +4,8 @@
 
 #include <cmath>
 
+#include "text/StringUtil.h"
+
 namespace pelzorvick {
 
 namespace {
@@ -99,9 +101,7 @@ void HostPropertyBag::EndSave() {
 
 std::u16string HostPropertyBag::Key(LPCOLESTR name) {
   std::u16string key = U(name);
-  for (char16_t& c : key) {
-    if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c + 32);
-  }
+  for (char16_t& c : key) c = AsciiLower(c);
   return key;
 }
 

@@ -6,6 +6,7 @@
 #include <map>
 
 #include "common/Utf8.h"
+#include "text/StringUtil.h"
 
 namespace pelzorvick {
 
@@ -14,7 +15,6 @@ namespace {
 bool IsSpace(char16_t c) { return c == u' ' || c == u'\t'; }
 bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
 bool IsLetter(char16_t c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'); }
-char16_t Lower(char16_t c) { return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 32) : c; }
 
 std::u16string_view Trim(std::u16string_view s) {
   while (!s.empty() && IsSpace(s.front())) s.remove_prefix(1);
@@ -150,9 +150,7 @@ std::optional<std::u16string> FormatValue(const FileValue& v) {
 }
 
 bool NamesEqual(std::u16string_view a, std::u16string_view b) {
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(),
-                    [](char16_t x, char16_t y) { return Lower(x) == Lower(y); });
+  return EqualsIgnoringAsciiCase(a, b);
 }
 
 const FileEntry* PropertySection::Find(std::u16string_view name) const {
@@ -266,7 +264,7 @@ PropertyFile ParsePropertyFile(std::string_view bytes, std::string_view file_nam
         throw fail("a section header after properties that belong to no section");
       }
       std::u16string key;
-      for (char16_t c : name) key += Lower(c);
+      for (char16_t c : name) key += AsciiLower(c);
       if (const auto it = section_line_of.find(key); it != section_line_of.end()) {
         throw fail(std::string("section [").append(Narrow(name)) + "] is given twice (first on line " +
                    std::to_string(it->second) + ")");
@@ -296,7 +294,7 @@ PropertyFile ParsePropertyFile(std::string_view bytes, std::string_view file_nam
                  Narrow(value_text));
     }
     std::u16string key;
-    for (char16_t c : name) key += Lower(c);
+    for (char16_t c : name) key += AsciiLower(c);
     if (const auto it = first_line_of.find(key); it != first_line_of.end()) {
       throw fail(Narrow(name) + " is given twice (first on line " + std::to_string(it->second) +
                  ")");

@@ -9,12 +9,11 @@
 
 #include "component/win/OlePicture.h"
 #include "component/win/WideString.h"
+#include "text/StringUtil.h"
 
 namespace pelzorvick {
 
 namespace {
-
-char16_t AsciiLower(char16_t c) { return (c >= u'A' && c <= u'Z') ? c + (u'a' - u'A') : c; }
 
 // The module this code is linked into (the control library, or a test
 // executable), found by an address inside it.
@@ -37,10 +36,7 @@ HICON AssociatedIcon(const std::wstring& path) {
 }  // namespace
 
 bool IsSmallIconMode(std::u16string_view mode) {
-  constexpr std::u16string_view kSmall = u"smallicon";
-  return mode.size() == kSmall.size() &&
-         std::equal(mode.begin(), mode.end(), kSmall.begin(),
-                    [](char16_t m, char16_t s) { return AsciiLower(m) == s; });
+  return EqualsIgnoringAsciiCase(mode, u"SmallIcon");
 }
 
 UINT IconFlagsForMode(std::u16string_view mode) {

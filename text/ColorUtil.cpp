@@ -171,16 +171,12 @@ static_assert(std::adjacent_find(kNamedColors.begin(), kNamedColors.end(),
                                  }) == kNamedColors.end(),
               "names are unique");
 
-constexpr char16_t ToLowerAscii(char16_t c) {
-  return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + (u'a' - u'A')) : c;
-}
-
 // Compares the name folded to lower case with a lower-case table name. Only
 // ASCII letters fold, so a name with any other letter simply misses.
 int CompareFolded(std::u16string_view name, std::u16string_view table_name) {
   const std::size_t common = std::min(name.size(), table_name.size());
   for (std::size_t i = 0; i < common; ++i) {
-    const char16_t a = ToLowerAscii(name[i]);
+    const char16_t a = AsciiLower(name[i]);
     const char16_t b = table_name[i];
     if (a != b) return a < b ? -1 : 1;
   }

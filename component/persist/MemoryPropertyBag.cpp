@@ -7,6 +7,7 @@
 #include <limits>
 
 #include "common/ComError.h"
+#include "text/StringUtil.h"
 
 namespace pelzorvick {
 
@@ -14,14 +15,6 @@ namespace {
 
 bool IsBlank(char16_t c) { return c == u' ' || c == u'\t'; }
 bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
-
-char16_t AsciiLower(char16_t c) { return (c >= u'A' && c <= u'Z') ? c + (u'a' - u'A') : c; }
-
-bool EqualsIgnoringCase(std::u16string_view a, std::u16string_view b) {
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(),
-                    [](char16_t x, char16_t y) { return AsciiLower(x) == AsciiLower(y); });
-}
 
 std::u16string Widen(const char* text) {
   std::u16string out;
@@ -120,8 +113,8 @@ bool PropertyValueToBool(const PropertyValue& value) {
   if (auto* f = std::get_if<float>(&value)) return *f != 0;
   if (auto* i = std::get_if<int16_t>(&value)) return *i != 0;
   const auto& text = std::get<std::u16string>(value);
-  if (EqualsIgnoringCase(text, u"True")) return true;
-  if (EqualsIgnoringCase(text, u"False")) return false;
+  if (EqualsIgnoringAsciiCase(text, u"True")) return true;
+  if (EqualsIgnoringAsciiCase(text, u"False")) return false;
   auto number = ParseNumberText(text);
   if (!number) ThrowTypeMismatch();
   return *number != 0;
