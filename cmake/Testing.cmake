@@ -5,6 +5,25 @@ set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 include(GoogleTest)
 
+# Why this build's Windows programs cannot run on this machine (a 32-bit build
+# on a kernel that refuses 32-bit programs); empty when they can. scripts/test
+# sets it from its one probe of the machine.
+set(PZ_WINE_SKIP_REASON "" CACHE STRING "Why the Windows tests of this build cannot run here")
+
+# pz_add_wine_test(NAME <name> COMMAND <command>...)
+# A test that starts Windows programs. Where they cannot run it stays in the
+# list as ctest's own skip, with the reason, never as a pass.
+function(pz_add_wine_test)
+  cmake_parse_arguments(ARG "" "NAME" "COMMAND" ${ARGN})
+  if(PZ_WINE_SKIP_REASON)
+    add_test(NAME ${ARG_NAME}
+      COMMAND sh -c "echo \"skipped: $1\"; exit 77" sh "${PZ_WINE_SKIP_REASON}")
+    set_tests_properties(${ARG_NAME} PROPERTIES SKIP_RETURN_CODE 77)
+  else()
+    add_test(NAME ${ARG_NAME} COMMAND ${ARG_COMMAND})
+  endif()
+endfunction()
+
 # pz_add_gtest(<name> SOURCES ... [LIBS ...])
 # Natively every test case is its own ctest test; under Wine one process per
 # executable keeps the run short.
@@ -13,7 +32,7 @@ function(pz_add_gtest name)
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest_main GTest::gmock)
   if(PZ_WINDOWS)
-    add_test(NAME ${name} COMMAND ${name} --gtest_color=no)
+    pz_add_wine_test(NAME ${name} COMMAND ${name} --gtest_color=no)
     set_tests_properties(${name} PROPERTIES TIMEOUT 300)
   else()
     gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60)

@@ -39,16 +39,13 @@ class Wine:
         self.env = dict(os.environ, WINEPREFIX=os.path.abspath(args.prefix), WINEDEBUG="-all")
         self.env.pop("DISPLAY", None)
 
-    def run(self, argv, wine64):
-        cmd = [self.a.wine_run, "--prefix", self.a.prefix] + (["--wine64"] if wine64 else []) + argv
+    def run(self, argv, bits=64):
+        cmd = [self.a.wine_run, "--prefix", self.a.prefix, "--wine%d" % bits] + argv
         return subprocess.run(cmd, capture_output=True, text=True, errors="replace", timeout=120)
 
     def native(self, argv):
-        """Wine's own program of the bitness under test (plain wine picks the 32-bit one)."""
-        return self.run(argv, self.a.bits == 64)
-
-    def other(self, argv):
-        return self.run(argv, self.a.bits != 64)
+        """Wine's own program of the bitness under test."""
+        return self.run(argv, self.a.bits)
 
     def settle(self):
         # wineserver writes the registry files when it exits.
@@ -86,15 +83,19 @@ def diff(before, after):
     for hive in before:
         b, a = before[hive], after[hive]
         for key in sorted(set(b) | set(a)):
-            if key.startswith(UNRELATED):
+            if key.replace("Wow6432Node\\\\", "").startswith(UNRELATED):
                 continue
             if b.get(key) != a.get(key):
                 lines.append("%s %s: %r -> %r" % (hive, key, b.get(key), a.get(key)))
     return lines
 
 
-# Wine's device set-up rewrites these at every start.
-UNRELATED = ("[System\\\\", "[Hardware\\\\", "[Software\\\\Microsoft\\\\Windows NT\\\\CurrentVersion\\\\NetworkCards")
+# Wine's device set-up rewrites these at every start, and its first start of
+# a program writes the others (the prefix is warmed before the first
+# snapshot; these stay out should a later start write them again).
+UNRELATED = ("[System\\\\", "[Hardware\\\\", "[Software\\\\Microsoft\\\\Windows NT\\\\CurrentVersion\\\\NetworkCards",
+             "[Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\RunServices",
+             "[Software\\\\Wine\\\\FileOpenAssociations", "[Software\\\\Wine\\\\MenuFiles")
 ROOTS = {"HKLM": "HKEY_LOCAL_MACHINE", "HKCU": "HKEY_CURRENT_USER", "HKCR": "HKEY_CLASSES_ROOT"}
 
 
@@ -102,8 +103,11 @@ VALUE = re.compile(r"^    (.+?)    (REG_\w+)(?:    (.*))?$")
 
 
 def query(wine, key, native=True):
-    """{subkey path: {value name: data}} below key, or None if it is absent."""
-    r = (wine.native if native else wine.other)(["reg", "query", key, "/s"])
+    """{subkey path: {value name: data}} below key, or None if it is absent.
+    Read by the 64-bit reg in the registry view of the bitness under test
+    (native) or of the other one, so both kinds of machine read alike."""
+    bits = wine.a.bits if native else 96 - wine.a.bits
+    r = wine.run(["reg", "query", key, "/s", "/reg:%d" % bits])
     if r.returncode != 0:
         return None
     root, _, rest = key.partition("\\")

@@ -2,9 +2,9 @@
 # Registers the .ocx in a private prefix, runs Properties.vbs through cscript
 # of the same bitness, checks its marker and the files its commands wrote,
 # and unregisters.
-# Usage: vbscript-test.sh WINE_RUN PREFIX OCX SCRIPT WORK [--wine64]
+# Usage: vbscript-test.sh WINE_RUN PREFIX OCX SCRIPT WORK --wine64|--wine32
 set -uo pipefail
-wine_run=$1 prefix=$2 ocx=$3 script=$4 work=$5 loader=${6:-}
+wine_run=$1 prefix=$2 ocx=$3 script=$4 work=$5 loader=$6
 
 winpath() { printf 'Z:%s' "$(readlink -f "$1" | sed 's|/|\\|g')"; }
 run() { "$wine_run" --prefix "$prefix" $loader "$@"; }

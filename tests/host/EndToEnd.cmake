@@ -28,11 +28,11 @@ function(pz_e2e_prefix dpi)
   if(NOT dpi EQUAL 96)
     list(APPEND args --logpixels ${dpi})
   endif()
-  add_test(NAME host_e2e_${dpi}_setup COMMAND ${args} setup)
+  pz_add_wine_test(NAME host_e2e_${dpi}_setup COMMAND ${args} setup)
   set_tests_properties(host_e2e_${dpi}_setup PROPERTIES
     FIXTURES_SETUP host_e2e_${dpi} RESOURCE_LOCK host_e2e_prefix_${dpi} TIMEOUT 600)
   foreach(case IN LISTS ARGN)
-    add_test(NAME host_e2e_${dpi}_${case} COMMAND ${args} ${case})
+    pz_add_wine_test(NAME host_e2e_${dpi}_${case} COMMAND ${args} ${case})
     set_tests_properties(host_e2e_${dpi}_${case} PROPERTIES
       FIXTURES_REQUIRED host_e2e_${dpi} RESOURCE_LOCK host_e2e_prefix_${dpi} TIMEOUT 600)
   endforeach()

@@ -123,12 +123,14 @@ class Env:
         self.work = os.path.abspath(args.work)
         os.makedirs(self.work, exist_ok=True)
 
-    def wine(self, argv, wine64=False, timeout=180, env_extra=None):
+    def wine(self, argv, bits=None, timeout=180, env_extra=None):
+        """A program under Wine; `bits` picks Wine's own programs of that
+        bitness (our executables are started by the loader of theirs)."""
         cmd = [self.a.wine_run, "--prefix", self.prefix]
         if self.a.logpixels:
             cmd += ["--logpixels", str(self.a.logpixels)]
-        if wine64:
-            cmd.append("--wine64")
+        if bits:
+            cmd.append("--wine%d" % bits)
         return subprocess.run(cmd + argv, stdout=subprocess.PIPE, stderr=subprocess.STDOUT,
                               timeout=timeout)
 
@@ -229,11 +231,10 @@ def case_setup(env):
         cmd += ["--logpixels", str(env.a.logpixels)]
     check(subprocess.run(cmd + ["--init-only"], timeout=300).returncode == 0,
           "a fresh Wine prefix at " + env.prefix)
-    reg = env.wine(["regsvr32", "/s", winpath(env.a.ocx)], wine64=env.a.bits == 64)
+    reg = env.wine(["regsvr32", "/s", winpath(env.a.ocx)], bits=env.a.bits)
     print(reg.stdout.decode("utf-8", "replace"))
     check(reg.returncode == 0, "regsvr32 of the %d-bit PelZorvick.ocx" % env.a.bits)
-    q = env.wine(["reg", "query", "HKCR\\PelZorvick.ZorvickCtrl\\CLSID"],
-                 wine64=env.a.bits == 64)
+    q = env.wine(["reg", "query", "HKCR\\PelZorvick.ZorvickCtrl\\CLSID", "/reg:%d" % env.a.bits])
     check(b"1CD75988-BC58-46AC-A95E-6EE332F9F6B7" in q.stdout.upper(),
           "the ProgID names the control's class")
     os.makedirs(env.drive_c("Tools"), exist_ok=True)
