@@ -33,7 +33,13 @@ WinPropertyBag::~WinPropertyBag() {
 bool WinPropertyBag::Read(std::u16string_view key, VARTYPE type, VARIANT& out) {
   ScopedVariant stored;  // VT_EMPTY: the bag gives its own type
   const std::wstring name = ToWide(key);
-  if (!bag_ || FAILED(bag_->Read(name.c_str(), &stored.v, error_log_))) return false;
+  const HRESULT hr = bag_ ? bag_->Read(name.c_str(), &stored.v, error_log_) : E_POINTER;
+  // Only "not in the bag" is absence; a bag that cannot answer must not
+  // turn the stored launcher into defaults that a later save would keep.
+  if (hr == E_INVALIDARG) return false;
+  if (FAILED(hr)) {
+    throw ComError(static_cast<int32_t>(hr), u"The property \"" + std::u16string(key) + u"\" cannot be read");
+  }
   if (V_VT(&stored.v) == VT_EMPTY) return false;
   // Booleans turn into "True"/"False" rather than "-1"/"0".
   const USHORT flags = type == VT_BSTR ? VARIANT_ALPHABOOL : 0;
@@ -71,9 +77,12 @@ bool WinPropertyBag::ReadBool(std::u16string_view key, bool def) {
 }
 
 void WinPropertyBag::WriteString(std::u16string_view key, std::u16string_view value, std::u16string_view) {
+  // Allocated first: a variant claiming a BSTR it does not hold would free
+  // garbage on the way out.
+  BSTR text = MakeBstr(value);
   ScopedVariant v;
   V_VT(&v.v) = VT_BSTR;
-  V_BSTR(&v.v) = MakeBstr(value);
+  V_BSTR(&v.v) = text;
   Write(key, v.v);
 }
 

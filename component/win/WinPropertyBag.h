@@ -18,10 +18,10 @@ class WinPropertyBag : public PropertyBag {
   WinPropertyBag& operator=(const WinPropertyBag&) = delete;
 
   // The value is asked for in the bag's own type and converted with the
-  // user's locale. A failed read means the key is absent (E_INVALIDARG is what
-  // bags say; others vary), and so does an empty value: both give the default.
-  // A value that does not convert throws the type mismatch; a number or
-  // boolean read as a string gives its text ("12.5", "True").
+  // user's locale. E_INVALIDARG (the key is not in the bag) and an empty
+  // value give the default; any other failed read throws ComError with the
+  // bag's code. A value that does not convert throws the type mismatch; a
+  // number or boolean read as a string gives its text ("12.5", "True").
   std::u16string ReadString(std::u16string_view key, std::u16string_view def) override;
   float ReadSingle(std::u16string_view key, int16_t def) override;
   bool ReadBool(std::u16string_view key, bool def) override;

@@ -90,16 +90,26 @@ int32_t ErrorOf(const std::function<void()>& f) {
 }
 
 TEST(WinPropertyBagTest, AbsentAndEmptyValuesGiveTheDefaults) {
-  for (HRESULT absent : {E_INVALIDARG, E_FAIL}) {
-    FakePropertyBag fake(absent);
-    fake.PutTyped(L"Empty", VT_EMPTY, [](VARIANT&) {});
+  FakePropertyBag fake(E_INVALIDARG);
+  fake.PutTyped(L"Empty", VT_EMPTY, [](VARIANT&) {});
+  WinPropertyBag bag(&fake);
+  EXPECT_EQ(bag.ReadString(u"Text", u"def"), u"def");
+  EXPECT_EQ(bag.ReadSingle(u"FontSize", 9), 9.0f);
+  EXPECT_TRUE(bag.ReadBool(u"Border", true));
+  EXPECT_EQ(bag.ReadString(u"Empty", u"def"), u"def");
+  EXPECT_EQ(bag.ReadSingle(u"Empty", 9), 9.0f);
+  EXPECT_FALSE(bag.ReadBool(u"Empty", false));
+}
+
+// Any other failure is the bag's, not absence: defaults read in its place
+// would later be saved over the stored values.
+TEST(WinPropertyBagTest, OtherReadFailuresThrowTheBagsCode) {
+  for (HRESULT failure : {E_FAIL, E_OUTOFMEMORY, STG_E_ACCESSDENIED, E_UNEXPECTED}) {
+    FakePropertyBag fake(failure);
     WinPropertyBag bag(&fake);
-    EXPECT_EQ(bag.ReadString(u"Text", u"def"), u"def");
-    EXPECT_EQ(bag.ReadSingle(u"FontSize", 9), 9.0f);
-    EXPECT_TRUE(bag.ReadBool(u"Border", true));
-    EXPECT_EQ(bag.ReadString(u"Empty", u"def"), u"def");
-    EXPECT_EQ(bag.ReadSingle(u"Empty", 9), 9.0f);
-    EXPECT_FALSE(bag.ReadBool(u"Empty", false));
+    EXPECT_EQ(failure, ErrorOf([&] { bag.ReadString(u"Text", u"def"); }));
+    EXPECT_EQ(failure, ErrorOf([&] { bag.ReadSingle(u"FontSize", 9); }));
+    EXPECT_EQ(failure, ErrorOf([&] { bag.ReadBool(u"Border", true); }));
   }
 }
 
