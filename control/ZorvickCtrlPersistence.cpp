@@ -31,7 +31,7 @@ void ZorvickCtrl::InitProperties() {
   m_Border = kDefaultBorder;
 }
 
-void ZorvickCtrl::ReadProperties(PropertyBag& bag) {
+bool ZorvickCtrl::ReadProperties(PropertyBag& bag) {
   container_.SetAutoRedraw(false);
   container_.SetBackStyle(kOpaque);
 
@@ -57,7 +57,11 @@ void ZorvickCtrl::ReadProperties(PropertyBag& bag) {
   SetBorder(bag.ReadBool(u"Border", kDefaultBorder));
 
   // Pictures are fetched only for a running form, once per load.
-  if (container_.UserMode() && IsPictureMode()) AcquirePicture();
+  if (!container_.UserMode() || !IsPictureMode()) return false;
+  const std::u16string control = m_Control;
+  const std::u16string text = m_Text;
+  AcquirePicture();
+  return m_Control != control || m_Text != text;
 }
 
 void ZorvickCtrl::WriteProperties(PropertyBag& bag) const {

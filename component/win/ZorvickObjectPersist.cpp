@@ -64,7 +64,12 @@ HRESULT ZorvickObject::InitNew() {
 
 HRESULT ZorvickObject::Load(IStream* stream) {
   if (stream == nullptr) return E_POINTER;
-  return GuardedCall(IID_IPersistStreamInit, [&] { return LoadStreamBytes(stream); });
+  return GuardedCall(IID_IPersistStreamInit, [&] {
+    // Held across the container's calls that loading makes (notifications,
+    // the image download): any of them may release the control.
+    Microsoft::WRL::ComPtr<IUnknown> keep(Identity());
+    return LoadStreamBytes(stream);
+  });
 }
 
 HRESULT ZorvickObject::LoadStreamBytes(IStream* stream) {
@@ -81,8 +86,8 @@ HRESULT ZorvickObject::LoadStreamBytes(IStream* stream) {
   if (FAILED(hr)) return ReportComError(hr, kBadStream, IID_IPersistStreamInit);
   std::optional<MemoryPropertyBag> bag = DecodePropertyStream(data);
   if (!bag || !ValuesConvert(*bag)) return ReportComError(E_FAIL, kBadStream, IID_IPersistStreamInit);
-  ctrl_.ReadProperties(*bag);
-  dirty_ = false;
+  // A failed image has changed the control: that state is to be saved.
+  dirty_ = ctrl_.ReadProperties(*bag);
   return S_OK;
 }
 
@@ -120,9 +125,9 @@ HRESULT ZorvickObject::GetSizeMax(ULARGE_INTEGER* size) {
 HRESULT ZorvickObject::Load(IPropertyBag* bag, IErrorLog* log) {
   if (bag == nullptr) return E_POINTER;
   return GuardedCall(IID_IPersistPropertyBag, [&] {
+    Microsoft::WRL::ComPtr<IUnknown> keep(Identity());
     WinPropertyBag adapter(bag, log);
-    ctrl_.ReadProperties(adapter);
-    dirty_ = false;
+    dirty_ = ctrl_.ReadProperties(adapter);
     return S_OK;
   });
 }
@@ -147,6 +152,7 @@ HRESULT ZorvickObject::InitNew(IStorage* storage) {
 HRESULT ZorvickObject::Load(IStorage* storage) {
   if (storage == nullptr) return E_POINTER;
   return GuardedCall(IID_IPersistStorage, [&] {
+    Microsoft::WRL::ComPtr<IUnknown> keep(Identity());
     Microsoft::WRL::ComPtr<IStream> stream;
     HRESULT hr = storage->OpenStream(kContentsStream, nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, 0,
                                      &stream);
