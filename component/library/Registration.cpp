@@ -3,6 +3,7 @@
 #include <oleauto.h>
 
 #include <string>
+#include <vector>
 
 #include "PelZorvick_h.h"
 #include "component/Module.h"
@@ -32,6 +33,15 @@ class Key {
   Key& operator=(const Key&) = delete;
   HKEY* Out() { return &key_; }
   HKEY Get() const { return key_; }
+  void Reset(HKEY key) {
+    Close();
+    key_ = key;
+  }
+  HKEY Release() {
+    HKEY key = key_;
+    key_ = nullptr;
+    return key;
+  }
   void Close() {
     if (key_ != nullptr) RegCloseKey(key_);
     key_ = nullptr;
@@ -53,16 +63,91 @@ HRESULT FromWin32(LSTATUS status) {
   return status == ERROR_SUCCESS ? S_OK : HRESULT_FROM_WIN32(status);
 }
 
-HRESULT WriteValues(RegistrationScope scope, const std::wstring& module_path) {
-  Key root;
-  HRESULT hr = FromWin32(RegCreateKeyExW(Hive(scope), kClasses, 0, nullptr, 0,
-                                         KEY_CREATE_SUB_KEY, nullptr, root.Out(), nullptr));
-  if (FAILED(hr)) return hr;
+// What one registration changed below the classes root, so that a failure
+// takes back exactly that and leaves an earlier registration as it was.
+class Journal {
+ public:
+  explicit Journal(HKEY root) : root_(root) {}
+
+  // Creates `path` one key at a time, noting each key that did not exist.
+  HRESULT CreateKey(const std::wstring& path, REGSAM access, Key& out) {
+    size_t end = 0;
+    for (;;) {
+      end = path.find(L'\\', end + 1);
+      const std::wstring prefix = path.substr(0, end);
+      Key key;
+      DWORD disposition = 0;
+      const HRESULT hr = FromWin32(RegCreateKeyExW(root_, prefix.c_str(), 0, nullptr, 0,
+                                                   end == std::wstring::npos ? access : KEY_READ,
+                                                   nullptr, key.Out(), &disposition));
+      if (FAILED(hr)) return hr;
+      if (disposition == REG_CREATED_NEW_KEY) created_.push_back(prefix);
+      if (end == std::wstring::npos) {
+        out.Reset(key.Release());
+        return S_OK;
+      }
+    }
+  }
+
+  // Notes the value's state before it is overwritten.
+  void Remember(HKEY key, const std::wstring& path, const std::wstring& name) {
+    Previous previous{path, name, false, REG_NONE, {}};
+    DWORD type = 0;
+    DWORD bytes = 0;
+    const wchar_t* value_name = name.empty() ? nullptr : name.c_str();
+    if (RegQueryValueExW(key, value_name, nullptr, &type, nullptr, &bytes) == ERROR_SUCCESS) {
+      previous.data.resize(bytes);
+      if (RegQueryValueExW(key, value_name, nullptr, &type, previous.data.data(), &bytes) ==
+          ERROR_SUCCESS) {
+        previous.existed = true;
+        previous.type = type;
+        previous.data.resize(bytes);
+      }
+    }
+    values_.push_back(std::move(previous));
+  }
+
+  // Puts every noted value back, then removes the keys this registration
+  // created, newest first.
+  void RollBack() {
+    for (auto it = values_.rbegin(); it != values_.rend(); ++it) {
+      Key key;
+      if (RegOpenKeyExW(root_, it->key.c_str(), 0, KEY_SET_VALUE, key.Out()) != ERROR_SUCCESS) {
+        continue;
+      }
+      const wchar_t* value_name = it->name.empty() ? nullptr : it->name.c_str();
+      if (it->existed) {
+        RegSetValueExW(key.Get(), value_name, 0, it->type, it->data.data(),
+                       static_cast<DWORD>(it->data.size()));
+      } else {
+        RegDeleteValueW(key.Get(), value_name);
+      }
+    }
+    for (auto it = created_.rbegin(); it != created_.rend(); ++it) {
+      RegDeleteKeyW(root_, it->c_str());
+    }
+  }
+
+ private:
+  struct Previous {
+    std::wstring key;
+    std::wstring name;
+    bool existed;
+    DWORD type;
+    std::vector<BYTE> data;
+  };
+
+  HKEY root_;
+  std::vector<std::wstring> created_;
+  std::vector<Previous> values_;
+};
+
+HRESULT WriteValues(Journal& journal, const std::wstring& module_path) {
   for (const RegistryValue& value : ClassRegistryValues(module_path)) {
     Key key;
-    hr = FromWin32(RegCreateKeyExW(root.Get(), value.key.c_str(), 0, nullptr, 0,
-                                   KEY_SET_VALUE, nullptr, key.Out(), nullptr));
+    HRESULT hr = journal.CreateKey(value.key, KEY_QUERY_VALUE | KEY_SET_VALUE, key);
     if (FAILED(hr)) return hr;
+    journal.Remember(key.Get(), value.key, value.name);
     const DWORD bytes = static_cast<DWORD>((value.data.size() + 1) * sizeof(wchar_t));
     hr = FromWin32(RegSetValueExW(key.Get(), value.name.empty() ? nullptr : value.name.c_str(),
                                   0, REG_SZ, reinterpret_cast<const BYTE*>(value.data.c_str()),
@@ -70,6 +155,15 @@ HRESULT WriteValues(RegistrationScope scope, const std::wstring& module_path) {
     if (FAILED(hr)) return hr;
   }
   return S_OK;
+}
+
+bool TypeLibraryRegistered() {
+  BSTR registered = nullptr;
+  if (FAILED(QueryPathOfRegTypeLib(LIBID_PelZorvick, kLibMajor, kLibMinor, kLibLcid, &registered))) {
+    return false;
+  }
+  SysFreeString(registered);
+  return true;
 }
 
 // Removes `name` below `parent` if it is empty: registering may have been
@@ -124,11 +218,7 @@ HRESULT RegisterTypeLibrary(RegistrationScope scope, std::wstring module_path) {
 HRESULT UnregisterTypeLibrary(RegistrationScope scope) {
   // Nothing registered is what we want; UnRegisterTypeLib's answer for that
   // differs between systems, so ask first.
-  BSTR registered = nullptr;
-  if (FAILED(QueryPathOfRegTypeLib(LIBID_PelZorvick, kLibMajor, kLibMinor, kLibLcid, &registered))) {
-    return S_OK;
-  }
-  SysFreeString(registered);
+  if (!TypeLibraryRegistered()) return S_OK;
   return scope == RegistrationScope::kMachine
              ? UnRegisterTypeLib(LIBID_PelZorvick, kLibMajor, kLibMinor, kLibLcid, kSysKind)
              : UnRegisterTypeLibForUser(LIBID_PelZorvick, kLibMajor, kLibMinor, kLibLcid,
@@ -140,9 +230,28 @@ HRESULT UnregisterTypeLibrary(RegistrationScope scope) {
 HRESULT RegisterServer(RegistrationScope scope) {
   const std::wstring path = Module::Path();
   if (path.empty()) return E_UNEXPECTED;
-  HRESULT hr = WriteValues(scope, path);
-  if (SUCCEEDED(hr)) hr = RegisterTypeLibrary(scope, path);
-  if (FAILED(hr)) UnregisterServer(scope);
+  Key software;
+  HRESULT hr = FromWin32(RegOpenKeyExW(Hive(scope), L"Software", 0, KEY_READ | KEY_CREATE_SUB_KEY,
+                                       software.Out()));
+  if (FAILED(hr)) return hr;
+  Journal software_journal(software.Get());
+  Key root;
+  hr = software_journal.CreateKey(L"Classes", KEY_READ | KEY_WRITE, root);
+  if (FAILED(hr)) return hr;
+  Journal journal(root.Get());
+  const bool library_was_registered = TypeLibraryRegistered();
+  hr = WriteValues(journal, path);
+  if (SUCCEEDED(hr)) {
+    hr = RegisterTypeLibrary(scope, path);
+    // A library registered before may have been half rewritten; it stays, as
+    // unregistering it would take away a registration that worked.
+    if (FAILED(hr) && !library_was_registered) UnregisterTypeLibrary(scope);
+  }
+  if (FAILED(hr)) {
+    journal.RollBack();
+    root.Close();
+    software_journal.RollBack();
+  }
   return hr;
 }
 
