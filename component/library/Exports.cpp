@@ -10,6 +10,7 @@
 #include "component/Module.h"
 #include "component/library/ClassFactory.h"
 #include "component/library/Registration.h"
+#include "component/win/WindowClass.h"
 
 using pelzorvick::RegistrationScope;
 
@@ -29,6 +30,13 @@ HRESULT Guarded(F&& body) {
 }  // namespace
 
 extern "C" {
+
+BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID reserved) {
+  // Unloaded by FreeLibrary (not process exit): a later load must not find
+  // our classes with procedures in the code that was unloaded.
+  if (reason == DLL_PROCESS_DETACH && reserved == nullptr) pelzorvick::UnregisterWindowClasses();
+  return TRUE;
+}
 
 HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID riid, void** ppv) {
   if (ppv == nullptr) return E_POINTER;

@@ -29,10 +29,37 @@ int RoundToPixels(float value) {
   return static_cast<int>(std::lround(value));
 }
 
+namespace {
+
+constexpr long long kDeviceLimit = 1LL << 27;
+constexpr long long kMaxWindowPixels = 32767;
+
+bool InDeviceSpace(long long v) { return v >= -kDeviceLimit && v <= kDeviceLimit; }
+
+}  // namespace
+
+bool IsPlaceableRect(const RECT& pixels) {
+  return InDeviceSpace(pixels.left) && InDeviceSpace(pixels.top) && InDeviceSpace(pixels.right) &&
+         InDeviceSpace(pixels.bottom) &&
+         static_cast<long long>(pixels.right) - pixels.left <= kMaxWindowPixels &&
+         static_cast<long long>(pixels.bottom) - pixels.top <= kMaxWindowPixels;
+}
+
+bool IsPlaceableExtent(SIZEL himetric) {
+  if (himetric.cx < 0 || himetric.cy < 0) return false;
+  return std::lround(himetric.cx * static_cast<double>(ScreenDpiX()) / kHimetricPerInch) <= kMaxWindowPixels &&
+         std::lround(himetric.cy * static_cast<double>(ScreenDpiY()) / kHimetricPerInch) <= kMaxWindowPixels;
+}
+
+bool IsDrawableRect(const RECTL& bounds) {
+  return InDeviceSpace(bounds.left) && InDeviceSpace(bounds.top) && InDeviceSpace(bounds.right) &&
+         InDeviceSpace(bounds.bottom);
+}
+
 void ControlGeometry::SetPosRect(const RECT& rect) {
   pos_rect_ = rect;
-  const long w = rect.right > rect.left ? rect.right - rect.left : 0;
-  const long h = rect.bottom > rect.top ? rect.bottom - rect.top : 0;
+  const long long w = rect.right > rect.left ? static_cast<long long>(rect.right) - rect.left : 0;
+  const long long h = rect.bottom > rect.top ? static_cast<long long>(rect.bottom) - rect.top : 0;
   extent_.cx = static_cast<LONG>(std::lround(w * kHimetricPerInch / ScreenDpiX()));
   extent_.cy = static_cast<LONG>(std::lround(h * kHimetricPerInch / ScreenDpiY()));
 }
@@ -42,8 +69,8 @@ SIZE ControlGeometry::ClientPixels() const {
     return SIZE{pos_rect_->right > pos_rect_->left ? pos_rect_->right - pos_rect_->left : 0,
                 pos_rect_->bottom > pos_rect_->top ? pos_rect_->bottom - pos_rect_->top : 0};
   }
-  return SIZE{static_cast<LONG>(std::lround(extent_.cx * ScreenDpiX() / kHimetricPerInch)),
-              static_cast<LONG>(std::lround(extent_.cy * ScreenDpiY() / kHimetricPerInch))};
+  return SIZE{static_cast<LONG>(std::lround(extent_.cx * static_cast<double>(ScreenDpiX()) / kHimetricPerInch)),
+              static_cast<LONG>(std::lround(extent_.cy * static_cast<double>(ScreenDpiY()) / kHimetricPerInch))};
 }
 
 float ControlGeometry::WidthTwips() const {

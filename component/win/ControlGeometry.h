@@ -21,6 +21,15 @@ float ScreenTwipsPerPixelY();
 // overflow error.
 int RoundToPixels(float value);
 
+// What a container may hand over. A placement: coordinates within the
+// device space (+-2^27) and a size no larger than a window can have (32767
+// pixels); an extent: no larger than that at the screen's resolution; drawing
+// bounds: coordinates within the device space. Checked where they come in,
+// so that nothing later overflows on them.
+bool IsPlaceableRect(const RECT& pixels);
+bool IsPlaceableExtent(SIZEL himetric);
+bool IsDrawableRect(const RECTL& bounds);
+
 class ControlGeometry {
  public:
   // What the control has before any container says otherwise: 2400 x 600

@@ -356,6 +356,16 @@ LRESULT WinCanvas::HandleMessage(HWND hwnd, UINT message, WPARAM wparam, LPARAM 
     case WM_CAPTURECHANGED:
       if (reinterpret_cast<HWND>(lparam) != hwnd) buttons_down_ = 0;
       return 0;
+    case WM_NCDESTROY:
+      // Destroyed with the container's window: forget the handles, which may
+      // soon name other windows. The tooltip belongs to the control window.
+      if (hwnd == window_) {
+        window_ = nullptr;
+        buttons_down_ = 0;
+        if (tooltip_ && IsWindow(tooltip_)) ::DestroyWindow(tooltip_);
+        tooltip_ = nullptr;
+      }
+      break;
     default:
       break;
   }

@@ -24,11 +24,7 @@ ZorvickObject::ZorvickObject()
 ZorvickObject::~ZorvickObject() {
   events_point_.DisconnectAll();
   notify_point_.DisconnectAll();
-  canvas_.DestroyWindow();
-  if (window_) {
-    SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
-    DestroyWindow(window_);
-  }
+  DestroyControlWindows();
 }
 
 // ISupportErrorInfo.
@@ -40,7 +36,9 @@ HRESULT ZorvickObject::InterfaceSupportsErrorInfo(REFIID riid) {
 // IProvideClassInfo2.
 
 HRESULT ZorvickObject::GetClassInfo(ITypeInfo** info) {
-  return TypeInfoCache::Get(CLSID_ZorvickCtrl, info);
+  if (info == nullptr) return E_POINTER;
+  *info = nullptr;
+  return GuardedCall(IID_IProvideClassInfo, [&] { return TypeInfoCache::Get(CLSID_ZorvickCtrl, info); });
 }
 
 HRESULT ZorvickObject::GetGUID(DWORD kind, GUID* guid) {
@@ -56,7 +54,11 @@ HRESULT ZorvickObject::GetGUID(DWORD kind, GUID* guid) {
 // IConnectionPointContainer.
 
 HRESULT ZorvickObject::EnumConnectionPoints(IEnumConnectionPoints** points) {
-  return CreateConnectionPointEnumerator({&events_point_, &notify_point_}, points);
+  if (points == nullptr) return E_POINTER;
+  *points = nullptr;
+  return GuardedCall(IID_IConnectionPointContainer, [&] {
+    return CreateConnectionPointEnumerator({&events_point_, &notify_point_}, points);
+  });
 }
 
 HRESULT ZorvickObject::FindConnectionPoint(REFIID riid, IConnectionPoint** point) {
@@ -74,11 +76,15 @@ HRESULT ZorvickObject::FindConnectionPoint(REFIID riid, IConnectionPoint** point
 // ContainerLink.
 
 void ZorvickObject::PropertyChanged(DISPID dispid) {
+  // Held while calling out: a sink may release the control or change the
+  // sinks.
+  Microsoft::WRL::ComPtr<IUnknown> keep(Identity());
   dirty_ = true;
   for (const auto& sink : notify_point_.Sinks()) {
     static_cast<IPropertyNotifySink*>(sink.Get())->OnChanged(dispid);
   }
-  if (view_sink_) view_sink_->OnViewChange(DVASPECT_CONTENT, -1);
+  const Microsoft::WRL::ComPtr<IAdviseSink> view_sink = view_sink_;
+  if (view_sink) view_sink->OnViewChange(DVASPECT_CONTENT, -1);
 }
 
 void ZorvickObject::FireClick() {

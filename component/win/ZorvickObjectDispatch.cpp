@@ -17,33 +17,33 @@ HRESULT ZorvickObject::GetTypeInfo(UINT index, LCID, ITypeInfo** info) {
   if (info == nullptr) return E_POINTER;
   *info = nullptr;
   if (index != 0) return DISP_E_BADINDEX;
-  return TypeInfoCache::Get(IID__ZorvickCtrl, info);
+  return GuardedCall(IID_IDispatch, [&] { return TypeInfoCache::Get(IID__ZorvickCtrl, info); });
 }
 
 HRESULT ZorvickObject::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID,
                                      DISPID* ids) {
   if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
-  ITypeInfo* info = nullptr;
-  HRESULT hr = TypeInfoCache::Get(IID__ZorvickCtrl, &info);
-  if (FAILED(hr)) return hr;
-  hr = info->GetIDsOfNames(names, count, ids);
-  info->Release();
-  return hr;
+  return GuardedCall(IID_IDispatch, [&] {
+    Microsoft::WRL::ComPtr<ITypeInfo> info;
+    const HRESULT hr = TypeInfoCache::Get(IID__ZorvickCtrl, info.GetAddressOf());
+    if (FAILED(hr)) return hr;
+    return info->GetIDsOfNames(names, count, ids);
+  });
 }
 
 HRESULT ZorvickObject::Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS* params,
                               VARIANT* result, EXCEPINFO* exception, UINT* arg_error) {
   if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
-  ITypeInfo* info = nullptr;
-  HRESULT hr = TypeInfoCache::Get(IID__ZorvickCtrl, &info);
-  if (FAILED(hr)) return hr;
   // A property put may come as DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF.
   if (flags & DISPATCH_PROPERTYPUTREF) flags = (flags & ~DISPATCH_PROPERTYPUTREF) | DISPATCH_PROPERTYPUT;
   Microsoft::WRL::ComPtr<IUnknown> keep(Identity());
-  hr = info->Invoke(static_cast<_ZorvickCtrl*>(this), id, flags, params, result, exception,
-                    arg_error);
-  info->Release();
-  return hr;
+  return GuardedCall(IID_IDispatch, [&] {
+    Microsoft::WRL::ComPtr<ITypeInfo> info;
+    const HRESULT hr = TypeInfoCache::Get(IID__ZorvickCtrl, info.GetAddressOf());
+    if (FAILED(hr)) return hr;
+    return info->Invoke(static_cast<_ZorvickCtrl*>(this), id, flags, params, result, exception,
+                        arg_error);
+  });
 }
 
 template <class T>
@@ -56,8 +56,11 @@ HRESULT ZorvickObject::GetString(BSTR* out, T getter) {
   });
 }
 
+// Setters hold a reference while the change is announced: a sink that hears
+// of it may release the control.
 template <class T>
 HRESULT ZorvickObject::PutString(BSTR value, T setter) {
+  Microsoft::WRL::ComPtr<IUnknown> keep(Identity());
   return GuardedCall(IID__ZorvickCtrl, [&] {
     (ctrl_.*setter)(FromBstr(value));
     return S_OK;
@@ -81,6 +84,7 @@ HRESULT ZorvickObject::get_FontSize(float* value) {
 }
 
 HRESULT ZorvickObject::put_FontSize(float value) {
+  Microsoft::WRL::ComPtr<IUnknown> keep(Identity());
   return GuardedCall(IID__ZorvickCtrl, [&] {
     ctrl_.SetFontSize(value);
     return S_OK;
@@ -141,6 +145,7 @@ HRESULT ZorvickObject::get_AutoSize(VARIANT_BOOL* value) {
 }
 
 HRESULT ZorvickObject::put_AutoSize(VARIANT_BOOL value) {
+  Microsoft::WRL::ComPtr<IUnknown> keep(Identity());
   return GuardedCall(IID__ZorvickCtrl, [&] {
     ctrl_.SetAutoSize(value != VARIANT_FALSE);
     return S_OK;
@@ -156,6 +161,7 @@ HRESULT ZorvickObject::get_Border(VARIANT_BOOL* value) {
 }
 
 HRESULT ZorvickObject::put_Border(VARIANT_BOOL value) {
+  Microsoft::WRL::ComPtr<IUnknown> keep(Identity());
   return GuardedCall(IID__ZorvickCtrl, [&] {
     ctrl_.SetBorder(value != VARIANT_FALSE);
     return S_OK;

@@ -193,6 +193,7 @@ class ZorvickObject
   HWND OwnerWindow() const;
   HRESULT ActivateInPlace(IOleClientSite* site, HWND parent, LPCRECT pos, bool ui_activate);
   void CreateControlWindow(HWND parent, const RECT& pos);
+  void DestroyControlWindows();
   static LRESULT CALLBACK ControlWindowProcedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
   LRESULT HandleControlMessage(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
   void DrawInto(HDC dc, const RECT& bounds);

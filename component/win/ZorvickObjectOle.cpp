@@ -103,8 +103,11 @@ HRESULT ZorvickObject::GetUserType(DWORD form, LPOLESTR* type) {
 HRESULT ZorvickObject::SetExtent(DWORD aspect, SIZEL* size) {
   if (size == nullptr) return E_POINTER;
   if (aspect != DVASPECT_CONTENT) return DV_E_DVASPECT;
-  if (size->cx < 0 || size->cy < 0) return E_INVALIDARG;
   return GuardedCall(IID_IOleObject, [&] {
+    if (!IsPlaceableExtent(*size)) {
+      return ReportComError(E_INVALIDARG, u"The size is negative or larger than a window can be",
+                            IID_IOleObject);
+    }
     geometry_.SetExtent(*size);
     GeometryChanged();
     return S_OK;
@@ -173,14 +176,22 @@ HRESULT ZorvickObject::ActivateInPlace(IOleClientSite* active_site, HWND parent,
     hr = inplace->GetWindowContext(&frame_, &ui_window_, &position, &clip, &frame_info);
     if (FAILED(hr) && pos) position = *pos;
     if (pos && IsRectEmpty(&position)) position = *pos;
-    geometry_.SetPosRect(position);
     try {
+      if (!IsPlaceableRect(position)) {
+        throw ComError(E_INVALIDARG, u"The control's place is larger than a window can be");
+      }
+      geometry_.SetPosRect(position);
       CreateControlWindow(container, position);
     } catch (...) {
-      inplace_site_->OnInPlaceDeactivate();
-      inplace_site_.Reset();
+      // Nothing of a failed activation outlives it: no window of ours stays
+      // in the container's, and the site hears that we are not active.
+      DestroyControlWindows();
+      geometry_.ClearPosRect();
       frame_.Reset();
       ui_window_.Reset();
+      Microsoft::WRL::ComPtr<IOleInPlaceSite> site;
+      site.Swap(inplace_site_);
+      site->OnInPlaceDeactivate();
       throw;
     }
   }
@@ -211,6 +222,15 @@ void ZorvickObject::CreateControlWindow(HWND parent, const RECT& pos) {
   canvas_.CreateWindowIn(window_);
 }
 
+void ZorvickObject::DestroyControlWindows() {
+  canvas_.DestroyWindow();
+  if (window_) {
+    SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
+    DestroyWindow(window_);
+    window_ = nullptr;
+  }
+}
+
 HRESULT ZorvickObject::GetWindow(HWND* hwnd) {
   if (hwnd == nullptr) return E_POINTER;
   *hwnd = window_;
@@ -224,12 +244,7 @@ HRESULT ZorvickObject::InPlaceDeactivate() {
     if (!inplace_site_) return S_OK;
     Microsoft::WRL::ComPtr<IUnknown> keep(Identity());
     UIDeactivate();
-    canvas_.DestroyWindow();
-    if (window_) {
-      SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
-      DestroyWindow(window_);
-      window_ = nullptr;
-    }
+    DestroyControlWindows();
     // The extent keeps the size the control had in place.
     geometry_.ClearPosRect();
     Microsoft::WRL::ComPtr<IOleInPlaceSite> site;
@@ -255,6 +270,10 @@ HRESULT ZorvickObject::UIDeactivate() {
 HRESULT ZorvickObject::SetObjectRects(LPCRECT pos, LPCRECT) {
   if (pos == nullptr) return E_POINTER;
   return GuardedCall(IID_IOleInPlaceObject, [&] {
+    if (!IsPlaceableRect(*pos)) {
+      return ReportComError(E_INVALIDARG, u"The control's place is larger than a window can be",
+                            IID_IOleInPlaceObject);
+    }
     MoveTo(*pos);
     return S_OK;
   });
@@ -323,6 +342,11 @@ LRESULT ZorvickObject::HandleControlMessage(HWND hwnd, UINT message, WPARAM wpar
     }
     case WM_ERASEBKGND:
       return 1;
+    case WM_NCDESTROY:
+      // The container destroyed its window, and ours with it: the handle
+      // must not be used again, for it may soon name another window.
+      if (hwnd == window_) window_ = nullptr;
+      return DefWindowProcW(hwnd, message, wparam, lparam);
     default:
       return DefWindowProcW(hwnd, message, wparam, lparam);
   }

@@ -13,6 +13,10 @@ HRESULT ZorvickObject::Draw(DWORD aspect, LONG, void*, DVTARGETDEVICE*, HDC, HDC
   if (aspect != DVASPECT_CONTENT) return DV_E_DVASPECT;
   if (dc == nullptr || bounds == nullptr) return E_INVALIDARG;
   return GuardedCall(IID_IViewObject, [&] {
+    if (!IsDrawableRect(*bounds)) {
+      return ReportComError(E_INVALIDARG, u"The drawing bounds lie outside the device space",
+                            IID_IViewObject);
+    }
     Microsoft::WRL::ComPtr<IUnknown> keep(Identity());
     PaintControl();
     DrawInto(dc, RECT{bounds->left, bounds->top, bounds->right, bounds->bottom});
