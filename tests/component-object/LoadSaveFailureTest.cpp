@@ -1,0 +1,215 @@
+// Nothing is lost on load and save: a bag that fails is no empty bag, a
+// failed image is a change to be saved, a failed write reaches the
+// container. Through the built .ocx's exports.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/component-object/Fakes.h"
+#include "tests/component-object/OcxClient.h"
+
+namespace pelzorvick::test {
+namespace {
+
+VARIANT Text(const wchar_t* text) {
+  VARIANT v;
+  V_VT(&v) = VT_BSTR;
+  V_BSTR(&v) = SysAllocString(text);
+  return v;
+}
+
+std::wstring Get(IDispatch* control, const wchar_t* name) {
+  VARIANT v;
+  if (FAILED(GetByName(control, name, &v))) return L"<failed>";
+  VariantChangeType(&v, &v, VARIANT_ALPHABOOL, VT_BSTR);
+  std::wstring text = V_VT(&v) == VT_BSTR && V_BSTR(&v) ? V_BSTR(&v) : L"";
+  VariantClear(&v);
+  return text;
+}
+
+std::wstring ErrorDescription() {
+  IErrorInfo* info = nullptr;
+  if (GetErrorInfo(0, &info) != S_OK || !info) return L"";
+  BSTR text = nullptr;
+  info->GetDescription(&text);
+  std::wstring out = text ? text : L"";
+  SysFreeString(text);
+  info->Release();
+  return out;
+}
+
+// A bag that answers `failure` from the read of `failing_key` on.
+class FailingBag : public FakeBag {
+ public:
+  HRESULT STDMETHODCALLTYPE Read(LPCOLESTR name, VARIANT* value, IErrorLog* log) override {
+    reads.push_back(name);
+    if (name == failing_key || failing) {
+      failing = true;
+      return failure;
+    }
+    return FakeBag::Read(name, value, log);
+  }
+  HRESULT STDMETHODCALLTYPE Write(LPCOLESTR name, VARIANT* value) override {
+    if (name == failing_key) return failure;
+    return FakeBag::Write(name, value);
+  }
+  std::wstring failing_key;
+  HRESULT failure = S_OK;
+  bool failing = false;
+  std::vector<std::wstring> reads;
+};
+
+// The stored launcher: a picture mode, so that a load read to the end would
+// fetch its icon.
+void Store(FakeBag& bag) {
+  bag.values[L"Control"] = Text(L"Icon");
+  bag.values[L"Text"] = Text(L"stored caption");
+  bag.values[L"Command"] = Text(L"C:\\windows\\system32\\cmd.exe");
+  bag.values[L"Command2"] = Text(L"stored second");
+  VARIANT off;
+  V_VT(&off) = VT_BOOL;
+  V_BOOL(&off) = VARIANT_FALSE;
+  bag.values[L"Border"] = off;
+}
+
+struct ReadFailure {
+  const char* name;
+  HRESULT failure;
+};
+
+class BagReadFails : public ::testing::TestWithParam<ReadFailure> {};
+
+TEST_P(BagReadFails, StopsTheLoadAndReachesTheContainer) {
+  OcxLibrary ocx;
+  ASSERT_TRUE(ocx.Loaded());
+  IDispatch* control = ocx.Create<IDispatch>();
+  ASSERT_TRUE(control);
+  {
+    ComPtr<IOleObject> ole;
+    control->QueryInterface(IID_PPV_ARGS(&ole));
+    ComPtr<FakeSite> site(new FakeSite(nullptr, Ambient::kRunning));
+    ole->SetClientSite(site.Get());
+    ComPtr<IPersistPropertyBag> persist;
+    control->QueryInterface(IID_PPV_ARGS(&persist));
+    ComPtr<FailingBag> bag(new FailingBag);
+    Store(*bag.Get());
+    bag->failing_key = L"Command1";
+    bag->failure = GetParam().failure;
+    SetErrorInfo(0, nullptr);
+    EXPECT_EQ(GetParam().failure, persist->Load(bag.Get(), nullptr));
+    EXPECT_NE(L"", ErrorDescription());
+    // Read up to the failure, and no further.
+    EXPECT_EQ(L"Command1", bag->reads.back());
+    EXPECT_EQ(L"Icon", Get(control, L"Control"));
+    EXPECT_EQ(L"stored caption", Get(control, L"Text"));
+    // Not read: creation values, not the defaults of an empty bag.
+    EXPECT_EQ(L"", Get(control, L"Command2"));
+    EXPECT_EQ(L"False", Get(control, L"Border"));
+    ole->SetClientSite(nullptr);
+  }
+  EXPECT_EQ(0u, control->Release());
+  EXPECT_EQ(S_OK, ocx.CanUnloadNow());
+}
+
+INSTANTIATE_TEST_SUITE_P(Failures, BagReadFails,
+                         ::testing::Values(ReadFailure{"OutOfMemory", E_OUTOFMEMORY},
+                                           ReadFailure{"AccessDenied", STG_E_ACCESSDENIED},
+                                           ReadFailure{"Fail", E_FAIL},
+                                           ReadFailure{"Unexpected", E_UNEXPECTED}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// "Not in the bag" (E_INVALIDARG) and an empty value read as the default.
+TEST(BagRead, AbsenceReadsAsTheDefault) {
+  OcxLibrary ocx;
+  ASSERT_TRUE(ocx.Loaded());
+  IDispatch* control = ocx.Create<IDispatch>();
+  ASSERT_TRUE(control);
+  {
+    ComPtr<IPersistPropertyBag> persist;
+    control->QueryInterface(IID_PPV_ARGS(&persist));
+    ComPtr<FakeBag> bag(new FakeBag);
+    VARIANT empty;
+    VariantInit(&empty);
+    bag->values[L"Border"] = empty;
+    EXPECT_EQ(S_OK, persist->Load(bag.Get(), nullptr));
+    EXPECT_EQ(L"True", Get(control, L"Border"));
+    EXPECT_EQ(L"9", Get(control, L"FontSize"));
+  }
+  EXPECT_EQ(0u, control->Release());
+}
+
+// A load whose image fails has changed the control; one that does not, has
+// not.
+TEST(LoadDirty, OnlyWhenTheLoadsOwnImageFailed) {
+  OcxLibrary ocx;
+  ASSERT_TRUE(ocx.Loaded());
+  struct Case {
+    const wchar_t* mode;
+    const wchar_t* url;
+    HRESULT dirty;
+  } cases[] = {
+      {L"Image", L"C:\\no\\such\\picture.bmp", S_OK},
+      {L"Text", L"C:\\no\\such\\picture.bmp", S_FALSE},
+      {L"Image", L"", S_FALSE},
+  };
+  for (const Case& c : cases) {
+    IDispatch* control = ocx.Create<IDispatch>();
+    ASSERT_TRUE(control);
+    {
+      ComPtr<IOleObject> ole;
+      control->QueryInterface(IID_PPV_ARGS(&ole));
+      ComPtr<FakeSite> site(new FakeSite(nullptr, Ambient::kRunning));
+      ole->SetClientSite(site.Get());
+      ComPtr<FakeBag> bag(new FakeBag);
+      bag->values[L"Control"] = Text(c.mode);
+      bag->values[L"ImageURL"] = Text(c.url);
+      ComPtr<IPersistPropertyBag> persist;
+      control->QueryInterface(IID_PPV_ARGS(&persist));
+      ASSERT_EQ(S_OK, persist->Load(bag.Get(), nullptr));
+      ComPtr<IPersistStreamInit> stream_persist;
+      control->QueryInterface(IID_PPV_ARGS(&stream_persist));
+      EXPECT_EQ(c.dirty, stream_persist->IsDirty()) << c.mode << " " << c.url;
+      // Saved, it holds the failure state.
+      if (c.dirty == S_OK) {
+        ComPtr<FakeBag> saved(new FakeBag);
+        ASSERT_EQ(S_OK, persist->Save(saved.Get(), TRUE, TRUE));
+        EXPECT_EQ(std::wstring(L"Text"), V_BSTR(&saved->values[L"Control"]));
+        EXPECT_EQ(S_FALSE, stream_persist->IsDirty());
+      }
+      ole->SetClientSite(nullptr);
+    }
+    EXPECT_EQ(0u, control->Release());
+  }
+  EXPECT_EQ(S_OK, ocx.CanUnloadNow());
+}
+
+// A write that fails reaches the container with its code and error info;
+// what was written before stays, and the control stays dirty.
+TEST(SaveFails, ReachesTheContainer) {
+  OcxLibrary ocx;
+  ASSERT_TRUE(ocx.Loaded());
+  IDispatch* control = ocx.Create<IDispatch>();
+  ASSERT_TRUE(control);
+  for (const wchar_t* key : {L"BackColor", L"Text", L"FontSize", L"Border"}) {
+    ComPtr<IPersistPropertyBag> persist;
+    control->QueryInterface(IID_PPV_ARGS(&persist));
+    ASSERT_EQ(S_OK, PutByName(control, L"Text", Text(L"unsaved")));
+    ComPtr<FailingBag> bag(new FailingBag);
+    bag->failing_key = key;
+    bag->failure = STG_E_MEDIUMFULL;
+    SetErrorInfo(0, nullptr);
+    EXPECT_EQ(STG_E_MEDIUMFULL, persist->Save(bag.Get(), TRUE, TRUE)) << key;
+    EXPECT_NE(L"", ErrorDescription());
+    EXPECT_EQ(0u, bag->values.count(key));
+    ComPtr<IPersistStreamInit> stream_persist;
+    control->QueryInterface(IID_PPV_ARGS(&stream_persist));
+    EXPECT_EQ(S_OK, stream_persist->IsDirty());
+  }
+  EXPECT_EQ(0u, control->Release());
+  EXPECT_EQ(S_OK, ocx.CanUnloadNow());
+}
+
+}  // namespace
+}  // namespace pelzorvick::test
