@@ -328,10 +328,12 @@ TEST(BadBag, ABagThatCannotReadOrWrite) {
     ASSERT_EQ(S_OK, control.As(&persist));
     SetBefore(control.Get());
     ComPtr<FailingBag> bag(new FailingBag(failure));
-    EXPECT_EQ(S_OK, persist->Load(bag.Get(), nullptr));
-    EXPECT_EQ(L"", Shown(control.Get(), kReadOrder[0]));
-    EXPECT_EQ(Number(9.0f), Shown(control.Get(), kReadOrder[3]));
-    EXPECT_EQ(Truth(true), Shown(control.Get(), kReadOrder[17]));
+    // A failing bag is no empty one: the load stops with the bag's code and
+    // the control keeps what it held, so a later save loses nothing.
+    EXPECT_EQ(failure, persist->Load(bag.Get(), nullptr));
+    for (const Key& k : kReadOrder) {
+      EXPECT_EQ(Before(k), Shown(control.Get(), k)) << std::string(k.name, k.name + wcslen(k.name));
+    }
     // Saving into it reports the bag's own failure.
     EXPECT_EQ(failure, persist->Save(bag.Get(), TRUE, TRUE));
   }
