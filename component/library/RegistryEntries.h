@@ -7,16 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "component/library/RegistryTable.h"
+
 namespace pelzorvick {
-
-struct RegistryValue {
-  std::wstring key;   // below the classes root
-  std::wstring name;  // empty: the key's default value
-  std::wstring data;  // always a string value
-};
-
-inline constexpr wchar_t kProgId[] = L"PelZorvick.ZorvickCtrl.1";
-inline constexpr wchar_t kVersionIndependentProgId[] = L"PelZorvick.ZorvickCtrl";
 
 // "{XXXXXXXX-...}", as the registry spells GUIDs.
 std::wstring GuidText(REFGUID guid);

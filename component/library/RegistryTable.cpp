@@ -1,0 +1,34 @@
+#include "component/library/RegistryTable.h"
+
+namespace pelzorvick {
+
+std::vector<RegistryValue> ClassRegistryValues(const ClassIdentity& ids,
+                                               const std::wstring& module_path) {
+  const std::wstring cls = L"CLSID\\" + ids.clsid;
+  const std::wstring progid = kProgId;
+  const std::wstring vi_progid = kVersionIndependentProgId;
+  return {
+      {cls, L"", kClassTitle},
+      {cls + L"\\InprocServer32", L"", module_path},
+      {cls + L"\\InprocServer32", L"ThreadingModel", kThreadingModel},
+      {cls + L"\\ProgID", L"", progid},
+      {cls + L"\\VersionIndependentProgID", L"", vi_progid},
+      {cls + L"\\Control", L"", L""},
+      {cls + L"\\ToolboxBitmap32", L"", module_path + L", " + std::to_wstring(kToolboxBitmapId)},
+      {cls + L"\\MiscStatus", L"", L"0"},
+      {cls + L"\\MiscStatus\\1", L"", std::to_wstring(kClassMiscStatus)},
+      {cls + L"\\TypeLib", L"", ids.libid},
+      {cls + L"\\Version", L"", kTypeLibVersion},
+      {progid, L"", kClassTitle},
+      {progid + L"\\CLSID", L"", ids.clsid},
+      {vi_progid, L"", kClassTitle},
+      {vi_progid + L"\\CLSID", L"", ids.clsid},
+      {vi_progid + L"\\CurVer", L"", progid},
+  };
+}
+
+std::vector<std::wstring> ClassRegistryKeys(const ClassIdentity& ids) {
+  return {L"CLSID\\" + ids.clsid, kProgId, kVersionIndependentProgId};
+}
+
+}  // namespace pelzorvick

@@ -1,0 +1,42 @@
+#pragma once
+// The control's registration data and the registry values it becomes, in
+// portable C++: the library writes them when it registers itself, and a
+// build tool turns the same table into installer rows and a side-by-side
+// manifest, so that the three cannot drift apart.
+
+#include <string>
+#include <vector>
+
+namespace pelzorvick {
+
+struct RegistryValue {
+  std::wstring key;   // below the classes root
+  std::wstring name;  // empty: the key's default value
+  std::wstring data;  // always a string value
+};
+
+inline constexpr wchar_t kProgId[] = L"PelZorvick.ZorvickCtrl.1";
+inline constexpr wchar_t kVersionIndependentProgId[] = L"PelZorvick.ZorvickCtrl";
+// The class's user type name, also the control's answer to GetUserType.
+inline constexpr wchar_t kClassTitle[] = L"ZorvickCtrl Control";
+inline constexpr wchar_t kThreadingModel[] = L"Apartment";
+// Set client site first, activate when visible, inside-out, can't link
+// inside, recompose on resize.
+inline constexpr unsigned long kClassMiscStatus = 0x00020191;
+inline constexpr int kToolboxBitmapId = 30000;
+inline constexpr wchar_t kTypeLibVersion[] = L"1.0";
+
+// The identifiers the table refers to, spelt "{XXXXXXXX-...}".
+struct ClassIdentity {
+  std::wstring clsid;
+  std::wstring libid;
+};
+
+// Every value to write, in an order where each key comes before its subkeys.
+std::vector<RegistryValue> ClassRegistryValues(const ClassIdentity& ids,
+                                               const std::wstring& module_path);
+
+// The keys that registering creates and unregistering removes whole.
+std::vector<std::wstring> ClassRegistryKeys(const ClassIdentity& ids);
+
+}  // namespace pelzorvick
