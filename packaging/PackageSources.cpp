@@ -1,0 +1,322 @@
+// Build tool: turns the control's registration table and its type library
+// into what shipping needs, so that the installer, the side-by-side manifest
+// and DllRegisterServer write the same thing.
+//
+//   package_sources TYPELIB ARCH VERSION OUTDIR     ARCH: x64 or x86
+//
+// writes into OUTDIR:
+//   PelZorvick.wxs          WiX source of the per-machine installer; wixl
+//                           fills in $(var.ProductCode) and $(var.OcxSource)
+//   PelZorvick.manifest     the control's side-by-side assembly manifest
+//   Example.exe.manifest    an application manifest that depends on it
+//   registry-rows.tsv       every registry value the installer writes: view,
+//                           key, name, value (MSI formatted text)
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "component/library/RegistryTable.h"
+#include "packaging/TypeLibInfo.h"
+
+namespace pz = pelzorvick;
+using pz::packaging::TypeKind;
+using pz::packaging::TypeLibFacts;
+
+namespace {
+
+constexpr char kAssemblyName[] = "PelZorvick";
+constexpr char kOcx[] = "PelZorvick.ocx";
+constexpr char kOcxFileId[] = "PelZorvick.ocx";
+constexpr char kClasses[] = "Software\\Classes\\";
+// Proxies of the automation marshaler, as RegisterTypeLib names them.
+constexpr char kTypeLibProxy[] = "{00020424-0000-0000-C000-000000000046}";
+constexpr char kDispatchProxy[] = "{00020420-0000-0000-C000-000000000046}";
+// Set by LoadTypeLib on a library read from a file; registering writes it.
+constexpr unsigned kLibFlagHasDiskImage = 0x8;
+
+struct Arch {
+  const char* name;  // wixl's -a
+  const char* manifest;
+  const char* program_files;
+  const char* upgrade_code;
+  const char* component;
+  const char* other_view_component;  // interfaces in the 32-bit view; x64 only
+  const char* syskind;
+};
+
+// Fixed for ever: the upgrade code ties versions together, and a component's
+// code must stay with its key path.
+constexpr Arch kX64 = {"x64", "amd64", "ProgramFiles64Folder",
+                       "{D3FD1197-961D-490B-95B1-9C1FBC6961D0}",
+                       "{1B80CE4B-0B50-451F-B7E3-CC511100BBE1}",
+                       "{85B4B418-1F2A-43A7-894D-AF00ED3AEF2D}", "win64"};
+constexpr Arch kX86 = {"x86", "x86", "ProgramFilesFolder",
+                       "{A6BA6AAF-1B1D-4ECE-886F-DAC0FA647546}",
+                       "{959C7488-45E3-4E3A-B5CF-DD2AAF85F395}", nullptr, "win32"};
+
+struct Row {
+  bool other_view;  // the 32-bit registry view of a 64-bit system
+  std::string key;  // below HKLM
+  std::string name;
+  std::string value;  // MSI formatted text
+};
+
+std::string Narrow(const std::wstring& text) {
+  std::string out;
+  for (wchar_t c : text) {
+    if (c > 0x7E) throw std::runtime_error("registration data must be ASCII");
+    out += char(c);
+  }
+  return out;
+}
+
+std::wstring Widen(const std::string& text) { return std::wstring(text.begin(), text.end()); }
+
+std::string Hex(unsigned value) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%x", value);
+  return text;
+}
+
+// What RegisterTypeLib writes for the library and its automation interfaces.
+std::vector<Row> TypeLibRows(const TypeLibFacts& lib, const Arch& arch) {
+  const std::string version = Hex(lib.major) + "." + Hex(lib.minor);
+  const std::string key = std::string(kClasses) + "TypeLib\\" + lib.libid + "\\" + version;
+  std::vector<Row> rows = {
+      {false, key, "", lib.help_string},
+      {false, key + "\\" + Hex(lib.lcid) + "\\" + arch.syskind, "", std::string("[#") + kOcxFileId + "]"},
+      {false, key + "\\FLAGS", "", std::to_string(lib.flags | kLibFlagHasDiskImage)},
+      {false, key + "\\HELPDIR", "", "[INSTALLDIR]"},
+  };
+  // A 64-bit registration also tells 32-bit programs about the interfaces.
+  for (bool other_view : {false, true}) {
+    if (other_view && arch.other_view_component == nullptr) continue;
+    for (const auto& type : lib.types) {
+      const bool automation =
+          type.kind == TypeKind::kDispatch ||
+          (type.kind == TypeKind::kInterface && (type.flags & pz::packaging::kTypeFlagOleAutomation));
+      if (!automation) continue;
+      const bool typelib_marshaled =
+          type.kind == TypeKind::kInterface || (type.flags & pz::packaging::kTypeFlagDual);
+      const std::string proxy = typelib_marshaled ? kTypeLibProxy : kDispatchProxy;
+      const std::string ikey = std::string(kClasses) + "Interface\\" + type.guid;
+      rows.push_back({other_view, ikey, "", type.name});
+      rows.push_back({other_view, ikey + "\\ProxyStubClsid", "", proxy});
+      rows.push_back({other_view, ikey + "\\ProxyStubClsid32", "", proxy});
+      rows.push_back({other_view, ikey + "\\TypeLib", "", lib.libid});
+      rows.push_back({other_view, ikey + "\\TypeLib", "Version", version});
+    }
+  }
+  return rows;
+}
+
+std::string CoclassGuid(const TypeLibFacts& lib) {
+  std::string found;
+  for (const auto& type : lib.types) {
+    if (type.kind != TypeKind::kCoclass) continue;
+    if (!found.empty()) throw std::runtime_error("the type library has more than one class");
+    found = type.guid;
+  }
+  if (found.empty()) throw std::runtime_error("the type library has no class");
+  return found;
+}
+
+std::vector<Row> AllRows(const TypeLibFacts& lib, const Arch& arch) {
+  const pz::ClassIdentity ids{Widen(CoclassGuid(lib)), Widen(lib.libid)};
+  std::vector<Row> rows;
+  for (const auto& value : pz::ClassRegistryValues(ids, Widen(std::string("[#") + kOcxFileId + "]"))) {
+    rows.push_back({false, kClasses + Narrow(value.key), Narrow(value.name), Narrow(value.data)});
+  }
+  for (auto& row : TypeLibRows(lib, arch)) rows.push_back(std::move(row));
+  return rows;
+}
+
+std::string Xml(const std::string& text) {
+  std::string out;
+  for (char c : text) {
+    switch (c) {
+      case '&': out += "&amp;"; break;
+      case '<': out += "&lt;"; break;
+      case '>': out += "&gt;"; break;
+      case '"': out += "&quot;"; break;
+      default: out += c;
+    }
+  }
+  return out;
+}
+
+std::string RegistryElements(const std::vector<Row>& rows, bool other_view, const char* indent) {
+  std::string out;
+  for (const Row& row : rows) {
+    if (row.other_view != other_view) continue;
+    out += indent;
+    out += "<RegistryValue Root=\"HKLM\" Key=\"" + Xml(row.key) + "\"";
+    if (!row.name.empty()) out += " Name=\"" + Xml(row.name) + "\"";
+    // An empty value leaves the row's value empty, which writes an empty
+    // string.
+    out += " Value=\"" + Xml(row.value) + "\" Type=\"string\"/>\n";
+  }
+  return out;
+}
+
+std::string Wxs(const std::vector<Row>& rows, const Arch& arch, const std::string& version) {
+  const bool win64 = arch.other_view_component != nullptr;
+  std::string out =
+      "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
+      "<!-- Generated by package_sources from the registration table; do not edit. -->\n"
+      "<Wix xmlns=\"http://schemas.microsoft.com/wix/2006/wi\">\n"
+      "  <Product Id=\"$(var.ProductCode)\" Name=\"PelZorvick ActiveX control (" +
+      std::string(arch.name) + ")\" Language=\"1033\" Version=\"" + version +
+      "\" Manufacturer=\"PelZorvick\" UpgradeCode=\"" + arch.upgrade_code + "\">\n"
+      "    <Package InstallerVersion=\"200\" Compressed=\"yes\" InstallScope=\"perMachine\"\n"
+      "             Description=\"PelZorvick ActiveX control " + version + "\"/>\n"
+      "    <Media Id=\"1\" Cabinet=\"PelZorvick.cab\" EmbedCab=\"yes\"/>\n"
+      "    <MajorUpgrade DowngradeErrorMessage=\"A newer version of PelZorvick is already installed.\"/>\n"
+      "    <Directory Id=\"TARGETDIR\" Name=\"SourceDir\">\n"
+      "      <Directory Id=\"" + arch.program_files + "\">\n"
+      "        <Directory Id=\"INSTALLDIR\" Name=\"PelZorvick\">\n"
+      "          <Component Id=\"Control\" Guid=\"" + arch.component + "\"" +
+      (win64 ? " Win64=\"yes\"" : "") + ">\n"
+      "            <File Id=\"" + kOcxFileId + "\" Name=\"" + kOcx +
+      "\" Source=\"$(var.OcxSource)\" KeyPath=\"yes\"/>\n" +
+      RegistryElements(rows, false, "            ") +
+      "          </Component>\n";
+  std::string refs = "      <ComponentRef Id=\"Control\"/>\n";
+  if (win64) {
+    out += "          <Component Id=\"Interfaces32\" Guid=\"" + std::string(arch.other_view_component) +
+           "\" Win64=\"no\">\n" + RegistryElements(rows, true, "            ") +
+           "          </Component>\n";
+    refs += "      <ComponentRef Id=\"Interfaces32\"/>\n";
+  }
+  out +=
+      "        </Directory>\n"
+      "      </Directory>\n"
+      "    </Directory>\n"
+      "    <Feature Id=\"Control\" Level=\"1\" Title=\"PelZorvick control\">\n" + refs +
+      "    </Feature>\n"
+      "  </Product>\n"
+      "</Wix>\n";
+  return out;
+}
+
+// The names a manifest gives the OLEMISC bits, lowest bit first.
+constexpr const char* kMiscNames[] = {
+    "recomposeonresize", "onlyiconic", "insertnotreplace", "static", "cantlinkinside",
+    "canlinkbyole1", "islinkobject", "insideout", "activatewhenvisible",
+    "renderingisdeviceindependent", "invisibleatruntime", "alwaysrun", "actslikebutton",
+    "actslikelabel", "nouiactivate", "alignable", "simpleframe", "setclientsitefirst",
+    "imemode", "ignoreactivatewhenvisible", "wantstomenumerge", "supportsmultilevelundo"};
+
+std::string MiscNames(unsigned long bits) {
+  std::string out;
+  for (size_t i = 0; i < std::size(kMiscNames); ++i) {
+    if (!(bits & (1UL << i))) continue;
+    if (!out.empty()) out += ',';
+    out += kMiscNames[i];
+    bits &= ~(1UL << i);
+  }
+  if (bits != 0) throw std::runtime_error("a misc status bit has no manifest name");
+  return out;
+}
+
+std::string Identity(const Arch& arch, const std::string& version) {
+  return std::string("<assemblyIdentity type=\"win32\" name=\"") + kAssemblyName + "\" version=\"" +
+         version + "\" processorArchitecture=\"" + arch.manifest + "\"/>";
+}
+
+std::string AssemblyManifest(const TypeLibFacts& lib, const Arch& arch, const std::string& version) {
+  const std::string libversion = Hex(lib.major) + "." + Hex(lib.minor);
+  std::string flags;
+  if (lib.flags & 0x1) flags += "restricted,";
+  if (lib.flags & 0x2) flags += "control,";
+  if (lib.flags & 0x4) flags += "hidden,";
+  if (!flags.empty()) flags.pop_back();
+  std::string out =
+      "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
+      "<assembly xmlns=\"urn:schemas-microsoft-com:asm.v1\" manifestVersion=\"1.0\">\n"
+      "  " + Identity(arch, version) + "\n"
+      "  <file name=\"" + kOcx + "\">\n"
+      "    <comClass clsid=\"" + CoclassGuid(lib) + "\" threadingModel=\"" +
+      Narrow(pz::kThreadingModel) + "\"\n"
+      "              progid=\"" + Narrow(pz::kProgId) + "\" tlbid=\"" + lib.libid +
+      "\" description=\"" + Xml(Narrow(pz::kClassTitle)) + "\"\n"
+      "              miscStatusContent=\"" + MiscNames(pz::kClassMiscStatus) + "\">\n"
+      "      <progid>" + Narrow(pz::kVersionIndependentProgId) + "</progid>\n"
+      "    </comClass>\n"
+      "    <typelib tlbid=\"" + lib.libid + "\" version=\"" + libversion +
+      "\" helpdir=\"\"" + (flags.empty() ? "" : " flags=\"" + flags + "\"") + "/>\n"
+      "  </file>\n";
+  for (const auto& type : lib.types) {
+    if (type.kind != TypeKind::kDispatch && type.kind != TypeKind::kInterface) continue;
+    const bool typelib_marshaled =
+        type.kind == TypeKind::kInterface || (type.flags & pz::packaging::kTypeFlagDual);
+    out += "  <comInterfaceExternalProxyStub name=\"" + type.name + "\" iid=\"" + type.guid +
+           "\" tlbid=\"" + lib.libid + "\" proxyStubClsid32=\"" +
+           (typelib_marshaled ? kTypeLibProxy : kDispatchProxy) + "\"/>\n";
+  }
+  return out + "</assembly>\n";
+}
+
+std::string ApplicationManifest(const Arch& arch, const std::string& version) {
+  return std::string(
+             "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
+             "<!-- Save as YourProgram.exe.manifest beside YourProgram.exe, with PelZorvick.ocx\n"
+             "     and PelZorvick.manifest in the same folder. -->\n"
+             "<assembly xmlns=\"urn:schemas-microsoft-com:asm.v1\" manifestVersion=\"1.0\">\n"
+             "  <assemblyIdentity type=\"win32\" name=\"Example\" version=\"1.0.0.0\" processorArchitecture=\"") +
+         arch.manifest + "\"/>\n"
+         "  <dependency>\n"
+         "    <dependentAssembly>\n"
+         "      " + Identity(arch, version) + "\n"
+         "    </dependentAssembly>\n"
+         "  </dependency>\n"
+         "</assembly>\n";
+}
+
+std::string Rows(const std::vector<Row>& rows) {
+  std::string out;
+  for (const Row& row : rows) {
+    out += std::string(row.other_view ? "32" : "native") + "\t" + row.key + "\t" + row.name + "\t" +
+           row.value + "\n";
+  }
+  return out;
+}
+
+void Write(const std::string& path, const std::string& text) {
+  std::ofstream out(path, std::ios::binary);
+  out << text;
+  if (!out.flush()) throw std::runtime_error("cannot write " + path);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  try {
+    if (argc != 5) throw std::runtime_error("usage: package_sources TYPELIB x64|x86 VERSION OUTDIR");
+    const std::string arch_name = argv[2];
+    if (arch_name != "x64" && arch_name != "x86") throw std::runtime_error("unknown ARCH " + arch_name);
+    const Arch& arch = arch_name == "x64" ? kX64 : kX86;
+    const std::string version = argv[3];
+    const std::string dir = argv[4];
+    std::ifstream in(argv[1], std::ios::binary);
+    if (!in) throw std::runtime_error(std::string("cannot read ") + argv[1]);
+    const std::vector<unsigned char> bytes{std::istreambuf_iterator<char>(in), {}};
+    const TypeLibFacts lib = pz::packaging::ReadTypeLib(bytes);
+    if ((lib.syskind == 3) != (arch.other_view_component != nullptr)) {
+      throw std::runtime_error("the type library is not built for " + arch_name);
+    }
+    const std::vector<Row> rows = AllRows(lib, arch);
+    Write(dir + "/PelZorvick.wxs", Wxs(rows, arch, version));
+    Write(dir + "/PelZorvick.manifest", AssemblyManifest(lib, arch, version));
+    Write(dir + "/Example.exe.manifest", ApplicationManifest(arch, version));
+    Write(dir + "/registry-rows.tsv", Rows(rows));
+    return 0;
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "package_sources: %s\n", e.what());
+    return 1;
+  }
+}
