@@ -1,4 +1,7 @@
+#include <cstring>
+
 #include "component/Module.h"
+#include "component/library/RegistryTable.h"
 #include "component/win/ErrorInfo.h"
 #include "component/win/WindowClass.h"
 #include "component/win/ZorvickObjectImpl.h"
@@ -81,9 +84,12 @@ HRESULT ZorvickObject::DoVerb(LONG verb, LPMSG, IOleClientSite* active_site, LON
   });
 }
 
+// The control registers no verbs and answers from its own data, so that it
+// answers the same when it is used through a manifest, unregistered.
 HRESULT ZorvickObject::EnumVerbs(IEnumOLEVERB** verbs) {
   if (verbs == nullptr) return E_POINTER;
-  return OleRegEnumVerbs(CLSID_ZorvickCtrl, verbs);
+  *verbs = nullptr;
+  return OLEOBJ_E_NOVERBS;
 }
 
 HRESULT ZorvickObject::Update() { return S_OK; }
@@ -95,9 +101,13 @@ HRESULT ZorvickObject::GetUserClassID(CLSID* clsid) {
   return S_OK;
 }
 
-HRESULT ZorvickObject::GetUserType(DWORD form, LPOLESTR* type) {
+// Every form of the name is the class title that registration writes.
+HRESULT ZorvickObject::GetUserType(DWORD, LPOLESTR* type) {
   if (type == nullptr) return E_POINTER;
-  return OleRegGetUserType(CLSID_ZorvickCtrl, form, type);
+  *type = static_cast<LPOLESTR>(CoTaskMemAlloc(sizeof kClassTitle));
+  if (*type == nullptr) return E_OUTOFMEMORY;
+  std::memcpy(*type, kClassTitle, sizeof kClassTitle);
+  return S_OK;
 }
 
 HRESULT ZorvickObject::SetExtent(DWORD aspect, SIZEL* size) {
