@@ -2,6 +2,9 @@
 
 #include <olectl.h>
 
+#include "component/win/Handles.h"
+#include "component/win/Units.h"
+#include "component/win/WideString.h"
 #include "host/EventSink.h"
 #include "host/HostFrame.h"
 #include "host/HostPropertyBag.h"
@@ -12,12 +15,7 @@
 
 namespace pelzorvick {
 
-using Microsoft::WRL::ComPtr;
-
 namespace {
-
-std::u16string U(const wchar_t* s) { return reinterpret_cast<const char16_t*>(s); }
-const wchar_t* W(const std::u16string& s) { return reinterpret_cast<const wchar_t*>(s.c_str()); }
 
 std::u16string KnownCode(HRESULT hr) {
   switch (static_cast<uint32_t>(hr)) {
@@ -52,14 +50,10 @@ HWND DeepestChildAtCentre(HWND hwnd) {
 
 std::u16string DescribeFailure(HRESULT hr) {
   std::u16string text;
-  IErrorInfo* info = nullptr;
+  ComPtr<IErrorInfo> info;
   if (GetErrorInfo(0, &info) == S_OK && info) {
-    BSTR desc = nullptr;
-    if (SUCCEEDED(info->GetDescription(&desc)) && desc) {
-      text.assign(reinterpret_cast<const char16_t*>(desc), SysStringLen(desc));
-    }
-    SysFreeString(desc);
-    info->Release();
+    UniqueBstr desc;
+    if (SUCCEEDED(info->GetDescription(desc.put()))) text = FromBstr(desc.get());
   }
   if (text.empty()) {
     wchar_t* buf = nullptr;
@@ -68,7 +62,7 @@ std::u16string DescribeFailure(HRESULT hr) {
                        nullptr, static_cast<DWORD>(hr), 0, reinterpret_cast<LPWSTR>(&buf), 0,
                        nullptr) &&
         buf) {
-      text = U(buf);
+      text = FromWide(buf);
       LocalFree(buf);
       while (!text.empty() && (text.back() == u'\n' || text.back() == u'\r' ||
                                text.back() == u' ' || text.back() == u'.')) {
@@ -86,15 +80,11 @@ ControlHost::ControlHost(HostFrame& frame, PropertySection& section, bool fresh,
       name_(section.name),
       prefix_(section.name.empty() ? u"" : section.name + u"."),
       frame_(frame),
-      site_(new HostSite(frame, section.name.empty() ? L"ZorvickCtrl1" : W(section.name),
+      site_(new HostSite(frame, section.name.empty() ? L"ZorvickCtrl1" : ToWide(section.name),
                          user_mode)),
       bag_(new HostPropertyBag(section)) {}
 
-ControlHost::~ControlHost() {
-  Close();
-  site_->Release();
-  bag_->Release();
-}
+ControlHost::~ControlHost() { Close(); }
 
 bool ControlHost::Fail(const char* step, HRESULT hr) {
   Output::Error((name_.empty() ? u"" : name_ + u": ") + ToU16(step) + u": " + DescribeFailure(hr));
@@ -121,11 +111,11 @@ bool ControlHost::Create() {
   if (FAILED(hr)) return Fail("the control's connection points", hr);
   events_ = new EventSink(prefix_);
   notifications_ = new PropertyNotifySink(prefix_, dispatch_.Get());
-  hr = points->FindConnectionPoint(DIID_ZorvickCtrlEvents, &event_point_);
-  if (SUCCEEDED(hr)) hr = event_point_->Advise(events_, &event_cookie_);
+  hr = points->FindConnectionPoint(DIID___ZorvickCtrl, &event_point_);
+  if (SUCCEEDED(hr)) hr = event_point_->Advise(events_.Get(), &event_cookie_);
   if (FAILED(hr)) return Fail("connecting to the events", hr);
   hr = points->FindConnectionPoint(IID_IPropertyNotifySink, &notify_point_);
-  if (SUCCEEDED(hr)) hr = notify_point_->Advise(notifications_, &notify_cookie_);
+  if (SUCCEEDED(hr)) hr = notify_point_->Advise(notifications_.Get(), &notify_cookie_);
   if (FAILED(hr)) return Fail("connecting to the property notifications", hr);
   return true;
 }
@@ -135,13 +125,13 @@ bool ControlHost::Load() {
   object_->GetMiscStatus(DVASPECT_CONTENT, &misc);
   const bool site_first = (misc & OLEMISC_SETCLIENTSITEFIRST) != 0;
   HRESULT hr;
-  if (site_first && FAILED(hr = object_->SetClientSite(site_))) return Fail("SetClientSite", hr);
+  if (site_first && FAILED(hr = object_->SetClientSite(site_.Get()))) return Fail("SetClientSite", hr);
 
   ComPtr<IPersistPropertyBag> persist;
   hr = object_.As(&persist);
   SetErrorInfo(0, nullptr);
   if (SUCCEEDED(hr)) {
-    hr = fresh_ ? persist->InitNew() : persist->Load(bag_, nullptr);
+    hr = fresh_ ? persist->InitNew() : persist->Load(bag_.Get(), nullptr);
     if (FAILED(hr)) return Fail(fresh_ ? "InitNew" : "loading the properties", hr);
   } else if (!fresh_) {
     return Fail("the control cannot load from a property bag", hr);
@@ -152,16 +142,14 @@ bool ControlHost::Load() {
     }
   }
 
-  if (!site_first && FAILED(hr = object_->SetClientSite(site_))) return Fail("SetClientSite", hr);
-  object_->SetHostNames(L"zorvick-host", name_.empty() ? L"ZorvickCtrl1" : W(name_));
+  if (!site_first && FAILED(hr = object_->SetClientSite(site_.Get()))) return Fail("SetClientSite", hr);
+  object_->SetHostNames(L"zorvick-host", name_.empty() ? L"ZorvickCtrl1" : AsWide(name_.c_str()));
 
   SIZEL extent{};
   if (SUCCEEDED(object_->GetExtent(DVASPECT_CONTENT, &extent)) && extent.cx > 0 &&
       extent.cy > 0) {
-    HDC dc = GetDC(nullptr);
-    site_->SetSize(SIZE{MulDiv(extent.cx, GetDeviceCaps(dc, LOGPIXELSX), 2540),
-                        MulDiv(extent.cy, GetDeviceCaps(dc, LOGPIXELSY), 2540)});
-    ReleaseDC(nullptr, dc);
+    site_->SetSize(SIZE{HimetricToPixels(extent.cx, ScreenLogPixels(LOGPIXELSX)),
+                        HimetricToPixels(extent.cy, ScreenLogPixels(LOGPIXELSY))});
   }
   return true;
 }
@@ -171,7 +159,7 @@ bool ControlHost::Activate() {
   RECT rect = site_->Rect();
   SetErrorInfo(0, nullptr);
   const HRESULT hr =
-      object_->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, site_, 0, frame_.Window(), &rect);
+      object_->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, site_.Get(), 0, frame_.Window(), &rect);
   if (FAILED(hr)) return Fail("in-place activation", hr);
   if (!site_->InPlaceActive()) return Fail("in-place activation (no in-place object)", E_FAIL);
   return true;
@@ -179,7 +167,7 @@ bool ControlHost::Activate() {
 
 bool ControlHost::Invoke(std::u16string_view member, WORD flags, VARIANT* arg, const char* step) {
   std::u16string name(member);
-  LPOLESTR names[] = {const_cast<LPOLESTR>(W(name))};
+  LPOLESTR names[] = {AsWide(name.data())};
   DISPID id = DISPID_UNKNOWN;
   HRESULT hr = dispatch_->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
   if (FAILED(hr)) return Fail((std::string(step) + " " + ToUtf8Lossy(name)).c_str(), hr);
@@ -187,20 +175,17 @@ bool ControlHost::Invoke(std::u16string_view member, WORD flags, VARIANT* arg, c
   DISPPARAMS params{arg, arg ? &put : nullptr, arg ? 1u : 0u, arg ? 1u : 0u};
   EXCEPINFO ex{};
   UINT bad_arg = 0;
-  VARIANT result;
-  VariantInit(&result);
+  UniqueVariant result;
   SetErrorInfo(0, nullptr);
-  hr = dispatch_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, &result, &ex,
+  hr = dispatch_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, result.get(), &ex,
                          &bad_arg);
-  VariantClear(&result);
   if (hr == DISP_E_EXCEPTION) {
     if (ex.pfnDeferredFillIn) ex.pfnDeferredFillIn(&ex);
+    const UniqueBstr source(ex.bstrSource), description(ex.bstrDescription),
+        help_file(ex.bstrHelpFile);
     const HRESULT code = ex.scode ? ex.scode : static_cast<HRESULT>(0x800A0000u | ex.wCode);
     std::u16string text = HexCode(code);
-    if (ex.bstrDescription) text += u" " + U(ex.bstrDescription);
-    SysFreeString(ex.bstrSource);
-    SysFreeString(ex.bstrDescription);
-    SysFreeString(ex.bstrHelpFile);
+    if (description) text += u" " + FromBstr(description.get());
     Output::Error((name_.empty() ? u"" : name_ + u": ") + ToU16(step) + u" " + name + u": " +
                   text);
     return false;
@@ -210,11 +195,9 @@ bool ControlHost::Invoke(std::u16string_view member, WORD flags, VARIANT* arg, c
 }
 
 bool ControlHost::SetProperty(std::u16string_view name, const FileValue& value) {
-  VARIANT v;
-  if (FAILED(ValueToVariant(value, &v))) return Fail("--set", E_INVALIDARG);
-  const bool ok = Invoke(name, DISPATCH_PROPERTYPUT, &v, "setting");
-  VariantClear(&v);
-  return ok;
+  UniqueVariant v;
+  if (FAILED(ValueToVariant(value, v.get()))) return Fail("--set", E_INVALIDARG);
+  return Invoke(name, DISPATCH_PROPERTYPUT, v.get(), "setting");
 }
 
 bool ControlHost::Execute() { return Invoke(u"Execute", DISPATCH_METHOD, nullptr, "calling"); }
@@ -244,7 +227,7 @@ bool ControlHost::Save() {
   if (FAILED(hr)) return Fail("the control cannot save to a property bag", hr);
   bag_->BeginSave();
   SetErrorInfo(0, nullptr);
-  hr = persist->Save(bag_, TRUE, TRUE);
+  hr = persist->Save(bag_.Get(), TRUE, TRUE);
   if (!bag_->WriteFailure().empty()) {
     Output::Error((name_.empty() ? u"" : name_ + u": ") + u"saving: the value of " +
                   bag_->WriteFailure() + u" cannot be stored in a property file");
@@ -268,10 +251,8 @@ void ControlHost::Close() {
   site_->SetObject(nullptr);
   dispatch_.Reset();
   object_.Reset();
-  if (events_) events_->Release();
-  if (notifications_) notifications_->Release();
-  events_ = nullptr;
-  notifications_ = nullptr;
+  events_.Reset();
+  notifications_.Reset();
 }
 
 }  // namespace pelzorvick

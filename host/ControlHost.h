@@ -6,11 +6,11 @@
 #include <windows.h>
 #include <ole2.h>
 #include <ocidl.h>
-#include <wrl/client.h>
 
 #include <functional>
 #include <string>
 
+#include "component/win/ComPtr.h"
 #include "host/PropertyFile.h"
 
 namespace pelzorvick {
@@ -45,7 +45,7 @@ class ControlHost {
   bool Save();
   void Close();
 
-  HostSite& Site() { return *site_; }
+  HostSite& Site() { return *site_.Get(); }
   // The control's own window and the surface inside it that takes the mouse.
   HWND ControlWindow() const;
   HWND Surface() const;
@@ -59,13 +59,13 @@ class ControlHost {
   std::u16string name_;
   std::u16string prefix_;
   HostFrame& frame_;
-  HostSite* site_;
-  HostPropertyBag* bag_;
-  EventSink* events_ = nullptr;
-  PropertyNotifySink* notifications_ = nullptr;
-  Microsoft::WRL::ComPtr<IOleObject> object_;
-  Microsoft::WRL::ComPtr<IDispatch> dispatch_;
-  Microsoft::WRL::ComPtr<IConnectionPoint> event_point_, notify_point_;
+  ComPtr<HostSite> site_;
+  ComPtr<HostPropertyBag> bag_;
+  ComPtr<EventSink> events_;
+  ComPtr<PropertyNotifySink> notifications_;
+  ComPtr<IOleObject> object_;
+  ComPtr<IDispatch> dispatch_;
+  ComPtr<IConnectionPoint> event_point_, notify_point_;
   DWORD event_cookie_ = 0, notify_cookie_ = 0;
 };
 

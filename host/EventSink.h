@@ -9,23 +9,20 @@
 #include <functional>
 #include <string>
 
+#include "PelZorvick_h.h"
+#include "component/ComBase.h"
+
 namespace pelzorvick {
 
-// {974AB5E5-C54A-4BA8-8561-37EFD65D2DE6}
-extern const IID DIID_ZorvickCtrlEvents;
-inline constexpr DISPID kDispidClick = 1;
-
-class EventSink : public IDispatch {
+class EventSink : public ComBase<Implements<IDispatch>> {
  public:
   // `on_event` is called with the event's name after it was printed.
   EventSink(std::u16string prefix, std::function<void(const std::u16string&)> on_event = {});
-  virtual ~EventSink() = default;
 
   int Clicks() const { return clicks_; }
 
+  // The events' dispinterface is answered as IDispatch.
   STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
-  STDMETHODIMP_(ULONG) AddRef() override;
-  STDMETHODIMP_(ULONG) Release() override;
   STDMETHODIMP GetTypeInfoCount(UINT*) override;
   STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override;
   STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override;
@@ -33,7 +30,6 @@ class EventSink : public IDispatch {
                       UINT*) override;
 
  private:
-  LONG refs_ = 1;
   std::u16string prefix_;
   std::function<void(const std::u16string&)> on_event_;
   int clicks_ = 0;

@@ -12,10 +12,7 @@ constexpr wchar_t kClassName[] = L"ZorvickHostForm";
 
 HostFrame::HostFrame() = default;
 
-HostFrame::~HostFrame() {
-  if (active_) active_->Release();
-  if (hwnd_) DestroyWindow(hwnd_);
-}
+HostFrame::~HostFrame() = default;
 
 bool HostFrame::Create(const wchar_t* title) {
   WNDCLASSEXW wc{};
@@ -26,11 +23,11 @@ bool HostFrame::Create(const wchar_t* title) {
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   wc.lpszClassName = kClassName;
   RegisterClassExW(&wc);
-  hwnd_ = CreateWindowExW(0, kClassName, title,
+  hwnd_.reset(CreateWindowExW(0, kClassName, title,
                           WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN,
                           CW_USEDEFAULT, CW_USEDEFAULT, 240, 120, nullptr, nullptr, wc.hInstance,
-                          this);
-  return hwnd_ != nullptr;
+                          this));
+  return static_cast<bool>(hwnd_);
 }
 
 void HostFrame::Layout() {
@@ -56,11 +53,11 @@ void HostFrame::Layout() {
   }
   RECT want{0, 0, std::max(width + 2 * kMargin, 160), std::max(y, 40)};
   RECT have{};
-  GetClientRect(hwnd_, &have);
+  GetClientRect(hwnd_.get(), &have);
   if (have.right != want.right || have.bottom != want.bottom) {
-    AdjustWindowRectEx(&want, static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_STYLE)), FALSE,
-                       static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_EXSTYLE)));
-    SetWindowPos(hwnd_, nullptr, 0, 0, want.right - want.left, want.bottom - want.top,
+    AdjustWindowRectEx(&want, static_cast<DWORD>(GetWindowLongPtrW(hwnd_.get(), GWL_STYLE)), FALSE,
+                       static_cast<DWORD>(GetWindowLongPtrW(hwnd_.get(), GWL_EXSTYLE)));
+    SetWindowPos(hwnd_.get(), nullptr, 0, 0, want.right - want.left, want.bottom - want.top,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
   laying_out_ = false;
@@ -123,7 +120,7 @@ STDMETHODIMP_(ULONG) HostFrame::Release() { return 1; }
 
 STDMETHODIMP HostFrame::GetWindow(HWND* phwnd) {
   if (!phwnd) return E_POINTER;
-  *phwnd = hwnd_;
+  *phwnd = hwnd_.get();
   return S_OK;
 }
 STDMETHODIMP HostFrame::ContextSensitiveHelp(BOOL) { return E_NOTIMPL; }
@@ -131,8 +128,6 @@ STDMETHODIMP HostFrame::GetBorder(LPRECT) { return INPLACE_E_NOTOOLSPACE; }
 STDMETHODIMP HostFrame::RequestBorderSpace(LPCBORDERWIDTHS) { return INPLACE_E_NOTOOLSPACE; }
 STDMETHODIMP HostFrame::SetBorderSpace(LPCBORDERWIDTHS) { return S_OK; }
 STDMETHODIMP HostFrame::SetActiveObject(IOleInPlaceActiveObject* active, LPCOLESTR) {
-  if (active) active->AddRef();
-  if (active_) active_->Release();
   active_ = active;
   return S_OK;
 }

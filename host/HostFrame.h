@@ -7,6 +7,9 @@
 
 #include <vector>
 
+#include "component/win/ComPtr.h"
+#include "component/win/Handles.h"
+
 namespace pelzorvick {
 
 class HostSite;
@@ -19,7 +22,7 @@ class HostFrame : public IOleInPlaceFrame {
   HostFrame& operator=(const HostFrame&) = delete;
 
   bool Create(const wchar_t* title);
-  HWND Window() const { return hwnd_; }
+  HWND Window() const { return hwnd_.get(); }
   void Add(HostSite* site) { sites_.push_back(site); }
   // Places every site below the previous one, tells each control its new
   // rectangle and fits the window around them.
@@ -52,12 +55,12 @@ class HostFrame : public IOleInPlaceFrame {
  private:
   static LRESULT CALLBACK WindowProc(HWND, UINT, WPARAM, LPARAM);
 
-  HWND hwnd_ = nullptr;
+  UniqueOwnedWindow hwnd_;
   bool closed_ = false;
   bool laying_out_ = false;
   bool again_ = false;
   std::vector<HostSite*> sites_;
-  IOleInPlaceActiveObject* active_ = nullptr;
+  ComPtr<IOleInPlaceActiveObject> active_;
 };
 
 // Dispatches this thread's messages until none has come for `idle_ms`

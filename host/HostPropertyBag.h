@@ -14,14 +14,14 @@
 #include <set>
 #include <string>
 
+#include "component/ComBase.h"
 #include "host/PropertyFile.h"
 
 namespace pelzorvick {
 
-class HostPropertyBag : public IPropertyBag {
+class HostPropertyBag : public ComBase<Implements<IPropertyBag>> {
  public:
   explicit HostPropertyBag(PropertySection& section);
-  virtual ~HostPropertyBag() = default;
 
   // Bracket one IPersistPropertyBag::Save.
   void BeginSave();
@@ -29,16 +29,12 @@ class HostPropertyBag : public IPropertyBag {
   // The first write that could not be stored, if any ("" when none).
   const std::u16string& WriteFailure() const { return write_failure_; }
 
-  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
-  STDMETHODIMP_(ULONG) AddRef() override;
-  STDMETHODIMP_(ULONG) Release() override;
   STDMETHODIMP Read(LPCOLESTR name, VARIANT* var, IErrorLog* log) override;
   STDMETHODIMP Write(LPCOLESTR name, VARIANT* var) override;
 
  private:
   static std::u16string Key(LPCOLESTR name);
 
-  LONG refs_ = 1;
   PropertySection& section_;
   std::set<std::u16string> read_;     // lower-cased names the control asked for
   std::set<std::u16string> written_;  // lower-cased names of the current save

@@ -2,22 +2,14 @@
 
 #include <olectl.h>
 
+#include "component/win/Units.h"
 #include "host/HostFrame.h"
 
 namespace pelzorvick {
 
 namespace {
 
-// HIMETRIC <-> pixels of the screen, the units the host's form works in.
-LONG HimetricToPixels(LONG himetric, int dpi) { return MulDiv(himetric, dpi, 2540); }
-LONG PixelsToHimetric(LONG pixels, int dpi) { return MulDiv(pixels, 2540, dpi); }
-
-int ScreenDpi(bool horizontal) {
-  HDC dc = GetDC(nullptr);
-  const int dpi = GetDeviceCaps(dc, horizontal ? LOGPIXELSX : LOGPIXELSY);
-  ReleaseDC(nullptr, dc);
-  return dpi > 0 ? dpi : 96;
-}
+int ScreenDpi(bool horizontal) { return ScreenLogPixels(horizontal ? LOGPIXELSX : LOGPIXELSY); }
 
 HRESULT AmbientFont(VARIANT* result) {
   FONTDESC desc{};
@@ -26,11 +18,11 @@ HRESULT AmbientFont(VARIANT* result) {
   desc.cySize.Lo = 8 * 10000;  // 8 points, in the currency's fixed-point form
   desc.sWeight = FW_NORMAL;
   desc.sCharset = DEFAULT_CHARSET;
-  IFontDisp* font = nullptr;
-  const HRESULT hr = OleCreateFontIndirect(&desc, IID_IFontDisp, reinterpret_cast<void**>(&font));
+  ComPtr<IFontDisp> font;
+  const HRESULT hr = OleCreateFontIndirect(&desc, IID_PPV_ARGS(&font));
   if (FAILED(hr)) return hr;
   V_VT(result) = VT_DISPATCH;
-  V_DISPATCH(result) = font;
+  V_DISPATCH(result) = font.Detach();
   return S_OK;
 }
 
@@ -38,10 +30,6 @@ HRESULT AmbientFont(VARIANT* result) {
 
 HostSite::HostSite(HostFrame& frame, std::wstring display_name, bool user_mode)
     : frame_(frame), display_name_(std::move(display_name)), user_mode_(user_mode) {}
-
-HostSite::~HostSite() {
-  if (inplace_) inplace_->Release();
-}
 
 void HostSite::SetObject(IOleObject* object) { object_ = object; }
 
@@ -57,31 +45,6 @@ HWND HostSite::ControlWindow() const {
   HWND hwnd = nullptr;
   if (inplace_) inplace_->GetWindow(&hwnd);
   return hwnd;
-}
-
-STDMETHODIMP HostSite::QueryInterface(REFIID riid, void** ppv) {
-  if (!ppv) return E_POINTER;
-  *ppv = nullptr;
-  if (riid == IID_IUnknown || riid == IID_IOleClientSite) {
-    *ppv = static_cast<IOleClientSite*>(this);
-  } else if (riid == IID_IOleWindow || riid == IID_IOleInPlaceSite) {
-    *ppv = static_cast<IOleInPlaceSite*>(this);
-  } else if (riid == IID_IOleControlSite) {
-    *ppv = static_cast<IOleControlSite*>(this);
-  } else if (riid == IID_IDispatch) {
-    *ppv = static_cast<IDispatch*>(this);
-  } else {
-    return E_NOINTERFACE;
-  }
-  AddRef();
-  return S_OK;
-}
-
-STDMETHODIMP_(ULONG) HostSite::AddRef() { return InterlockedIncrement(&refs_); }
-STDMETHODIMP_(ULONG) HostSite::Release() {
-  const LONG n = InterlockedDecrement(&refs_);
-  if (n == 0) delete this;
-  return n;
 }
 
 STDMETHODIMP HostSite::SaveObject() { return S_OK; }
@@ -112,7 +75,7 @@ STDMETHODIMP HostSite::CanInPlaceActivate() { return S_OK; }
 
 STDMETHODIMP HostSite::OnInPlaceActivate() {
   if (object_ && !inplace_) {
-    object_->QueryInterface(IID_IOleInPlaceObject, reinterpret_cast<void**>(&inplace_));
+    object_->QueryInterface(IID_PPV_ARGS(inplace_.ReleaseAndGetAddressOf()));
   }
   return S_OK;
 }
@@ -123,8 +86,7 @@ STDMETHODIMP HostSite::GetWindowContext(IOleInPlaceFrame** ppFrame, IOleInPlaceU
                                         LPRECT lprcPosRect, LPRECT lprcClipRect,
                                         LPOLEINPLACEFRAMEINFO info) {
   if (!ppFrame || !ppDoc || !lprcPosRect || !lprcClipRect || !info) return E_POINTER;
-  *ppFrame = &frame_;
-  frame_.AddRef();
+  ComPtr<IOleInPlaceFrame>(&frame_).CopyTo(ppFrame);
   *ppDoc = nullptr;
   *lprcPosRect = rect_;
   *lprcClipRect = rect_;
@@ -138,10 +100,7 @@ STDMETHODIMP HostSite::GetWindowContext(IOleInPlaceFrame** ppFrame, IOleInPlaceU
 STDMETHODIMP HostSite::Scroll(SIZE) { return E_NOTIMPL; }
 STDMETHODIMP HostSite::OnUIDeactivate(BOOL) { return S_OK; }
 STDMETHODIMP HostSite::OnInPlaceDeactivate() {
-  if (inplace_) {
-    inplace_->Release();
-    inplace_ = nullptr;
-  }
+  inplace_.Reset();
   return S_OK;
 }
 STDMETHODIMP HostSite::DiscardUndoState() { return S_OK; }
@@ -166,8 +125,8 @@ STDMETHODIMP HostSite::TransformCoords(POINTL* himetric, POINTF* container, DWOR
   if (!himetric || !container) return E_POINTER;
   const int dx = ScreenDpi(true), dy = ScreenDpi(false);
   if (flags & XFORMCOORDS_HIMETRICTOCONTAINER) {
-    container->x = static_cast<float>(himetric->x) * dx / 2540.0f;
-    container->y = static_cast<float>(himetric->y) * dy / 2540.0f;
+    container->x = static_cast<float>(himetric->x) * dx / kHimetricPerInch;
+    container->y = static_cast<float>(himetric->y) * dy / kHimetricPerInch;
   } else if (flags & XFORMCOORDS_CONTAINERTOHIMETRIC) {
     himetric->x = PixelsToHimetric(static_cast<LONG>(container->x), dx);
     himetric->y = PixelsToHimetric(static_cast<LONG>(container->y), dy);

@@ -8,19 +8,20 @@
 
 #include <string>
 
+#include "component/ComBase.h"
+#include "component/win/ComPtr.h"
+
 namespace pelzorvick {
 
 class HostFrame;
 
-class HostSite : public IOleClientSite,
-                 public IOleInPlaceSite,
-                 public IOleControlSite,
-                 public IDispatch {
+class HostSite : public ComBase<Implements<IOleClientSite>,
+                                Implements<IOleInPlaceSite, IOleWindow>,
+                                Implements<IOleControlSite>, Implements<IDispatch>> {
  public:
   // `display_name` is the ambient DisplayName; `user_mode` the ambient
   // UserMode (false while the form is being designed).
   HostSite(HostFrame& frame, std::wstring display_name, bool user_mode);
-  virtual ~HostSite();
 
   void SetObject(IOleObject* object);
   // The control's size in pixels, as it last asked for or was given.
@@ -34,10 +35,6 @@ class HostSite : public IOleClientSite,
   HWND ControlWindow() const;
   bool InPlaceActive() const { return inplace_ != nullptr; }
 
-  // IUnknown
-  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
-  STDMETHODIMP_(ULONG) AddRef() override;
-  STDMETHODIMP_(ULONG) Release() override;
   // IOleClientSite
   STDMETHODIMP SaveObject() override;
   STDMETHODIMP GetMoniker(DWORD, DWORD, IMoniker**) override;
@@ -76,12 +73,11 @@ class HostSite : public IOleClientSite,
                       UINT*) override;
 
  private:
-  LONG refs_ = 1;
   HostFrame& frame_;
   std::wstring display_name_;
   bool user_mode_;
-  IOleObject* object_ = nullptr;
-  IOleInPlaceObject* inplace_ = nullptr;
+  IOleObject* object_ = nullptr;  // borrowed: the control owns its site, not the other way
+  ComPtr<IOleInPlaceObject> inplace_;
   RECT rect_{0, 0, 0, 0};
   SIZE size_{120, 30};
 };

@@ -9,26 +9,24 @@
 #include <map>
 #include <string>
 
+#include "component/ComBase.h"
+#include "component/win/ComPtr.h"
+
 namespace pelzorvick {
 
-class PropertyNotifySink : public IPropertyNotifySink {
+class PropertyNotifySink : public ComBase<Implements<IPropertyNotifySink>> {
  public:
   PropertyNotifySink(std::u16string prefix, IDispatch* control);
-  virtual ~PropertyNotifySink();
 
   // The name of a member of the control, or its dispatch identifier in hex.
   std::u16string NameOf(DISPID id);
 
-  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
-  STDMETHODIMP_(ULONG) AddRef() override;
-  STDMETHODIMP_(ULONG) Release() override;
   STDMETHODIMP OnChanged(DISPID id) override;
   STDMETHODIMP OnRequestEdit(DISPID id) override;
 
  private:
-  LONG refs_ = 1;
   std::u16string prefix_;
-  ITypeInfo* type_info_ = nullptr;
+  ComPtr<ITypeInfo> type_info_;
   std::map<DISPID, std::u16string> names_;
 };
 

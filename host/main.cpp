@@ -24,16 +24,15 @@
 #include "host/PropertyFile.h"
 #include "host/Screenshot.h"
 #include "common/Utf8.h"
+#include "component/win/WideString.h"
 
 namespace pelzorvick {
 namespace {
 
-const wchar_t* W(const std::u16string& s) { return reinterpret_cast<const wchar_t*>(s.c_str()); }
-std::u16string U(const wchar_t* s) { return reinterpret_cast<const char16_t*>(s); }
 std::u16string Num(long n) { return ToU16(std::to_string(n)); }
 
 bool ReadWholeFile(const std::u16string& path, std::string* out) {
-  FILE* f = _wfopen(W(path), L"rb");
+  FILE* f = _wfopen(AsWide(path.c_str()), L"rb");
   if (!f) return false;
   char buf[65536];
   size_t n;
@@ -44,7 +43,7 @@ bool ReadWholeFile(const std::u16string& path, std::string* out) {
 }
 
 bool WriteWholeFile(const std::u16string& path, const std::string& bytes) {
-  FILE* f = _wfopen(W(path), L"wb");
+  FILE* f = _wfopen(AsWide(path.c_str()), L"wb");
   if (!f) return false;
   const bool ok = fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
   return fclose(f) == 0 && ok;
@@ -90,7 +89,7 @@ BOOL CALLBACK FindTooltips(HWND tip, LPARAM param) {
     std::vector<wchar_t> text(4096);
     ti.lpszText = text.data();
     SendMessageW(tip, TTM_GETTEXTW, text.size(), reinterpret_cast<LPARAM>(&ti));
-    search->texts.push_back(U(text.data()));
+    search->texts.push_back(FromWide(text.data()));
   }
   return TRUE;
 }
@@ -134,7 +133,7 @@ bool Screenshot(HostFrame& frame, const std::u16string& path) {
     Output::Error(u"--screenshot: the form's pixels cannot be read");
     return false;
   }
-  if (!SavePng(pixels, W(path), &error)) {
+  if (!SavePng(pixels, AsWide(path.c_str()), &error)) {
     Output::Error(u"--screenshot: " + error);
     return false;
   }

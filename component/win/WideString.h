@@ -1,6 +1,6 @@
 #pragma once
 // UTF-16 text at the Windows edge: wchar_t is 16-bit there, so char16_t text
-// passes by reinterpretation; BSTRs are owned by UniqueBstr.
+// passes by reinterpretation; BSTRs are owned by UniqueBstr (Handles.h).
 
 #include <windows.h>
 #include <oleauto.h>
@@ -39,39 +39,5 @@ inline BSTR MakeBstr(std::u16string_view text) {
   if (!b) throw std::bad_alloc();
   return b;
 }
-
-class UniqueBstr {
- public:
-  UniqueBstr() = default;
-  explicit UniqueBstr(std::u16string_view text) : b_(MakeBstr(text)) {}
-  UniqueBstr(const UniqueBstr&) = delete;
-  UniqueBstr& operator=(const UniqueBstr&) = delete;
-  UniqueBstr(UniqueBstr&& other) noexcept : b_(other.Release()) {}
-  UniqueBstr& operator=(UniqueBstr&& other) noexcept {
-    if (this != &other) Reset(other.Release());
-    return *this;
-  }
-  ~UniqueBstr() { SysFreeString(b_); }
-
-  BSTR Get() const { return b_; }
-  // For out parameters: frees the current text first.
-  BSTR* Out() {
-    Reset();
-    return &b_;
-  }
-  BSTR Release() {
-    BSTR b = b_;
-    b_ = nullptr;
-    return b;
-  }
-  void Reset(BSTR b = nullptr) {
-    SysFreeString(b_);
-    b_ = b;
-  }
-  std::u16string Text() const { return FromBstr(b_); }
-
- private:
-  BSTR b_ = nullptr;
-};
 
 }  // namespace pelzorvick

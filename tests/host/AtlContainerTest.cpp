@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <string>
 
+#include "component/win/ComPtr.h"
 #include "host/EventSink.h"
 #include "host/HostFrame.h"
 #include "host/MessageWatcher.h"
@@ -101,28 +102,27 @@ int main() {
                               0, 0, 400, 200, parent, nullptr, nullptr, nullptr);
   Check(host != nullptr, "a window of class AtlAxWin");
 
-  IUnknown* container = nullptr;
-  IUnknown* control = nullptr;
+  ComPtr<IUnknown> container, control;
   const HRESULT hr = create(L"PelZorvick.ZorvickCtrl", host, nullptr, &container, &control,
                             IID_NULL, nullptr);
   std::printf("AtlAxCreateControlEx: 0x%08lX\n", static_cast<unsigned long>(hr));
   Check(SUCCEEDED(hr) && control, "the container creates the control by its ProgID");
   if (FAILED(hr) || !control) return 1;
 
-  IDispatch* dispatch = nullptr;
-  control->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&dispatch));
-  Check(dispatch && SUCCEEDED(Put(dispatch, L"Control", L"Button")) &&
-            SUCCEEDED(Put(dispatch, L"Text", L"Press me")),
+  ComPtr<IDispatch> dispatch;
+  control.As(&dispatch);
+  Check(dispatch && SUCCEEDED(Put(dispatch.Get(), L"Control", L"Button")) &&
+            SUCCEEDED(Put(dispatch.Get(), L"Text", L"Press me")),
         "Control and Text set through IDispatch");
 
-  auto* sink = new EventSink(u"");
-  IConnectionPointContainer* points = nullptr;
-  IConnectionPoint* point = nullptr;
+  ComPtr<EventSink> sink(new EventSink(u""));
+  ComPtr<IConnectionPointContainer> points;
+  ComPtr<IConnectionPoint> point;
   DWORD cookie = 0;
-  control->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&points));
+  control.As(&points);
   const bool advised = points &&
-                       SUCCEEDED(points->FindConnectionPoint(DIID_ZorvickCtrlEvents, &point)) &&
-                       SUCCEEDED(point->Advise(sink, &cookie));
+                       SUCCEEDED(points->FindConnectionPoint(DIID___ZorvickCtrl, &point)) &&
+                       SUCCEEDED(point->Advise(sink.Get(), &cookie));
   Check(advised, "a Click sink advised by hand");
 
   MessageWatcher watcher;
@@ -167,16 +167,14 @@ int main() {
   Check(sink->Clicks() == 1, "the press raises Click to the sink");
 
   watcher.Stop();
-  if (point) {
-    point->Unadvise(cookie);
-    point->Release();
-  }
-  if (points) points->Release();
-  if (dispatch) dispatch->Release();
-  control->Release();
+  if (point) point->Unadvise(cookie);
+  point.Reset();
+  points.Reset();
+  dispatch.Reset();
+  control.Reset();
   DestroyWindow(parent);  // the container closes the control
-  if (container) container->Release();
-  sink->Release();
+  container.Reset();
+  sink.Reset();
   OleUninitialize();
   std::printf("%s\n", g_failures == 0 ? "ATL container: all checks passed"
                                       : "ATL container: checks FAILED");

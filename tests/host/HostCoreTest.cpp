@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include "component/win/ComPtr.h"
+#include "component/win/DispatchIds.h"
 #include "host/EventSink.h"
 #include "host/HostFrame.h"
 #include "host/HostPropertyBag.h"
@@ -36,51 +38,50 @@ TEST(HostPropertyBag, ReadsNaturalTypesAndCoercesOnRequest) {
   PropertySection s = Section(
       "Text = \"Hello\"\nAutoSize = False\nCount = 42\nFontSize = 12.5\nBig = 3000000000\n"
       "Word = \"abc\"\nNum = \"7.5\"\n");
-  auto* bag = new HostPropertyBag(s);
+  ComPtr<HostPropertyBag> bag(new HostPropertyBag(s));
   VARIANT v;
-  ASSERT_EQ(Read(bag, L"text", VT_EMPTY, &v), S_OK);
+  ASSERT_EQ(Read(bag.Get(), L"text", VT_EMPTY, &v), S_OK);
   EXPECT_EQ(V_VT(&v), VT_BSTR);
   EXPECT_STREQ(V_BSTR(&v), L"Hello");
   VariantClear(&v);
-  ASSERT_EQ(Read(bag, L"AutoSize", VT_EMPTY, &v), S_OK);
+  ASSERT_EQ(Read(bag.Get(), L"AutoSize", VT_EMPTY, &v), S_OK);
   EXPECT_EQ(V_VT(&v), VT_BOOL);
   EXPECT_EQ(V_BOOL(&v), VARIANT_FALSE);
-  ASSERT_EQ(Read(bag, L"Count", VT_EMPTY, &v), S_OK);
+  ASSERT_EQ(Read(bag.Get(), L"Count", VT_EMPTY, &v), S_OK);
   EXPECT_EQ(V_VT(&v), VT_I4);
   EXPECT_EQ(V_I4(&v), 42);
-  ASSERT_EQ(Read(bag, L"FontSize", VT_EMPTY, &v), S_OK);
+  ASSERT_EQ(Read(bag.Get(), L"FontSize", VT_EMPTY, &v), S_OK);
   EXPECT_EQ(V_VT(&v), VT_R8);
   EXPECT_DOUBLE_EQ(V_R8(&v), 12.5);
-  ASSERT_EQ(Read(bag, L"Big", VT_EMPTY, &v), S_OK);
+  ASSERT_EQ(Read(bag.Get(), L"Big", VT_EMPTY, &v), S_OK);
   EXPECT_EQ(V_VT(&v), VT_R8);
 
   // Asked types: numbers and truth values read as their text, text that is
   // a number reads as one (whatever the user's decimal separator), other
   // text is a type mismatch.
-  ASSERT_EQ(Read(bag, L"FontSize", VT_R4, &v), S_OK);
+  ASSERT_EQ(Read(bag.Get(), L"FontSize", VT_R4, &v), S_OK);
   EXPECT_EQ(V_VT(&v), VT_R4);
   EXPECT_FLOAT_EQ(V_R4(&v), 12.5f);
-  ASSERT_EQ(Read(bag, L"FontSize", VT_BSTR, &v), S_OK);
+  ASSERT_EQ(Read(bag.Get(), L"FontSize", VT_BSTR, &v), S_OK);
   EXPECT_STREQ(V_BSTR(&v), L"12.5");
   VariantClear(&v);
-  ASSERT_EQ(Read(bag, L"AutoSize", VT_BSTR, &v), S_OK);
+  ASSERT_EQ(Read(bag.Get(), L"AutoSize", VT_BSTR, &v), S_OK);
   EXPECT_STREQ(V_BSTR(&v), L"False");
   VariantClear(&v);
-  ASSERT_EQ(Read(bag, L"Num", VT_R4, &v), S_OK);
+  ASSERT_EQ(Read(bag.Get(), L"Num", VT_R4, &v), S_OK);
   EXPECT_FLOAT_EQ(V_R4(&v), 7.5f);
-  EXPECT_EQ(Read(bag, L"Word", VT_R4, &v), DISP_E_TYPEMISMATCH);
-  EXPECT_EQ(Read(bag, L"Word", VT_BOOL, &v), DISP_E_TYPEMISMATCH);
-  EXPECT_EQ(Read(bag, L"Missing", VT_BSTR, &v), E_INVALIDARG);
-  bag->Release();
+  EXPECT_EQ(Read(bag.Get(), L"Word", VT_R4, &v), DISP_E_TYPEMISMATCH);
+  EXPECT_EQ(Read(bag.Get(), L"Word", VT_BOOL, &v), DISP_E_TYPEMISMATCH);
+  EXPECT_EQ(Read(bag.Get(), L"Missing", VT_BSTR, &v), E_INVALIDARG);
 }
 
 TEST(HostPropertyBag, SavingKeepsUnknownKeysAndDropsLeftOutDefaults) {
   PropertySection s = Section(
       "' kept\nControl = \"Button\"\nBorder = False\nMystery = \"x\"\"y\"\nFontSize = 9\n");
-  auto* bag = new HostPropertyBag(s);
+  ComPtr<HostPropertyBag> bag(new HostPropertyBag(s));
   VARIANT v;
   for (const wchar_t* name : {L"Control", L"Border", L"FontSize", L"Text"}) {
-    Read(bag, name, VT_EMPTY, &v);
+    Read(bag.Get(), name, VT_EMPTY, &v);
     VariantClear(&v);
   }
   bag->BeginSave();
@@ -96,7 +97,7 @@ TEST(HostPropertyBag, SavingKeepsUnknownKeysAndDropsLeftOutDefaults) {
   V_BOOL(&v) = VARIANT_TRUE;
   EXPECT_EQ(bag->Write(L"AutoSize", &v), S_OK);
   V_VT(&v) = VT_UNKNOWN;
-  V_UNKNOWN(&v) = bag;
+  V_UNKNOWN(&v) = bag.Get();
   EXPECT_EQ(bag->Write(L"Picture", &v), E_INVALIDARG);  // nothing a line holds
   bag->EndSave();
   PropertyFile f;
@@ -106,7 +107,6 @@ TEST(HostPropertyBag, SavingKeepsUnknownKeysAndDropsLeftOutDefaults) {
   EXPECT_EQ(WritePropertyFile(f, "t"),
             "' kept\nControl = \"Text\"\nMystery = \"x\"\"y\"\nFontSize = 12.5\nAutoSize = True\n");
   EXPECT_EQ(bag->WriteFailure(), u"Picture");
-  bag->Release();
 }
 
 TEST(HostPropertyBag, ConvertsEveryVariantAFileCanHold) {
@@ -131,9 +131,9 @@ TEST(HostPropertyBag, ConvertsEveryVariantAFileCanHold) {
 TEST(HostSite, AnswersTheAmbientProperties) {
   HostFrame frame;
   for (const bool user_mode : {true, false}) {
-    auto* site = new HostSite(frame, L"Control7", user_mode);
-    IDispatch* ambient = nullptr;
-    ASSERT_EQ(site->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&ambient)), S_OK);
+    ComPtr<HostSite> site(new HostSite(frame, L"Control7", user_mode));
+    ComPtr<IDispatch> ambient;
+    ASSERT_EQ(site.As(&ambient), S_OK);
     DISPPARAMS none{};
     VARIANT v;
     ASSERT_EQ(ambient->Invoke(DISPID_AMBIENT_USERMODE, IID_NULL, 0, DISPATCH_PROPERTYGET, &none,
@@ -150,9 +150,8 @@ TEST(HostSite, AnswersTheAmbientProperties) {
                               nullptr, nullptr),
               S_OK);
     EXPECT_EQ(V_VT(&v), VT_DISPATCH);
-    IFont* font = nullptr;
-    ASSERT_EQ(V_DISPATCH(&v)->QueryInterface(IID_IFont, reinterpret_cast<void**>(&font)), S_OK);
-    font->Release();
+    ComPtr<IFont> font;
+    ASSERT_EQ(V_DISPATCH(&v)->QueryInterface(IID_PPV_ARGS(&font)), S_OK);
     VariantClear(&v);
     EXPECT_EQ(ambient->Invoke(12345, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, &v, nullptr,
                               nullptr),
@@ -161,22 +160,18 @@ TEST(HostSite, AnswersTheAmbientProperties) {
     DISPID id = 0;
     EXPECT_EQ(ambient->GetIDsOfNames(IID_NULL, &name.b, 1, 0, &id), S_OK);
     EXPECT_EQ(id, DISPID_AMBIENT_USERMODE);
-    ambient->Release();
-    site->Release();
   }
 }
 
 TEST(EventSink, CountsClicksAndAnswersTheEventInterface) {
-  auto* sink = new EventSink(u"");
-  IDispatch* d = nullptr;
-  ASSERT_EQ(sink->QueryInterface(DIID_ZorvickCtrlEvents, reinterpret_cast<void**>(&d)), S_OK);
+  ComPtr<EventSink> sink(new EventSink(u""));
+  ComPtr<IDispatch> d;
+  ASSERT_EQ(sink->QueryInterface(DIID___ZorvickCtrl, &d), S_OK);
   DISPPARAMS none{};
   EXPECT_EQ(d->Invoke(kDispidClick, IID_NULL, 0, DISPATCH_METHOD, &none, nullptr, nullptr,
                       nullptr),
             S_OK);
   EXPECT_EQ(sink->Clicks(), 1);
-  d->Release();
-  sink->Release();
 }
 
 TEST(MessageWatcher, ClosesAModalBoxOfThisProcess) {

@@ -1,0 +1,143 @@
+#pragma once
+// The one family of owners for Windows handles: each closes what it holds
+// exactly once, when it goes or is reset, so no member or local holds a raw
+// owning handle.
+
+#include <windows.h>
+#include <oleauto.h>
+
+#include <utility>
+
+namespace pelzorvick {
+
+// Owns one handle of type H, closed by Close; a default H means none.
+template <class H, void (*Close)(H)>
+class UniqueHandle {
+ public:
+  UniqueHandle() noexcept = default;
+  explicit UniqueHandle(H h) noexcept : h_(h) {}
+  UniqueHandle(const UniqueHandle&) = delete;
+  UniqueHandle& operator=(const UniqueHandle&) = delete;
+  UniqueHandle(UniqueHandle&& other) noexcept : h_(other.release()) {}
+  UniqueHandle& operator=(UniqueHandle&& other) noexcept {
+    if (this != &other) reset(other.release());
+    return *this;
+  }
+  ~UniqueHandle() { reset(); }
+
+  H get() const noexcept { return h_; }
+  explicit operator bool() const noexcept { return h_ != H{}; }
+  void reset(H h = H{}) noexcept {
+    if (H old = std::exchange(h_, h); old != H{}) Close(old);
+  }
+  H release() noexcept { return std::exchange(h_, H{}); }
+  // For an out parameter: closes what is held, then hands the slot to fill.
+  H* put() noexcept {
+    reset();
+    return &h_;
+  }
+
+ private:
+  H h_{};
+};
+
+namespace handle_close {
+inline void Window(HWND h) { DestroyWindow(h); }
+// A window whose procedure finds its object through GWLP_USERDATA forgets it
+// first, so the messages of its destruction reach no half-gone object.
+inline void OwnedWindow(HWND h) {
+  SetWindowLongPtrW(h, GWLP_USERDATA, 0);
+  DestroyWindow(h);
+}
+inline void MemoryDc(HDC h) { DeleteDC(h); }
+inline void GdiObject(HGDIOBJ h) { DeleteObject(h); }
+inline void Bitmap(HBITMAP h) { DeleteObject(h); }
+inline void Font(HFONT h) { DeleteObject(h); }
+inline void Icon(HICON h) { DestroyIcon(h); }
+inline void Bstr(BSTR h) { SysFreeString(h); }
+}  // namespace handle_close
+
+using UniqueWindow = UniqueHandle<HWND, handle_close::Window>;
+using UniqueOwnedWindow = UniqueHandle<HWND, handle_close::OwnedWindow>;
+using UniqueMemoryDc = UniqueHandle<HDC, handle_close::MemoryDc>;
+using UniqueGdiObject = UniqueHandle<HGDIOBJ, handle_close::GdiObject>;
+using UniqueBitmap = UniqueHandle<HBITMAP, handle_close::Bitmap>;
+using UniqueFont = UniqueHandle<HFONT, handle_close::Font>;
+using UniqueIcon = UniqueHandle<HICON, handle_close::Icon>;
+using UniqueBstr = UniqueHandle<BSTR, handle_close::Bstr>;
+
+// A window's device context from GetDC, given back to its window.
+class WindowDc {
+ public:
+  explicit WindowDc(HWND window) noexcept : window_(window), dc_(GetDC(window)) {}
+  WindowDc(const WindowDc&) = delete;
+  WindowDc& operator=(const WindowDc&) = delete;
+  ~WindowDc() {
+    if (dc_) ReleaseDC(window_, dc_);
+  }
+  HDC get() const noexcept { return dc_; }
+  explicit operator bool() const noexcept { return dc_ != nullptr; }
+
+ private:
+  HWND window_;
+  HDC dc_;
+};
+
+// An object selected into a device context; the object it replaced goes
+// back in when this ends, so the object can then be deleted.
+class Selection {
+ public:
+  Selection() noexcept = default;
+  Selection(HDC dc, HGDIOBJ object) noexcept : dc_(dc), original_(SelectObject(dc, object)) {}
+  Selection(const Selection&) = delete;
+  Selection& operator=(const Selection&) = delete;
+  Selection(Selection&& other) noexcept
+      : dc_(std::exchange(other.dc_, nullptr)), original_(std::exchange(other.original_, nullptr)) {}
+  Selection& operator=(Selection&& other) noexcept {
+    if (this != &other) {
+      reset();
+      dc_ = std::exchange(other.dc_, nullptr);
+      original_ = std::exchange(other.original_, nullptr);
+    }
+    return *this;
+  }
+  ~Selection() { reset(); }
+  void reset() noexcept {
+    if (dc_ && original_) SelectObject(dc_, original_);
+    dc_ = nullptr;
+    original_ = nullptr;
+  }
+
+ private:
+  HDC dc_ = nullptr;
+  HGDIOBJ original_ = nullptr;
+};
+
+// A VARIANT cleared when it goes.
+class UniqueVariant {
+ public:
+  UniqueVariant() noexcept { VariantInit(&v_); }
+  UniqueVariant(const UniqueVariant&) = delete;
+  UniqueVariant& operator=(const UniqueVariant&) = delete;
+  ~UniqueVariant() { VariantClear(&v_); }
+  VARIANT* get() noexcept { return &v_; }
+  const VARIANT* get() const noexcept { return &v_; }
+  VARIANT* operator->() noexcept { return &v_; }
+  const VARIANT* operator->() const noexcept { return &v_; }
+  // For an out parameter: clears what is held first.
+  VARIANT* put() noexcept {
+    VariantClear(&v_);
+    return &v_;
+  }
+  // Hands the value over; this one is left empty.
+  VARIANT release() noexcept {
+    VARIANT out = v_;
+    VariantInit(&v_);
+    return out;
+  }
+
+ private:
+  VARIANT v_;
+};
+
+}  // namespace pelzorvick
