@@ -66,26 +66,41 @@ class ProgramProbeMemo : public FileSystem {
 
 }  // namespace
 
-std::u16string GetProgram(std::u16string_view s) {
-  if (s.empty()) return {};
+namespace {
+
+// Where GetProgram's program text lies in a command line, and where the
+// rest begins.
+struct ProgramSpan {
+  std::size_t start;
+  std::size_t length;
+  std::size_t rest;
+};
+
+ProgramSpan FindProgram(std::u16string_view s) {
+  if (s.empty()) return {0, 0, 0};
   const char16_t first = s[0];
   if (first == kDoubleQuote || first == kSingleQuote) {
     // An empty quoted text ("") does not count: fall through to the space.
     const std::size_t close = Find16(s, first, 1);
-    if (close != std::u16string_view::npos && close >= 2) {
-      return std::u16string(s.substr(1, close - 1));
-    }
+    if (close != std::u16string_view::npos && close >= 2) return {1, close - 1, close + 1};
     const std::size_t space = Find16(s, kSpace, 1);
-    if (space != std::u16string_view::npos && space >= 2) {
-      return std::u16string(s.substr(1, space - 1));
-    }
-    return std::u16string(s.substr(1));
+    if (space != std::u16string_view::npos && space >= 2) return {1, space - 1, space};
+    return {1, s.size() - 1, s.size()};
   }
   const std::size_t space = Find16(s, kSpace, 0);
-  if (space != std::u16string_view::npos && space >= 1) {
-    return std::u16string(s.substr(0, space));
-  }
-  return std::u16string(s);
+  if (space != std::u16string_view::npos && space >= 1) return {0, space, space};
+  return {0, s.size(), s.size()};
+}
+
+}  // namespace
+
+std::u16string GetProgram(std::u16string_view s) {
+  const ProgramSpan span = FindProgram(s);
+  return std::u16string(s.substr(span.start, span.length));
+}
+
+std::u16string_view ArgumentsAfterProgram(std::u16string_view command_line) {
+  return command_line.substr(FindProgram(command_line).rest);
 }
 
 std::u16string GetScheme(std::u16string_view program) {
@@ -95,23 +110,29 @@ std::u16string GetScheme(std::u16string_view program) {
   return IsAllLetters(letters) ? std::u16string(letters) : std::u16string();
 }
 
-bool IsExecutableFile(std::u16string_view program, FileSystem& fs) {
+std::optional<std::u16string> FindExecutableFile(std::u16string_view program, FileSystem& fs) {
   const std::u16string pathext = fs.GetEnvironment(u"PATHEXT");
   const std::vector<std::u16string_view> entries = SplitEntries(pathext);
   if (fs.FileExists(program)) {
     for (const std::u16string_view entry : entries) {
       const std::size_t tail = entry.size() < program.size() ? entry.size() : program.size();
-      if (EqualsIgnoringAsciiCase(program.substr(program.size() - tail), entry)) return true;
+      if (EqualsIgnoringAsciiCase(program.substr(program.size() - tail), entry)) {
+        return std::u16string(program);
+      }
     }
-    return false;
+    return std::nullopt;
   }
   std::u16string candidate;
   for (const std::u16string_view entry : entries) {
     candidate.assign(program);
     candidate.append(entry);
-    if (fs.FileExists(candidate)) return true;
+    if (fs.FileExists(candidate)) return candidate;
   }
-  return false;
+  return std::nullopt;
+}
+
+bool IsExecutableFile(std::u16string_view program, FileSystem& fs) {
+  return FindExecutableFile(program, fs).has_value();
 }
 
 bool CommandExists(std::u16string_view command_line, FileSystem& fs) {

@@ -2,6 +2,7 @@
 // Command resolution: which part of a command line names its program, and
 // whether that program can be found and started directly.
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -20,10 +21,21 @@ std::u16string GetProgram(std::u16string_view command_line);
 // overflow error for a first colon beyond position 32,767.
 std::u16string GetScheme(std::u16string_view program);
 
-// True when the program names an existing file ending in a "PATHEXT" entry
-// (compared case-insensitively), or when the program followed by an entry
-// exists. "PATHEXT" is read at every call.
+// The file that makes the program directly executable: the program itself
+// when it exists and ends in a "PATHEXT" entry (compared case-insensitively),
+// else the program followed by the first entry for which a file exists;
+// nothing when neither. "PATHEXT" is read at every call. The path is as
+// tested, so a relative one names a file in the current directory.
+std::optional<std::u16string> FindExecutableFile(std::u16string_view program,
+                                                 FileSystem& fs = SystemFileSystem());
+
+// Whether FindExecutableFile finds a file.
 bool IsExecutableFile(std::u16string_view program, FileSystem& fs = SystemFileSystem());
+
+// The text of a command line after its program text (see GetProgram): what
+// follows the closing quote of a quoted program, else from the space that
+// ends it on; "" when the program text runs to the end.
+std::u16string_view ArgumentsAfterProgram(std::u16string_view command_line);
 
 // Whether a command line is usable. Only drive paths ("C:...") reach the
 // file system; every other non-empty line counts as found and is left to the

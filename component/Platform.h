@@ -14,8 +14,19 @@ inline constexpr int kShowHidden = 0;
 class Platform {
  public:
   virtual ~Platform() = default;
-  // Starts the command line without waiting; throws ComError on failure.
-  virtual void StartProcess(std::u16string_view command_line, int show_style) = 0;
+  // Each start runs a file named here, never one a search for a name would
+  // find first (the container's folder, the current directory), and hands
+  // it the command line unchanged. Neither waits; both throw ComError on
+  // failure.
+  //
+  // program_file: the file the command lookup found, as it tested it (a
+  // relative path means the current directory of this moment); arguments:
+  // what follows the program text in command_line, for a file that is no
+  // program image and has to be handed to an interpreter by its path.
+  virtual void StartProgram(std::u16string_view program_file, std::u16string_view command_line,
+                            std::u16string_view arguments, int show_style) = 0;
+  // The system's own command interpreter, with a line such as "cmd /c ...".
+  virtual void StartCommandInterpreter(std::u16string_view command_line, int show_style) = 0;
   // Modal; returns when the user closes the box.
   virtual void ShowMessageBox(std::u16string_view text, int style,
                               std::u16string_view title) = 0;

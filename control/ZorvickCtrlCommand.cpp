@@ -30,13 +30,15 @@ void ZorvickCtrl::RunCommand() {
     platform_.ShowMessageBox(kNotFoundText, kMessageBoxOk, kMessageTitle);
     return;
   }
-  if (IsExecutableFile(GetProgram(line), file_system_)) {
-    platform_.StartProcess(line, kShowNormal);
+  // The file the lookup judged is the one started, not whatever a search
+  // for the same name would reach first.
+  if (const auto program_file = FindExecutableFile(GetProgram(line), file_system_)) {
+    platform_.StartProgram(*program_file, line, ArgumentsAfterProgram(line), kShowNormal);
     return;
   }
   std::u16string hidden(line.front() == u'"' ? kStartPrefixQuoted : kStartPrefix);
   hidden += line;
-  platform_.StartProcess(hidden, kShowHidden);
+  platform_.StartCommandInterpreter(hidden, kShowHidden);
 }
 
 void ZorvickCtrl::Execute() { RunCommand(); }

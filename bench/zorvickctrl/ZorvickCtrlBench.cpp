@@ -79,7 +79,8 @@ class NoCanvas : public Canvas {
 
 class NoPlatform : public Platform {
  public:
-  void StartProcess(std::u16string_view, int) override {}
+  void StartProgram(std::u16string_view, std::u16string_view, std::u16string_view, int) override {}
+  void StartCommandInterpreter(std::u16string_view, int) override {}
   void ShowMessageBox(std::u16string_view, int, std::u16string_view) override {}
   PicturePtr ExtractIconPicture(std::u16string_view, std::u16string_view) override {
     return std::make_shared<NoPicture>();

@@ -29,7 +29,68 @@ std::u16string SystemErrorText(DWORD error) {
 
 WinPlatform::WinPlatform(std::function<HWND()> owner_window) : owner_window_(std::move(owner_window)) {}
 
-void WinPlatform::StartProcess(std::u16string_view command_line, int show_style) {
+namespace {
+
+[[noreturn]] void ThrowLastError() {
+  const DWORD error = GetLastError();
+  const HRESULT hr = error ? HRESULT_FROM_WIN32(error) : E_FAIL;
+  throw ComError(static_cast<int32_t>(hr), SystemErrorText(error ? error : ERROR_GEN_FAILURE));
+}
+
+std::wstring WithoutNul(std::u16string_view text) {
+  if (text.find(u'\0') != std::u16string_view::npos) {
+    throw ComError(static_cast<int32_t>(HRESULT_FROM_WIN32(ERROR_INVALID_NAME)),
+                   SystemErrorText(ERROR_INVALID_NAME));
+  }
+  return ToWide(text);
+}
+
+// The absolute form of a path, against the current directory of this moment.
+std::wstring FullPath(std::u16string_view path) {
+  const std::wstring relative = WithoutNul(path);
+  std::wstring full(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length = GetFullPathNameW(relative.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+    if (length == 0) ThrowLastError();
+    if (length < full.size()) {
+      full.resize(length);
+      return full;
+    }
+    full.assign(length, L'\0');
+  }
+}
+
+// The command interpreter of this system, by its full path.
+std::wstring SystemCommandInterpreter() {
+  std::wstring folder(MAX_PATH, L'\0');
+  for (;;) {
+    const UINT length = GetSystemDirectoryW(folder.data(), static_cast<UINT>(folder.size()));
+    if (length == 0) ThrowLastError();
+    if (length < folder.size()) {
+      folder.resize(length);
+      break;
+    }
+    folder.assign(length, L'\0');
+  }
+  if (!folder.empty() && folder.back() != L'\\') folder.push_back(L'\\');
+  return folder + L"cmd.exe";
+}
+
+// Whether the file is an executable image that CreateProcessW runs itself.
+// One that cannot be read counts as one: the start then reports why.
+bool IsProgramImage(const std::wstring& path) {
+  const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return true;
+  char magic[2] = {};
+  DWORD got = 0;
+  const BOOL read = ReadFile(file, magic, sizeof magic, &got, nullptr);
+  CloseHandle(file);
+  return !read || (got == 2 && magic[0] == 'M' && magic[1] == 'Z');
+}
+
+// CreateProcessW with the application named, so no search takes place.
+void Launch(const std::wstring& application, std::u16string_view command_line, int show_style) {
   // CreateProcessW may write into the command line it is given.
   std::vector<wchar_t> line(command_line.begin(), command_line.end());
   line.push_back(L'\0');
@@ -39,15 +100,40 @@ void WinPlatform::StartProcess(std::u16string_view command_line, int show_style)
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = static_cast<WORD>(show_style);
   PROCESS_INFORMATION process{};
-  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                      &process)) {
-    DWORD error = GetLastError();
-    HRESULT hr = error ? HRESULT_FROM_WIN32(error) : E_FAIL;
-    throw ComError(static_cast<int32_t>(hr), SystemErrorText(error ? error : ERROR_GEN_FAILURE));
+  if (!CreateProcessW(application.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &startup, &process)) {
+    ThrowLastError();
   }
   // Started processes belong to nobody.
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
+}
+
+}  // namespace
+
+void WinPlatform::StartProgram(std::u16string_view program_file, std::u16string_view command_line,
+                               std::u16string_view arguments, int show_style) {
+  const std::wstring program = FullPath(program_file);
+  WithoutNul(command_line);
+  WithoutNul(arguments);
+  if (IsProgramImage(program)) {
+    Launch(program, command_line, show_style);
+    return;
+  }
+  // A batch file or script: the system's interpreter runs it by its full,
+  // quoted path with the line's own arguments. /s makes cmd drop just the
+  // outer pair of quotes, whatever the line holds.
+  std::u16string line = u"cmd /s /c \"\"";
+  line.append(program.begin(), program.end());
+  line += u'"';
+  line += arguments;
+  line += u'"';
+  Launch(SystemCommandInterpreter(), line, show_style);
+}
+
+void WinPlatform::StartCommandInterpreter(std::u16string_view command_line, int show_style) {
+  WithoutNul(command_line);
+  Launch(SystemCommandInterpreter(), command_line, show_style);
 }
 
 void WinPlatform::ShowMessageBox(std::u16string_view text, int style, std::u16string_view title) {

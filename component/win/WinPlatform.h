@@ -16,11 +16,15 @@ class WinPlatform : public Platform {
   // shown (the container's); null or an empty function means none.
   explicit WinPlatform(std::function<HWND()> owner_window = {});
 
-  // CreateProcessW on a writable copy of the line, with no application name
-  // so that the system's program search applies; show_style becomes the
-  // window's initial show state. Throws ComError with
+  // CreateProcessW with the application always named, so nothing is
+  // searched for; show_style becomes the window's initial show state.
+  // A found program image runs as itself, a found batch file or script
+  // through the system's cmd.exe by its full path. Throws ComError with
   // HRESULT_FROM_WIN32(GetLastError()) and the system's message.
-  void StartProcess(std::u16string_view command_line, int show_style) override;
+  void StartProgram(std::u16string_view program_file, std::u16string_view command_line,
+                    std::u16string_view arguments, int show_style) override;
+  // The system folder's cmd.exe (GetSystemDirectoryW).
+  void StartCommandInterpreter(std::u16string_view command_line, int show_style) override;
   void ShowMessageBox(std::u16string_view text, int style, std::u16string_view title) override;
   PicturePtr ExtractIconPicture(std::u16string_view path, std::u16string_view mode) override;
   char16_t DecimalSeparator() override;

@@ -130,6 +130,12 @@ TEST_P(IsExecutableFileRows, JudgesByThePathextList) {
   EXPECT_EQ(fs.probes.size(), row.probe_count);
   ASSERT_FALSE(fs.probes.empty());
   EXPECT_EQ(fs.probes.front(), row.program);
+  // The file found is the one whose test said yes: the last probe.
+  const std::optional<std::u16string> found = FindExecutableFile(row.program, fs);
+  EXPECT_EQ(found.has_value(), row.executable);
+  if (found) {
+    EXPECT_EQ(*found, fs.probes.back());
+  }
 }
 
 const std::u16string kComExeBat = u".COM;.EXE;.BAT";

@@ -43,6 +43,29 @@ INSTANTIATE_TEST_SUITE_P(
         ProgramRow{u"\"", u""},
         ProgramRow{u"'", u""}));
 
+// What follows the program text, as a batch file found by the lookup is
+// handed its arguments.
+TEST(ArgumentsAfterProgram, StartWhereTheProgramTextEnds) {
+  const struct {
+    std::u16string line;
+    std::u16string arguments;
+  } rows[] = {
+      {u"", u""},
+      {u"run.bat", u""},
+      {u"run.bat /x y", u" /x y"},
+      {u"\"C:\\a b\\run.bat\" /x", u" /x"},
+      {u"'C:\\a b\\run.bat'&x", u"&x"},
+      {u"\"abc\"def ghi", u"def ghi"},
+      {u"\"C:\\Tools\\run.bat /s", u" /s"},
+      {u"\"C:\\Tools\\run.bat", u""},
+      {u"\"\" x", u" x"},
+      {u"\"", u""},
+  };
+  for (const auto& row : rows) {
+    EXPECT_EQ(ArgumentsAfterProgram(row.line), row.arguments);
+  }
+}
+
 std::u16string Repeat(char16_t c, std::size_t n) { return std::u16string(n, c); }
 
 void ExpectOverflow(const std::u16string& line) {

@@ -42,7 +42,7 @@ class StartProcessTest : public ::testing::Test {
     SetEnvironmentVariableW(kReportVariable, report.c_str());
     const std::wstring line =
         L"\"" + test::ModulePath() + L"\" --gtest_brief=1 --gtest_filter=ChildProcess.ReportStartup" + extra_argument;
-    platform_.StartProcess(U16(line), show_style);
+    platform_.StartProgram(U16(test::ModulePath()), U16(line), u"", show_style);
     SetEnvironmentVariableW(kReportVariable, nullptr);
     EXPECT_TRUE(test::WaitForFile(report));
     return test::ReadFileBytes(report);
@@ -58,9 +58,9 @@ TEST_F(StartProcessTest, TheChildGetsTheLineUnchangedAndTheShowStyle) {
   EXPECT_EQ(hidden.substr(0, hidden.find('\n')), "1 0");
 }
 
-TEST_F(StartProcessTest, AProgramNamedWithoutAFolderIsFoundByTheSystemSearch) {
+TEST_F(StartProcessTest, TheCommandInterpreterRunsTheLine) {
   const std::wstring out = folder_.File(L"direct.txt");
-  platform_.StartProcess(U16(L"cmd /c echo direct> \"" + out + L"\""), kShowNormal);
+  platform_.StartCommandInterpreter(U16(L"cmd /c echo direct> \"" + out + L"\""), kShowNormal);
   ASSERT_TRUE(test::WaitForFile(out));
   EXPECT_EQ(test::ReadFileBytes(out).substr(0, 6), "direct");
 }
@@ -72,14 +72,32 @@ TEST_F(StartProcessTest, TheStartCommandOpensADocumentHidden) {
   for (wchar_t c : out) script.push_back(static_cast<char>(c));
   script += "\"\r\n";
   ASSERT_TRUE(test::WriteFileBytes(batch, script));
-  platform_.StartProcess(U16(L"cmd /c Start " + batch), kShowHidden);
+  platform_.StartCommandInterpreter(U16(L"cmd /c Start " + batch), kShowHidden);
   ASSERT_TRUE(test::WaitForFile(out));
   EXPECT_EQ(test::ReadFileBytes(out).substr(0, 7), "started");
 }
 
+// A batch file is no program image: it runs by its full path, found against
+// the current directory, and gets the line's arguments.
+TEST_F(StartProcessTest, AFoundBatchFileRunsWithItsArguments) {
+  const std::wstring out = folder_.File(L"batch-args.txt");
+  std::string script = "@echo %1+%2> \"";
+  for (wchar_t c : out) script.push_back(static_cast<char>(c));
+  script += "\"\r\n";
+  ASSERT_TRUE(test::WriteFileBytes(folder_.File(L"args.bat"), script));
+  wchar_t before[MAX_PATH] = {};
+  GetCurrentDirectoryW(MAX_PATH, before);
+  ASSERT_TRUE(SetCurrentDirectoryW(folder_.path().c_str()));
+  platform_.StartProgram(u"args.BAT", u"args \"x & y\" z", u" \"x & y\" z", kShowHidden);
+  SetCurrentDirectoryW(before);
+  ASSERT_TRUE(test::WaitForFile(out));
+  EXPECT_EQ(test::ReadFileBytes(out).substr(0, 9), "\"x & y\"+z");
+}
+
 TEST_F(StartProcessTest, AFailedStartThrowsTheSystemError) {
   try {
-    platform_.StartProcess(u"C:\\no\\such\\folder\\program.exe /x", kShowNormal);
+    platform_.StartProgram(u"C:\\no\\such\\folder\\program.exe", u"C:\\no\\such\\folder\\program.exe /x",
+                           u" /x", kShowNormal);
     FAIL() << "no error";
   } catch (const ComError& e) {
     EXPECT_TRUE(e.code() == static_cast<int32_t>(HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND)) ||
@@ -88,7 +106,8 @@ TEST_F(StartProcessTest, AFailedStartThrowsTheSystemError) {
     EXPECT_FALSE(e.text().empty());
     EXPECT_NE(e.text().back(), u'\n');
   }
-  EXPECT_THROW(platform_.StartProcess(u"", kShowNormal), ComError);
+  EXPECT_THROW(platform_.StartProgram(u"", u"", u"", kShowNormal), ComError);
+  EXPECT_THROW(platform_.StartProgram(std::u16string(u"a\0b.exe", 7), u"a", u"", kShowNormal), ComError);
 }
 
 TEST(SystemErrorTextTest, KnownAndUnknownCodes) {

@@ -59,31 +59,39 @@ TEST_F(Commands, NothingFoundGivesEmpty) {
 
 TEST_F(Commands, StartLinesAndShowStyles) {
   files.files = {u"C:\\Tools\\app.exe", u"C:\\Tools\\tool.EXE", u"C:\\Docs\\a.txt",
-                 u"C:\\Tools\\run.BAT"};
+                 u"C:\\Tools\\run.BAT", u"here.EXE"};
+  constexpr const char* kCmd = FakePlatform::kInterpreter;
   const struct {
     const char16_t* command;
     const char* started;
+    const char* image;  // the file the process runs | the arguments
   } cases[] = {
-      // An executable file by PATHEXT: the line itself, normal and focused.
-      {u"C:\\Tools\\app.exe /s", "StartProcess(C:\\Tools\\app.exe /s,1)"},
-      {u"C:\\Tools\\tool /s", "StartProcess(C:\\Tools\\tool /s,1)"},
-      {u"C:\\Tools\\run.BAT", "StartProcess(C:\\Tools\\run.BAT,1)"},
-      {u"\"C:\\Tools\\app.exe\" a&b", "StartProcess(\"C:\\Tools\\app.exe\" a&b,1)"},
+      // An executable file by PATHEXT: the line itself, normal and focused,
+      // running exactly the file the lookup found.
+      {u"C:\\Tools\\app.exe /s", "StartProcess(C:\\Tools\\app.exe /s,1)", "C:\\Tools\\app.exe| /s"},
+      {u"C:\\Tools\\tool /s", "StartProcess(C:\\Tools\\tool /s,1)", "C:\\Tools\\tool.EXE| /s"},
+      {u"C:\\Tools\\run.BAT", "StartProcess(C:\\Tools\\run.BAT,1)", "C:\\Tools\\run.BAT|"},
+      {u"\"C:\\Tools\\app.exe\" a&b", "StartProcess(\"C:\\Tools\\app.exe\" a&b,1)",
+       "C:\\Tools\\app.exe| a&b"},
+      // Found in the current directory: that file, relative as it was tested.
+      {u"here /x", "StartProcess(here /x,1)", "here.EXE| /x"},
       // Anything else: hidden through the start command.
-      {u"C:\\Docs\\a.txt", "StartProcess(cmd /c Start C:\\Docs\\a.txt,0)"},
-      {u"notepad x.txt", "StartProcess(cmd /c Start notepad x.txt,0)"},
+      {u"C:\\Docs\\a.txt", "StartProcess(cmd /c Start C:\\Docs\\a.txt,0)", kCmd},
+      {u"notepad x.txt", "StartProcess(cmd /c Start notepad x.txt,0)", kCmd},
       {u"http://example.invalid/?a=1&b=2",
-       "StartProcess(cmd /c Start http://example.invalid/?a=1&b=2,0)"},
-      {u"a.txt", "StartProcess(cmd /c Start a.txt,0)"},
+       "StartProcess(cmd /c Start http://example.invalid/?a=1&b=2,0)", kCmd},
+      {u"a.txt", "StartProcess(cmd /c Start a.txt,0)", kCmd},
       // A leading quote would be taken as the window title: an empty title first.
-      {u"\"C:\\Docs\\a.txt\"", "StartProcess(cmd /c Start \"\" \"C:\\Docs\\a.txt\",0)"},
-      {u"\"my doc.txt\" & x", "StartProcess(cmd /c Start \"\" \"my doc.txt\" & x,0)"},
-      {u"'C:\\Docs\\a.txt'", "StartProcess(cmd /c Start 'C:\\Docs\\a.txt',0)"},
+      {u"\"C:\\Docs\\a.txt\"", "StartProcess(cmd /c Start \"\" \"C:\\Docs\\a.txt\",0)", kCmd},
+      {u"\"my doc.txt\" & x", "StartProcess(cmd /c Start \"\" \"my doc.txt\" & x,0)", kCmd},
+      {u"'C:\\Docs\\a.txt'", "StartProcess(cmd /c Start 'C:\\Docs\\a.txt',0)", kCmd},
   };
   for (const auto& c : cases) {
     Set(0, c.command);
+    platform.images.clear();
     ctrl.Execute();
     EXPECT_EQ(Take(), Log{c.started}) << Narrow(c.command);
+    EXPECT_EQ(platform.images, std::vector<std::string>{c.image}) << Narrow(c.command);
   }
 }
 

@@ -106,7 +106,14 @@ float FakeCanvas::TextHeight(std::u16string_view text) {
   return text_height;
 }
 
-void FakePlatform::StartProcess(std::u16string_view command_line, int show_style) {
+void FakePlatform::StartProgram(std::u16string_view program_file, std::u16string_view command_line,
+                                std::u16string_view arguments, int show_style) {
+  images.push_back(Narrow(program_file) + "|" + Narrow(arguments));
+  log_.push_back("StartProcess(" + Narrow(command_line) + "," + std::to_string(show_style) + ")");
+  if (fail_start) throw ComError(errc::kFileNotFound, u"File not found");
+}
+void FakePlatform::StartCommandInterpreter(std::u16string_view command_line, int show_style) {
+  images.push_back(kInterpreter);
   log_.push_back("StartProcess(" + Narrow(command_line) + "," + std::to_string(show_style) + ")");
   if (fail_start) throw ComError(errc::kFileNotFound, u"File not found");
 }

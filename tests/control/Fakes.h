@@ -121,8 +121,14 @@ class FakePlatform : public Platform {
 
   bool fail_start = false;
   PicturePtr icon;  // what ExtractIconPicture hands out
+  // Both starts log as "StartProcess(line,show)"; what each ran is kept
+  // here: "program file|arguments", or kInterpreter.
+  static constexpr const char* kInterpreter = "<system command interpreter>";
+  std::vector<std::string> images;
 
-  void StartProcess(std::u16string_view command_line, int show_style) override;
+  void StartProgram(std::u16string_view program_file, std::u16string_view command_line,
+                    std::u16string_view arguments, int show_style) override;
+  void StartCommandInterpreter(std::u16string_view command_line, int show_style) override;
   void ShowMessageBox(std::u16string_view text, int style, std::u16string_view title) override;
   PicturePtr ExtractIconPicture(std::u16string_view path, std::u16string_view mode) override;
 
