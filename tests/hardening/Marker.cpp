@@ -1,11 +1,15 @@
-// Leaves a file behind to show it ran, and ends at once.
+// Leaves a file behind to show it ran, and ends at once: the file named by
+// its first argument, or "<its own path>.ran".
 #include <windows.h>
 
 #include <string>
 
 int wmain(int argc, wchar_t** argv) {
   std::wstring target;
-  if (argc > 1) {
+  // Planted under another program's name it is started with that program's
+  // arguments; then only its own path tells which copy ran.
+  const bool by_own_path = GetEnvironmentVariableW(L"PZ_MARKER_OWN_PATH", nullptr, 0) != 0;
+  if (argc > 1 && !by_own_path) {
     target = argv[1];
   } else {
     wchar_t self[MAX_PATH * 2] = {};
