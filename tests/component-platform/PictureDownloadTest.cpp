@@ -3,12 +3,14 @@
 #include <winsock2.h>
 
 #include <atomic>
+#include <functional>
 #include <map>
 #include <thread>
 
 #include <gtest/gtest.h>
 
 #include "common/ComError.h"
+#include "component/win/PictureDimensions.h"
 #include "tests/component-platform/TestSupport.h"
 
 namespace pelzorvick {
@@ -23,6 +25,8 @@ class TinyHttpServer {
     int status;
     std::string content_type;
     std::string body;
+    // When set, answers the connection itself instead.
+    std::function<void(SOCKET)> custom = nullptr;
   };
 
   explicit TinyHttpServer(std::map<std::string, Answer> answers) : answers_(std::move(answers)) {
@@ -42,6 +46,8 @@ class TinyHttpServer {
 
   ~TinyHttpServer() {
     closesocket(listener_);  // ends accept
+    const SOCKET client = current_.exchange(INVALID_SOCKET);
+    if (client != INVALID_SOCKET) shutdown(client, SD_BOTH);  // ends a stalled answer
     thread_.join();
     WSACleanup();
   }
@@ -56,6 +62,7 @@ class TinyHttpServer {
     for (;;) {
       SOCKET client = accept(listener_, nullptr, nullptr);
       if (client == INVALID_SOCKET) return;
+      current_ = client;
       ++requests_;
       std::string request;
       char buffer[2048];
@@ -71,6 +78,12 @@ class TinyHttpServer {
       }
       auto it = answers_.find(path);
       Answer answer = it != answers_.end() ? it->second : Answer{404, "text/html", "<html>not here</html>"};
+      if (answer.custom) {
+        answer.custom(client);
+        current_ = INVALID_SOCKET;
+        closesocket(client);
+        continue;
+      }
       std::string response = "HTTP/1.0 " + std::to_string(answer.status) + " Whatever\r\nContent-Type: " +
                              answer.content_type + "\r\nContent-Length: " + std::to_string(answer.body.size()) +
                              "\r\nConnection: close\r\n\r\n" + answer.body;
@@ -86,11 +99,13 @@ class TinyHttpServer {
   SOCKET listener_ = INVALID_SOCKET;
   int port_ = 0;
   std::atomic<int> requests_{0};
+  std::atomic<SOCKET> current_{INVALID_SOCKET};
   std::thread thread_;
 };
 
-int32_t CompleteError(std::u16string_view url) {
-  auto download = PictureDownload::Start(url);
+int32_t CompleteError(std::u16string_view url,
+                      std::chrono::milliseconds deadline = kPictureDownloadDeadline) {
+  auto download = PictureDownload::Start(url, deadline);
   try {
     download->Complete();
   } catch (const ComError& e) {
@@ -153,9 +168,54 @@ TEST_F(PictureDownloadTest, AddressesThatCannotBeUsedFailToStart) {
   EXPECT_THROW(PictureDownload::Start(u"http://[zz]/x.bmp"), ComError);
 }
 
-TEST_F(PictureDownloadTest, AddressesThatLeadNowhereFailToComplete) {
-  for (std::u16string_view address : {u"://", u"%%%", u"x:y", u"no-such-protocol://x/y.bmp", u"C:"}) {
+TEST_F(PictureDownloadTest, DrivePathsThatLeadNowhereFailToComplete) {
+  for (std::u16string_view address : {u"x:y", u"C:", u"file:///Q:/no/such.bmp"}) {
     EXPECT_NE(CompleteError(address), 0) << std::string(address.begin(), address.end());
+  }
+}
+
+// Network paths would hand the user's credentials to their host; other
+// schemes reach handlers that are no business of a picture.
+TEST_F(PictureDownloadTest, OnlyTheWebAndLocalDrivesAreFetched) {
+  const struct {
+    std::u16string_view address;
+    HRESULT code;
+  } refused[] = {
+      {u"\\\\127.0.0.1\\share\\x.bmp", E_ACCESSDENIED},
+      {u"//127.0.0.1/share/x.bmp", E_ACCESSDENIED},
+      {u"\\\\?\\UNC\\127.0.0.1\\share\\x.bmp", E_ACCESSDENIED},
+      {u"file://127.0.0.1/share/x.bmp", E_ACCESSDENIED},
+      {u"FILE://host/C:/x.bmp", E_ACCESSDENIED},
+      {u"file:////127.0.0.1/share/x.bmp", E_ACCESSDENIED},
+      {u"file:\\\\127.0.0.1\\share\\x.bmp", E_ACCESSDENIED},
+      {u"file://C:/x.bmp", E_ACCESSDENIED},
+      {u"file://localhost//127.0.0.1/share/x.bmp", E_ACCESSDENIED},
+      {u"res://shell32.dll/2/131", INET_E_UNKNOWN_PROTOCOL},
+      {u"res:x.bmp", INET_E_UNKNOWN_PROTOCOL},
+      {u"ftp://127.0.0.1/x.bmp", INET_E_UNKNOWN_PROTOCOL},
+      {u"mk:@MSITStore:C:\\x.chm::/a.bmp", INET_E_UNKNOWN_PROTOCOL},
+      {u"about:blank", INET_E_UNKNOWN_PROTOCOL},
+      {u"no-such-protocol://x/y.bmp", INET_E_UNKNOWN_PROTOCOL},
+      {u"picture.bmp", INET_E_UNKNOWN_PROTOCOL},
+      {u"://", INET_E_UNKNOWN_PROTOCOL},
+      {u"%%%", INET_E_UNKNOWN_PROTOCOL},
+  };
+  for (const auto& r : refused) {
+    try {
+      PictureDownload::Start(r.address);
+      ADD_FAILURE() << "started: " << std::string(r.address.begin(), r.address.end());
+    } catch (const ComError& e) {
+      EXPECT_EQ(e.code(), static_cast<int32_t>(r.code)) << std::string(r.address.begin(), r.address.end());
+    }
+  }
+
+  const std::wstring file = folder_.File(L"local.bmp");
+  ASSERT_TRUE(test::WriteFileBytes(file, test::MakeBmp(4, 4)));
+  std::wstring forward = file;
+  for (auto& c : forward) if (c == L'\\') c = L'/';
+  for (const std::wstring& address : {L"file:" + forward, L"file:/" + forward, L"FILE:///" + forward,
+                                      L"file://localhost/" + forward, L"file:///" + file}) {
+    EXPECT_TRUE(PictureDownload::Start(U16(address))->Complete()) << std::string(address.begin(), address.end());
   }
 }
 
@@ -200,6 +260,138 @@ TEST_F(PictureDownloadTest, ARefusedConnectionFailsToComplete) {
   } catch (const ComError& e) {
     EXPECT_EQ(e.code(), static_cast<int32_t>(INET_E_DOWNLOAD_FAILURE)) << std::hex << e.code();
   }
+}
+
+// The answer's head, then `body_bytes` and whatever `then` does.
+TinyHttpServer::Answer Raw(std::string head, std::function<void(SOCKET)> then) {
+  return {0, "", "", [head, then](SOCKET client) {
+            if (!head.empty()) send(client, head.data(), static_cast<int>(head.size()), 0);
+            then(client);
+          }};
+}
+
+// Until the client goes away or the server ends.
+void WaitForClose(SOCKET client) {
+  char buffer[256];
+  while (recv(client, buffer, sizeof buffer, 0) > 0) {
+  }
+}
+
+TEST_F(PictureDownloadTest, ServersThatStallMeetTheDeadline) {
+  const std::string bmp = test::MakeBmp(16, 12);
+  const std::string head = "HTTP/1.0 200 OK\r\nContent-Type: image/bmp\r\nContent-Length: " +
+                           std::to_string(bmp.size()) + "\r\n\r\n";
+  TinyHttpServer server({
+      {"/silent.bmp", Raw("", WaitForClose)},
+      {"/half.bmp", Raw(head + bmp.substr(0, 20), WaitForClose)},
+      // A byte at a time, each well within any receive timeout.
+      {"/trickle.bmp", Raw(head, [](SOCKET client) {
+         for (int i = 0; i < 600; ++i) {
+           if (send(client, "B", 1, 0) != 1) return;
+           Sleep(100);
+         }
+       })},
+  });
+  for (const char* path : {"/silent.bmp", "/half.bmp", "/trickle.bmp"}) {
+    EXPECT_EQ(CompleteError(server.Url(path), std::chrono::seconds(2)),
+              static_cast<int32_t>(INET_E_CONNECTION_TIMEOUT))
+        << path;
+  }
+}
+
+TEST_F(PictureDownloadTest, AnAnswerOverTheCapFails) {
+  TinyHttpServer server({
+      {"/endless.bmp", Raw("HTTP/1.0 200 OK\r\nContent-Type: image/bmp\r\n\r\n", [](SOCKET client) {
+         std::string chunk = test::MakeBmp(16, 12);
+         chunk.resize(1 << 16, '\0');
+         for (ULONG sent = 0; sent <= kMaxPictureDownloadSize + chunk.size(); sent += chunk.size()) {
+           if (send(client, chunk.data(), static_cast<int>(chunk.size()), 0) <= 0) return;
+         }
+       })},
+  });
+  EXPECT_EQ(CompleteError(server.Url("/endless.bmp")),
+            static_cast<int32_t>(HRESULT_FROM_WIN32(ERROR_FILE_TOO_LARGE)));
+}
+
+// A 1-bit BMP of width x height, its pixels all there.
+std::string OneBitBmp(int width, int height) {
+  const int stride = ((width + 31) / 32) * 4;
+  BITMAPINFOHEADER info{};
+  info.biSize = sizeof info;
+  info.biWidth = width;
+  info.biHeight = height;
+  info.biPlanes = 1;
+  info.biBitCount = 1;
+  info.biSizeImage = static_cast<DWORD>(stride) * height;
+  const RGBQUAD palette[2] = {{0, 0, 0, 0}, {255, 255, 255, 0}};
+  BITMAPFILEHEADER file{};
+  file.bfType = 0x4D42;
+  file.bfOffBits = sizeof file + sizeof info + sizeof palette;
+  file.bfSize = file.bfOffBits + info.biSizeImage;
+  std::string out(reinterpret_cast<const char*>(&file), sizeof file);
+  out.append(reinterpret_cast<const char*>(&info), sizeof info);
+  out.append(reinterpret_cast<const char*>(palette), sizeof palette);
+  out.append(info.biSizeImage, '\x55');
+  return out;
+}
+
+TEST_F(PictureDownloadTest, PicturesOverTheDimensionsFail) {
+  // Small files, decoded into bitmaps of 25 million pixels and more.
+  const std::wstring wide = folder_.File(L"wide.bmp");
+  ASSERT_TRUE(test::WriteFileBytes(wide, OneBitBmp(5000, 5000)));
+  EXPECT_EQ(CompleteError(U16(wide)), static_cast<int32_t>(HRESULT_FROM_WIN32(ERROR_FILE_TOO_LARGE)));
+  const std::wstring tall = folder_.File(L"tall.bmp");
+  ASSERT_TRUE(test::WriteFileBytes(tall, OneBitBmp(8, 20000)));
+  EXPECT_EQ(CompleteError(U16(tall)), static_cast<int32_t>(HRESULT_FROM_WIN32(ERROR_FILE_TOO_LARGE)));
+  // Just within: decoded as usual.
+  const std::wstring fits = folder_.File(L"fits.bmp");
+  ASSERT_TRUE(test::WriteFileBytes(fits, OneBitBmp(4096, 64)));
+  auto picture = PictureDownload::Start(U16(fits))->Complete();
+  ASSERT_TRUE(picture);
+  EXPECT_EQ(picture->Width(), Himetric(4096));
+}
+
+std::string Le16(unsigned v) { return {static_cast<char>(v & 0xFF), static_cast<char>(v >> 8)}; }
+std::string Be16(unsigned v) { return {static_cast<char>(v >> 8), static_cast<char>(v & 0xFF)}; }
+std::string Be32(unsigned v) { return Be16(v >> 16) + Be16(v & 0xFFFF); }
+
+std::string Gif(unsigned screen_w, unsigned screen_h, unsigned frame_w, unsigned frame_h) {
+  std::string g = "GIF89a" + Le16(screen_w) + Le16(screen_h) + std::string("\x80\0\0", 3) +
+                  std::string("\0\0\0\xff\xff\xff", 6);
+  g += std::string("\x21\xF9\x04\x00\x00\x00\x00\x00", 8);  // an extension first
+  g += "\x2C" + Le16(0) + Le16(0) + Le16(frame_w) + Le16(frame_h) + std::string("\0", 1);
+  g += std::string("\x02\x02\x44\x01\x00\x3B", 6);
+  return g;
+}
+
+std::string Png(unsigned w, unsigned h) {
+  return std::string("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR", 16) + Be32(w) + Be32(h) + std::string("\x08\x02\0\0\0", 5);
+}
+
+std::string Jpeg(unsigned w, unsigned h) {
+  return std::string("\xFF\xD8\xFF\xE0", 4) + Be16(4) + "JF" + std::string("\xFF\xC2", 2) + Be16(11) +
+         std::string("\x08", 1) + Be16(h) + Be16(w) + std::string("\x01\x01\x11\x00", 4) +
+         std::string("\xFF\xDA", 2);
+}
+
+TEST(PictureHeader, ClaimedDimensionsAreReadBeforeDecoding) {
+  const struct {
+    const char* name;
+    std::string data;
+    bool allowed;
+  } rows[] = {
+      {"bmp", test::MakeBmp(40, 20), true},
+      {"bmp top-down", OneBitBmp(16, 16).replace(22, 4, std::string("\x00\xB0\xFF\xFF", 4)), false},
+      {"gif", Gif(16, 16, 16, 16), true},
+      {"gif screen", Gif(65535, 65535, 1, 1), false},
+      {"gif frame", Gif(1, 1, 40000, 2), false},
+      {"png", Png(640, 480), true},
+      {"png huge", Png(100000, 100000), false},
+      {"jpeg", Jpeg(4000, 3000), true},
+      {"jpeg huge", Jpeg(65000, 65000), false},
+      {"text", "not a picture", true},
+  };
+  for (const auto& row : rows) EXPECT_EQ(PictureHeaderAllowed(row.data), row.allowed) << row.name;
 }
 
 }  // namespace
