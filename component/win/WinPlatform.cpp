@@ -1,5 +1,7 @@
 #include "component/win/WinPlatform.h"
 
+#include "component/win/Handles.h"
+
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -76,17 +78,14 @@ std::wstring SystemCommandInterpreter() {
   return folder + L"cmd.exe";
 }
 
-// Whether the file is an executable image that CreateProcessW runs itself.
-// One that cannot be read counts as one: the start then reports why.
+// Whether CreateProcessW runs the file itself: a program image by its
+// extension. Decided by name, not content, so an .exe that is no program
+// fails to start and says why, as the system would.
 bool IsProgramImage(const std::wstring& path) {
-  const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return true;
-  char magic[2] = {};
-  DWORD got = 0;
-  const BOOL read = ReadFile(file, magic, sizeof magic, &got, nullptr);
-  CloseHandle(file);
-  return !read || (got == 2 && magic[0] == 'M' && magic[1] == 'Z');
+  const std::size_t dot = path.find_last_of(L".\\/");
+  if (dot == std::wstring::npos || path[dot] != L'.') return false;
+  const std::wstring ext = path.substr(dot);
+  return _wcsicmp(ext.c_str(), L".exe") == 0 || _wcsicmp(ext.c_str(), L".com") == 0;
 }
 
 // CreateProcessW with the application named, so no search takes place.
@@ -105,8 +104,7 @@ void Launch(const std::wstring& application, std::u16string_view command_line, i
     ThrowLastError();
   }
   // Started processes belong to nobody.
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
+  const UniqueKernelHandle thread(process.hThread), started(process.hProcess);
 }
 
 }  // namespace
