@@ -52,19 +52,28 @@ inline void OwnedWindow(HWND h) {
 inline void MemoryDc(HDC h) { DeleteDC(h); }
 inline void GdiObject(HGDIOBJ h) { DeleteObject(h); }
 inline void Bitmap(HBITMAP h) { DeleteObject(h); }
+inline void Brush(HBRUSH h) { DeleteObject(h); }
+inline void Pen(HPEN h) { DeleteObject(h); }
 inline void Font(HFONT h) { DeleteObject(h); }
 inline void Icon(HICON h) { DestroyIcon(h); }
+inline void Cursor(HCURSOR h) { DestroyCursor(h); }
 inline void Bstr(BSTR h) { SysFreeString(h); }
+inline void KernelHandle(HANDLE h) { CloseHandle(h); }
 }  // namespace handle_close
 
 using UniqueWindow = UniqueHandle<HWND, handle_close::Window>;
 using UniqueOwnedWindow = UniqueHandle<HWND, handle_close::OwnedWindow>;
 using UniqueMemoryDc = UniqueHandle<HDC, handle_close::MemoryDc>;
 using UniqueGdiObject = UniqueHandle<HGDIOBJ, handle_close::GdiObject>;
+using UniqueBrush = UniqueHandle<HBRUSH, handle_close::Brush>;
+using UniquePen = UniqueHandle<HPEN, handle_close::Pen>;
 using UniqueBitmap = UniqueHandle<HBITMAP, handle_close::Bitmap>;
 using UniqueFont = UniqueHandle<HFONT, handle_close::Font>;
 using UniqueIcon = UniqueHandle<HICON, handle_close::Icon>;
+using UniqueCursor = UniqueHandle<HCURSOR, handle_close::Cursor>;
 using UniqueBstr = UniqueHandle<BSTR, handle_close::Bstr>;
+// Threads, processes, events; not files (their "none" is INVALID_HANDLE_VALUE).
+using UniqueKernelHandle = UniqueHandle<HANDLE, handle_close::KernelHandle>;
 
 // A window's device context from GetDC, given back to its window.
 class WindowDc {

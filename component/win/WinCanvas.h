@@ -19,9 +19,11 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "component/Canvas.h"
 #include "component/win/ControlGeometry.h"
+#include "component/win/Handles.h"
 
 namespace pelzorvick {
 
@@ -80,8 +82,8 @@ class WinCanvas : public Canvas {
   // Throws ComError when it cannot be made.
   void CreateWindowIn(HWND parent);
   void DestroyWindow();
-  HWND Window() const { return window_; }
-  HWND ToolTipWindow() const { return tooltip_; }
+  HWND Window() const { return window_.get(); }
+  HWND ToolTipWindow() const { return tooltip_.get(); }
   const std::wstring& ToolTipText() const { return tooltip_text_; }
 
   // The control's size or inner scale changed: the surface moves to its new
@@ -102,11 +104,31 @@ class WinCanvas : public Canvas {
   void OnButtonDown(int16_t button, LPARAM lparam);
   void OnButtonUp(int16_t button, LPARAM lparam);
 
+  // A memory DC with a bitmap of its own selected; the bitmap goes back out
+  // before either is deleted.
+  struct Image {
+    UniqueMemoryDc dc;
+    UniqueBitmap bitmap;
+    Selection selected;
+
+    Image() = default;
+    Image(Image&&) = default;
+    Image& operator=(Image&& other) noexcept {
+      selected.reset();
+      dc = std::move(other.dc);
+      bitmap = std::move(other.bitmap);
+      selected = std::move(other.selected);
+      return *this;
+    }
+  };
+  static Image MakeImage(HDC screen, SIZE size);
+
   // The work DC, with bitmaps of the current pixel size; throws ComError.
   HDC Surface();
+  [[noreturn]] static void ThrowLastError();
   void EnsureBitmaps();
-  void ReleaseBitmaps();
   void EnsureFont();
+  void FillBackground(HDC dc, const RECT& rect) const;
   void MoveWindowToPlace();
   SIZE MeasureText(std::u16string_view text);
   int ToPixelsX(float twips) const;
@@ -125,24 +147,22 @@ class WinCanvas : public Canvas {
   float font_size_ = 8;
   bool bold_ = false;
   bool underline_ = false;
-  HFONT font_ = nullptr;
   bool font_dirty_ = true;
   std::wstring tooltip_text_;
   float current_x_ = 0;
   float current_y_ = 0;
 
-  HDC work_dc_ = nullptr;
-  HDC shown_dc_ = nullptr;
-  HBITMAP work_bitmap_ = nullptr;
-  HBITMAP shown_bitmap_ = nullptr;
-  HGDIOBJ work_original_ = nullptr;
-  HGDIOBJ shown_original_ = nullptr;
-  HGDIOBJ font_original_ = nullptr;
+  // The font outlives the images and its selection ends first: it leaves the
+  // work DC before the DC goes, and is deleted last.
+  UniqueFont font_;
+  Image work_;
+  Image shown_;
+  Selection font_selected_;
   SIZE bitmap_size_{0, 0};
 
-  HWND window_ = nullptr;
-  HWND tooltip_ = nullptr;
-  HCURSOR cursor_ = nullptr;
+  UniqueOwnedWindow window_;
+  UniqueWindow tooltip_;
+  UniqueCursor cursor_;
   int16_t buttons_down_ = 0;
 };
 
