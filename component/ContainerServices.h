@@ -2,6 +2,7 @@
 // Everything the control asks of its container, in one interface.
 // Failures are reported by throwing ComError.
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -27,7 +28,8 @@ class ContainerServices {
 
   // Ambient UserMode, read afresh at every call; true where none is offered.
   virtual bool UserMode() = 0;
-  virtual void PropertyChanged(std::u16string_view name) = 0;
+  // The property of that dispatch id changed.
+  virtual void PropertyChanged(int32_t dispid) = 0;
   virtual void SetAutoRedraw(bool on) = 0;
   virtual void SetBackStyle(int style) = 0;
 

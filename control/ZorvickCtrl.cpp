@@ -10,20 +10,38 @@ ZorvickCtrl::ZorvickCtrl(ContainerServices& container, Canvas& canvas, Platform&
                          FileSystem& file_system)
     : container_(container), canvas_(canvas), platform_(platform), file_system_(file_system) {}
 
-void ZorvickCtrl::Notify(std::u16string_view name) { container_.PropertyChanged(name); }
+const Property* ZorvickCtrl::FindProperty(int32_t dispid) {
+  for (const Property& p : kProperties) {
+    if (p.dispid == dispid) return &p;
+  }
+  return nullptr;
+}
+
+void ZorvickCtrl::StoreSingle(const Property& p, float value) {
+  // A size of nothing (or no number) would print nothing: the default stands in.
+  FieldOf<float>(p) = (value == 0 || std::isnan(value)) ? p.default_value : value;
+  container_.PropertyChanged(p.dispid);
+}
+
+void ZorvickCtrl::StoreString(const Property& p, std::u16string_view value) {
+  FieldOf<std::u16string>(p).assign(value);
+  container_.PropertyChanged(p.dispid);
+}
+
+void ZorvickCtrl::StoreBool(const Property& p, bool value) {
+  FieldOf<bool>(p) = value;
+  container_.PropertyChanged(p.dispid);
+}
 
 float ZorvickCtrl::FontSize() const { return m_FontSize; }
 void ZorvickCtrl::SetFontSize(float New_FontSize) {
-  // A size of nothing (or no number) would print nothing; 9 is the default.
-  m_FontSize = (New_FontSize == 0 || std::isnan(New_FontSize)) ? 9.0f : New_FontSize;
-  Notify(u"FontSize");
+  StoreSingle(RowOf(&ZorvickCtrl::m_FontSize), New_FontSize);
 }
 
-#define PZ_STRING_PROPERTY(Name)                                     \
-  std::u16string ZorvickCtrl::Name() const { return m_##Name; }      \
-  void ZorvickCtrl::Set##Name(std::u16string_view New_##Name) {      \
-    m_##Name.assign(New_##Name);                                     \
-    Notify(u"" #Name);                                              \
+#define PZ_STRING_PROPERTY(Name)                                      \
+  std::u16string ZorvickCtrl::Name() const { return m_##Name; }       \
+  void ZorvickCtrl::Set##Name(std::u16string_view New_##Name) {       \
+    StoreString(RowOf(&ZorvickCtrl::m_##Name), New_##Name);           \
   }
 
 PZ_STRING_PROPERTY(Command)
@@ -46,15 +64,11 @@ PZ_STRING_PROPERTY(Command9)
 
 bool ZorvickCtrl::AutoSize() const { return m_AutoSize; }
 void ZorvickCtrl::SetAutoSize(bool New_AutoSize) {
-  m_AutoSize = New_AutoSize;
-  Notify(u"AutoSize");
+  StoreBool(RowOf(&ZorvickCtrl::m_AutoSize), New_AutoSize);
 }
 
 bool ZorvickCtrl::Border() const { return m_Border; }
-void ZorvickCtrl::SetBorder(bool New_Border) {
-  m_Border = New_Border;
-  Notify(u"Border");
-}
+void ZorvickCtrl::SetBorder(bool New_Border) { StoreBool(RowOf(&ZorvickCtrl::m_Border), New_Border); }
 
 bool ZorvickCtrl::IsPictureMode() const {
   const std::u16string control = Control();

@@ -2,6 +2,8 @@
 // The launcher control: its state, persistence, command running, picture and
 // drawing, against the seams through which it reaches container and platform.
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -12,6 +14,7 @@
 #include "component/Picture.h"
 #include "component/Platform.h"
 #include "component/PropertyBag.h"
+#include "control/Property.h"
 
 namespace pelzorvick {
 
@@ -22,8 +25,18 @@ class ZorvickCtrl {
   ZorvickCtrl(const ZorvickCtrl&) = delete;
   ZorvickCtrl& operator=(const ZorvickCtrl&) = delete;
 
-  // Properties. Every setter notifies the container under the property's
-  // name, also when the value is unchanged.
+  static constexpr std::size_t kPropertyCount = 18;
+  // Every property once, in the interface's order; defined below the class.
+  // Persistence, notifications and the type library's tests walk it.
+  static const std::array<Property, kPropertyCount> kProperties;
+  // The bag's orders: they differ ("Control" is read first, written fourth).
+  static const std::array<const Property*, kPropertyCount> kReadOrder;
+  static const std::array<const Property*, kPropertyCount> kWriteOrder;
+  // Null for a dispatch id that is no property's.
+  static const Property* FindProperty(int32_t dispid);
+
+  // Properties. Every setter notifies the container with the property's
+  // dispatch id, also when the value is unchanged.
   float FontSize() const;
   void SetFontSize(float New_FontSize);  // 0, -0 and NaN become 9
   std::u16string Command() const;
@@ -100,14 +113,33 @@ class ZorvickCtrl {
   bool UpdateLayout();
   void DrawContent();
 
-  void Notify(std::u16string_view name);
+  // The row of a field, found while compiling.
+  static consteval const Property& RowOf(Property::Field field);
+  static consteval std::array<const Property*, kPropertyCount> OrderOf(
+      const std::u16string_view (&names)[kPropertyCount]);
+  template <class T>
+  T& FieldOf(const Property& p) {
+    return this->*std::get<T ZorvickCtrl::*>(p.field);
+  }
+  template <class T>
+  const T& FieldOf(const Property& p) const {
+    return this->*std::get<T ZorvickCtrl::*>(p.field);
+  }
+  // Store and notify: what every setter does, and reading a stored value.
+  void StoreSingle(const Property& p, float value);
+  void StoreString(const Property& p, std::u16string_view value);
+  void StoreBool(const Property& p, bool value);
+  void ReadProperty(PropertyBag& bag, const Property& p);
+  void WriteProperty(PropertyBag& bag, const Property& p) const;
 
   ContainerServices& container_;
   Canvas& canvas_;
   Platform& platform_;
   FileSystem& file_system_;
 
-  // Creation values; InitProperties or ReadProperties gives the defaults.
+  // Named as the stored keys with the m_ prefix, as every routine of the
+  // control knows them. Creation values; InitProperties or ReadProperties
+  // gives the defaults.
   bool m_Border = false;
   std::u16string m_BackColor;
   std::u16string m_ForeColor;
@@ -131,5 +163,62 @@ class ZorvickCtrl {
   bool m_LaidOut = false;   // layout done; never redone for this instance
   bool m_Pressed = false;   // left button held down on the surface
 };
+
+inline constexpr std::array<Property, ZorvickCtrl::kPropertyCount> ZorvickCtrl::kProperties = {{
+    {u"FontSize", 0x68030011, &ZorvickCtrl::m_FontSize, 9},
+    {u"Command", 0x68030010, &ZorvickCtrl::m_Command},
+    {u"Control", 0x6803000F, &ZorvickCtrl::m_Control},
+    {u"Text", 0x6803000E, &ZorvickCtrl::m_Text},
+    {u"BackColor", 0x6803000D, &ZorvickCtrl::m_BackColor},
+    {u"ForeColor", 0x6803000C, &ZorvickCtrl::m_ForeColor},
+    {u"ImageURL", 0x6803000B, &ZorvickCtrl::m_ImageURL},
+    {u"Command1", 0x6803000A, &ZorvickCtrl::m_Command1},
+    {u"Command2", 0x68030009, &ZorvickCtrl::m_Command2},
+    {u"Command3", 0x68030008, &ZorvickCtrl::m_Command3},
+    {u"Command4", 0x68030007, &ZorvickCtrl::m_Command4},
+    {u"Command5", 0x68030006, &ZorvickCtrl::m_Command5},
+    {u"Command6", 0x68030005, &ZorvickCtrl::m_Command6},
+    {u"Command7", 0x68030004, &ZorvickCtrl::m_Command7},
+    {u"Command8", 0x68030003, &ZorvickCtrl::m_Command8},
+    {u"Command9", 0x68030002, &ZorvickCtrl::m_Command9},
+    {u"AutoSize", 0x68030001, &ZorvickCtrl::m_AutoSize, true},
+    {u"Border", 0x68030000, &ZorvickCtrl::m_Border, true},
+}};
+
+consteval const Property& ZorvickCtrl::RowOf(Property::Field field) {
+  for (const Property& p : kProperties) {
+    if (p.field == field) return p;
+  }
+  throw "a field that is no property's";
+}
+
+// Each name must be a property's, and each property named once.
+consteval std::array<const Property*, ZorvickCtrl::kPropertyCount> ZorvickCtrl::OrderOf(
+    const std::u16string_view (&names)[kPropertyCount]) {
+  std::array<std::size_t, kPropertyCount> rows{};
+  std::array<const Property*, kPropertyCount> order{};
+  for (std::size_t i = 0; i < kPropertyCount; ++i) {
+    rows[i] = kPropertyCount;
+    for (std::size_t row = 0; row < kPropertyCount; ++row) {
+      if (kProperties[row].name == names[i]) rows[i] = row;
+    }
+    if (rows[i] == kPropertyCount) throw "no property of that name";
+    for (std::size_t j = 0; j < i; ++j) {
+      if (rows[j] == rows[i]) throw "a property named twice";
+    }
+    order[i] = &kProperties[rows[i]];
+  }
+  return order;
+}
+
+inline constexpr std::array<const Property*, ZorvickCtrl::kPropertyCount> ZorvickCtrl::kReadOrder =
+    OrderOf({u"Control", u"BackColor", u"ForeColor", u"FontSize", u"Command", u"Text",
+             u"ImageURL", u"Command1", u"Command2", u"Command3", u"Command4", u"Command5",
+             u"Command6", u"Command7", u"Command8", u"Command9", u"AutoSize", u"Border"});
+
+inline constexpr std::array<const Property*, ZorvickCtrl::kPropertyCount> ZorvickCtrl::kWriteOrder =
+    OrderOf({u"BackColor", u"ForeColor", u"FontSize", u"Control", u"Text", u"ImageURL",
+             u"Command", u"Command1", u"Command2", u"Command3", u"Command4", u"Command5",
+             u"Command6", u"Command7", u"Command8", u"Command9", u"AutoSize", u"Border"});
 
 }  // namespace pelzorvick

@@ -90,7 +90,10 @@ class FakeContainer : public ContainerServices {
   float width = 1500, height = 600;
 
   bool UserMode() override { return o_.user_mode; }
-  void PropertyChanged(std::u16string_view name) override { changed.emplace_back(name); }
+  void PropertyChanged(int32_t dispid) override {
+    const Property* p = ZorvickCtrl::FindProperty(dispid);
+    changed.emplace_back(p != nullptr ? p->name : u"?");
+  }
   void SetAutoRedraw(bool on) override { auto_redraw = on; }
   void SetBackStyle(int style) override { back_style = style; }
   float Width() override { return width; }

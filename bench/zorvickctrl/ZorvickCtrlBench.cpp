@@ -28,7 +28,7 @@ class NoRead : public AsyncReadResult {
 class NoContainer : public ContainerServices {
  public:
   bool UserMode() override { return true; }
-  void PropertyChanged(std::u16string_view) override {}
+  void PropertyChanged(int32_t) override {}
   void SetAutoRedraw(bool) override {}
   void SetBackStyle(int) override {}
   float Width() override { return width; }

@@ -7,7 +7,6 @@
 #include <optional>
 
 #include "common/ComError.h"
-#include "component/win/DispatchIds.h"
 #include "component/win/PictureDownload.h"
 
 namespace pelzorvick {
@@ -60,10 +59,6 @@ bool WinContainerServices::UserMode() {
   }
   VariantClear(&result);
   return user_mode;
-}
-
-void WinContainerServices::PropertyChanged(std::u16string_view name) {
-  link_.PropertyChanged(PropertyDispidOf(name));
 }
 
 void WinContainerServices::SetWidth(float twips) {

@@ -35,7 +35,7 @@ class WinContainerServices : public ContainerServices {
   // Ambient UserMode through the site's IDispatch; true when there is none
   // or it does not answer.
   bool UserMode() override;
-  void PropertyChanged(std::u16string_view name) override;
+  void PropertyChanged(int32_t dispid) override { link_.PropertyChanged(dispid); }
   void SetAutoRedraw(bool on) override { auto_redraw_ = on; }
   void SetBackStyle(int style) override { back_style_ = style; }
   float Width() override { return geometry_.WidthTwips(); }

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "PelZorvick_h.h"
+#include "control/ZorvickCtrl.h"
 #include "tests/component-library/OcxModule.h"
 
 namespace pelzorvick::test {
@@ -124,23 +125,29 @@ TEST_F(TypeLibrary, TypeInfosInOrderWithKindsAndFlags) {
 }
 
 struct Member {
-  const wchar_t* name;
+  std::wstring name;
   VARTYPE type;  // VT_EMPTY: a method without arguments
   MEMBERID id;
 };
 
-const Member kMembers[] = {
-    {L"Execute", VT_EMPTY, 0x60030022},   {L"FontSize", VT_R4, 0x68030011},
-    {L"Command", VT_BSTR, 0x68030010},    {L"Control", VT_BSTR, 0x6803000F},
-    {L"Text", VT_BSTR, 0x6803000E},       {L"BackColor", VT_BSTR, 0x6803000D},
-    {L"ForeColor", VT_BSTR, 0x6803000C},  {L"ImageURL", VT_BSTR, 0x6803000B},
-    {L"Command1", VT_BSTR, 0x6803000A},   {L"Command2", VT_BSTR, 0x68030009},
-    {L"Command3", VT_BSTR, 0x68030008},   {L"Command4", VT_BSTR, 0x68030007},
-    {L"Command5", VT_BSTR, 0x68030006},   {L"Command6", VT_BSTR, 0x68030005},
-    {L"Command7", VT_BSTR, 0x68030004},   {L"Command8", VT_BSTR, 0x68030003},
-    {L"Command9", VT_BSTR, 0x68030002},   {L"AutoSize", VT_BOOL, 0x68030001},
-    {L"Border", VT_BOOL, 0x68030000},
-};
+VARTYPE VarTypeOf(PropertyType type) {
+  switch (type) {
+    case PropertyType::kSingle: return VT_R4;
+    case PropertyType::kString: return VT_BSTR;
+    case PropertyType::kBool: return VT_BOOL;
+  }
+  return VT_EMPTY;
+}
+
+// Execute, then the control's property table row by row: what widl made of
+// the IDL must agree with the table in order, names, ids and types.
+const std::vector<Member> kMembers = [] {
+  std::vector<Member> members{{L"Execute", VT_EMPTY, 0x60030022}};
+  for (const Property& p : ZorvickCtrl::kProperties) {
+    members.push_back({std::wstring(p.name.begin(), p.name.end()), VarTypeOf(p.type()), p.dispid});
+  }
+  return members;
+}();
 
 // The interface half of the dual interface: what a vtable-binding host sees.
 TEST_F(TypeLibrary, DualInterfaceSlotsIdsAndSignatures) {
@@ -156,6 +163,7 @@ TEST_F(TypeLibrary, DualInterfaceSlotsIdsAndSignatures) {
                                   TYPEFLAG_FOLEAUTOMATION | TYPEFLAG_FDISPATCHABLE)
       << std::hex << attr->wTypeFlags;
   ASSERT_EQ(attr->cFuncs, 37);
+  ASSERT_EQ(kMembers.size(), 19u);
   // IUnknown and IDispatch take the first seven slots.
   EXPECT_EQ(attr->cbSizeVft, (7 + 37) * sizeof(void*));
 

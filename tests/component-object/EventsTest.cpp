@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "component/win/DispatchIds.h"
+#include "control/ZorvickCtrl.h"
 #include "tests/component-object/Fakes.h"
 
 namespace pelzorvick::test {
@@ -56,7 +57,7 @@ TEST(ObjectEvents, EverySetterNotifiesEverySinkWithItsDispatchId) {
   ComPtr<IDispatch> dispatch;
   control.As(&dispatch);
   std::vector<DISPID> expected;
-  for (const PropertyDispid& p : kPropertyDispids) {
+  for (const Property& p : ZorvickCtrl::kProperties) {
     VARIANT value;
     VariantInit(&value);
     ASSERT_EQ(S_OK, GetByName(dispatch.Get(), std::wstring(p.name.begin(), p.name.end()).c_str(), &value));

@@ -36,8 +36,9 @@ namespace {
 std::string Bool(bool b) { return b ? "true" : "false"; }
 }  // namespace
 
-void FakeContainer::PropertyChanged(std::u16string_view name) {
-  log_.push_back("PropertyChanged(" + Narrow(name) + ")");
+void FakeContainer::PropertyChanged(int32_t dispid) {
+  const Property* p = ZorvickCtrl::FindProperty(dispid);
+  log_.push_back("PropertyChanged(" + (p != nullptr ? Narrow(p->name) : Hex(dispid)) + ")");
 }
 void FakeContainer::SetAutoRedraw(bool on) { log_.push_back("SetAutoRedraw(" + Bool(on) + ")"); }
 void FakeContainer::SetBackStyle(int style) {

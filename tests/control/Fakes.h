@@ -56,7 +56,8 @@ class FakeContainer : public ContainerServices {
   std::function<void()> on_async_read;  // e.g. deliver the completion at once
 
   bool UserMode() override { return user_mode; }
-  void PropertyChanged(std::u16string_view name) override;
+  // Logged under the property's name, or the id in hex for none.
+  void PropertyChanged(int32_t dispid) override;
   void SetAutoRedraw(bool on) override;
   void SetBackStyle(int style) override;
   float Width() override { return width; }
