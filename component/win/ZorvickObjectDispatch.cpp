@@ -46,23 +46,35 @@ HRESULT ZorvickObject::Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARA
   });
 }
 
-template <class T>
-HRESULT ZorvickObject::GetString(BSTR* out, T getter) {
+namespace {
+
+// Between the core's types and the automation types of the interface.
+float ToAutomation(float value) { return value; }
+VARIANT_BOOL ToAutomation(bool value) { return value ? VARIANT_TRUE : VARIANT_FALSE; }
+BSTR ToAutomation(const std::u16string& value) { return MakeBstr(value); }
+float FromAutomation(float value) { return value; }
+bool FromAutomation(VARIANT_BOOL value) { return value != VARIANT_FALSE; }
+std::u16string FromAutomation(BSTR value) { return FromBstr(value); }
+
+}  // namespace
+
+template <class Out, class Getter>
+HRESULT ZorvickObject::GetProperty(Out* out, Getter getter) {
   if (out == nullptr) return E_POINTER;
-  *out = nullptr;
+  *out = Out{};
   return GuardedCall(IID__ZorvickCtrl, [&] {
-    *out = MakeBstr((ctrl_.*getter)());
+    *out = ToAutomation((ctrl_.*getter)());
     return S_OK;
   });
 }
 
 // Setters hold a reference while the change is announced: a sink that hears
 // of it may release the control.
-template <class T>
-HRESULT ZorvickObject::PutString(BSTR value, T setter) {
+template <class In, class Setter>
+HRESULT ZorvickObject::PutProperty(In value, Setter setter) {
   Microsoft::WRL::ComPtr<IUnknown> keep(Identity());
   return GuardedCall(IID__ZorvickCtrl, [&] {
-    (ctrl_.*setter)(FromBstr(value));
+    (ctrl_.*setter)(FromAutomation(value));
     return S_OK;
   });
 }
@@ -75,97 +87,58 @@ HRESULT ZorvickObject::Execute() {
   });
 }
 
-HRESULT ZorvickObject::get_FontSize(float* value) {
-  if (value == nullptr) return E_POINTER;
-  return GuardedCall(IID__ZorvickCtrl, [&] {
-    *value = ctrl_.FontSize();
-    return S_OK;
-  });
-}
+HRESULT ZorvickObject::get_FontSize(float* value) { return GetProperty(value, &ZorvickCtrl::FontSize); }
+HRESULT ZorvickObject::put_FontSize(float value) { return PutProperty(value, &ZorvickCtrl::SetFontSize); }
 
-HRESULT ZorvickObject::put_FontSize(float value) {
-  Microsoft::WRL::ComPtr<IUnknown> keep(Identity());
-  return GuardedCall(IID__ZorvickCtrl, [&] {
-    ctrl_.SetFontSize(value);
-    return S_OK;
-  });
-}
+HRESULT ZorvickObject::get_Command(BSTR* value) { return GetProperty(value, &ZorvickCtrl::Command); }
+HRESULT ZorvickObject::put_Command(BSTR value) { return PutProperty(value, &ZorvickCtrl::SetCommand); }
 
-HRESULT ZorvickObject::get_Command(BSTR* value) { return GetString(value, &ZorvickCtrl::Command); }
-HRESULT ZorvickObject::put_Command(BSTR value) { return PutString(value, &ZorvickCtrl::SetCommand); }
+HRESULT ZorvickObject::get_Control(BSTR* value) { return GetProperty(value, &ZorvickCtrl::Control); }
+HRESULT ZorvickObject::put_Control(BSTR value) { return PutProperty(value, &ZorvickCtrl::SetControl); }
 
-HRESULT ZorvickObject::get_Control(BSTR* value) { return GetString(value, &ZorvickCtrl::Control); }
-HRESULT ZorvickObject::put_Control(BSTR value) { return PutString(value, &ZorvickCtrl::SetControl); }
+HRESULT ZorvickObject::get_Text(BSTR* value) { return GetProperty(value, &ZorvickCtrl::Text); }
+HRESULT ZorvickObject::put_Text(BSTR value) { return PutProperty(value, &ZorvickCtrl::SetText); }
 
-HRESULT ZorvickObject::get_Text(BSTR* value) { return GetString(value, &ZorvickCtrl::Text); }
-HRESULT ZorvickObject::put_Text(BSTR value) { return PutString(value, &ZorvickCtrl::SetText); }
+HRESULT ZorvickObject::get_BackColor(BSTR* value) { return GetProperty(value, &ZorvickCtrl::BackColor); }
+HRESULT ZorvickObject::put_BackColor(BSTR value) { return PutProperty(value, &ZorvickCtrl::SetBackColor); }
 
-HRESULT ZorvickObject::get_BackColor(BSTR* value) { return GetString(value, &ZorvickCtrl::BackColor); }
-HRESULT ZorvickObject::put_BackColor(BSTR value) { return PutString(value, &ZorvickCtrl::SetBackColor); }
+HRESULT ZorvickObject::get_ForeColor(BSTR* value) { return GetProperty(value, &ZorvickCtrl::ForeColor); }
+HRESULT ZorvickObject::put_ForeColor(BSTR value) { return PutProperty(value, &ZorvickCtrl::SetForeColor); }
 
-HRESULT ZorvickObject::get_ForeColor(BSTR* value) { return GetString(value, &ZorvickCtrl::ForeColor); }
-HRESULT ZorvickObject::put_ForeColor(BSTR value) { return PutString(value, &ZorvickCtrl::SetForeColor); }
+HRESULT ZorvickObject::get_ImageURL(BSTR* value) { return GetProperty(value, &ZorvickCtrl::ImageURL); }
+HRESULT ZorvickObject::put_ImageURL(BSTR value) { return PutProperty(value, &ZorvickCtrl::SetImageURL); }
 
-HRESULT ZorvickObject::get_ImageURL(BSTR* value) { return GetString(value, &ZorvickCtrl::ImageURL); }
-HRESULT ZorvickObject::put_ImageURL(BSTR value) { return PutString(value, &ZorvickCtrl::SetImageURL); }
+HRESULT ZorvickObject::get_Command1(BSTR* value) { return GetProperty(value, &ZorvickCtrl::Command1); }
+HRESULT ZorvickObject::put_Command1(BSTR value) { return PutProperty(value, &ZorvickCtrl::SetCommand1); }
 
-HRESULT ZorvickObject::get_Command1(BSTR* value) { return GetString(value, &ZorvickCtrl::Command1); }
-HRESULT ZorvickObject::put_Command1(BSTR value) { return PutString(value, &ZorvickCtrl::SetCommand1); }
+HRESULT ZorvickObject::get_Command2(BSTR* value) { return GetProperty(value, &ZorvickCtrl::Command2); }
+HRESULT ZorvickObject::put_Command2(BSTR value) { return PutProperty(value, &ZorvickCtrl::SetCommand2); }
 
-HRESULT ZorvickObject::get_Command2(BSTR* value) { return GetString(value, &ZorvickCtrl::Command2); }
-HRESULT ZorvickObject::put_Command2(BSTR value) { return PutString(value, &ZorvickCtrl::SetCommand2); }
+HRESULT ZorvickObject::get_Command3(BSTR* value) { return GetProperty(value, &ZorvickCtrl::Command3); }
+HRESULT ZorvickObject::put_Command3(BSTR value) { return PutProperty(value, &ZorvickCtrl::SetCommand3); }
 
-HRESULT ZorvickObject::get_Command3(BSTR* value) { return GetString(value, &ZorvickCtrl::Command3); }
-HRESULT ZorvickObject::put_Command3(BSTR value) { return PutString(value, &ZorvickCtrl::SetCommand3); }
+HRESULT ZorvickObject::get_Command4(BSTR* value) { return GetProperty(value, &ZorvickCtrl::Command4); }
+HRESULT ZorvickObject::put_Command4(BSTR value) { return PutProperty(value, &ZorvickCtrl::SetCommand4); }
 
-HRESULT ZorvickObject::get_Command4(BSTR* value) { return GetString(value, &ZorvickCtrl::Command4); }
-HRESULT ZorvickObject::put_Command4(BSTR value) { return PutString(value, &ZorvickCtrl::SetCommand4); }
+HRESULT ZorvickObject::get_Command5(BSTR* value) { return GetProperty(value, &ZorvickCtrl::Command5); }
+HRESULT ZorvickObject::put_Command5(BSTR value) { return PutProperty(value, &ZorvickCtrl::SetCommand5); }
 
-HRESULT ZorvickObject::get_Command5(BSTR* value) { return GetString(value, &ZorvickCtrl::Command5); }
-HRESULT ZorvickObject::put_Command5(BSTR value) { return PutString(value, &ZorvickCtrl::SetCommand5); }
+HRESULT ZorvickObject::get_Command6(BSTR* value) { return GetProperty(value, &ZorvickCtrl::Command6); }
+HRESULT ZorvickObject::put_Command6(BSTR value) { return PutProperty(value, &ZorvickCtrl::SetCommand6); }
 
-HRESULT ZorvickObject::get_Command6(BSTR* value) { return GetString(value, &ZorvickCtrl::Command6); }
-HRESULT ZorvickObject::put_Command6(BSTR value) { return PutString(value, &ZorvickCtrl::SetCommand6); }
+HRESULT ZorvickObject::get_Command7(BSTR* value) { return GetProperty(value, &ZorvickCtrl::Command7); }
+HRESULT ZorvickObject::put_Command7(BSTR value) { return PutProperty(value, &ZorvickCtrl::SetCommand7); }
 
-HRESULT ZorvickObject::get_Command7(BSTR* value) { return GetString(value, &ZorvickCtrl::Command7); }
-HRESULT ZorvickObject::put_Command7(BSTR value) { return PutString(value, &ZorvickCtrl::SetCommand7); }
+HRESULT ZorvickObject::get_Command8(BSTR* value) { return GetProperty(value, &ZorvickCtrl::Command8); }
+HRESULT ZorvickObject::put_Command8(BSTR value) { return PutProperty(value, &ZorvickCtrl::SetCommand8); }
 
-HRESULT ZorvickObject::get_Command8(BSTR* value) { return GetString(value, &ZorvickCtrl::Command8); }
-HRESULT ZorvickObject::put_Command8(BSTR value) { return PutString(value, &ZorvickCtrl::SetCommand8); }
+HRESULT ZorvickObject::get_Command9(BSTR* value) { return GetProperty(value, &ZorvickCtrl::Command9); }
+HRESULT ZorvickObject::put_Command9(BSTR value) { return PutProperty(value, &ZorvickCtrl::SetCommand9); }
 
-HRESULT ZorvickObject::get_Command9(BSTR* value) { return GetString(value, &ZorvickCtrl::Command9); }
-HRESULT ZorvickObject::put_Command9(BSTR value) { return PutString(value, &ZorvickCtrl::SetCommand9); }
+HRESULT ZorvickObject::get_AutoSize(VARIANT_BOOL* value) { return GetProperty(value, &ZorvickCtrl::AutoSize); }
+HRESULT ZorvickObject::put_AutoSize(VARIANT_BOOL value) { return PutProperty(value, &ZorvickCtrl::SetAutoSize); }
 
-HRESULT ZorvickObject::get_AutoSize(VARIANT_BOOL* value) {
-  if (value == nullptr) return E_POINTER;
-  return GuardedCall(IID__ZorvickCtrl, [&] {
-    *value = ctrl_.AutoSize() ? VARIANT_TRUE : VARIANT_FALSE;
-    return S_OK;
-  });
-}
-
-HRESULT ZorvickObject::put_AutoSize(VARIANT_BOOL value) {
-  Microsoft::WRL::ComPtr<IUnknown> keep(Identity());
-  return GuardedCall(IID__ZorvickCtrl, [&] {
-    ctrl_.SetAutoSize(value != VARIANT_FALSE);
-    return S_OK;
-  });
-}
-
-HRESULT ZorvickObject::get_Border(VARIANT_BOOL* value) {
-  if (value == nullptr) return E_POINTER;
-  return GuardedCall(IID__ZorvickCtrl, [&] {
-    *value = ctrl_.Border() ? VARIANT_TRUE : VARIANT_FALSE;
-    return S_OK;
-  });
-}
-
-HRESULT ZorvickObject::put_Border(VARIANT_BOOL value) {
-  Microsoft::WRL::ComPtr<IUnknown> keep(Identity());
-  return GuardedCall(IID__ZorvickCtrl, [&] {
-    ctrl_.SetBorder(value != VARIANT_FALSE);
-    return S_OK;
-  });
-}
+HRESULT ZorvickObject::get_Border(VARIANT_BOOL* value) { return GetProperty(value, &ZorvickCtrl::Border); }
+HRESULT ZorvickObject::put_Border(VARIANT_BOOL value) { return PutProperty(value, &ZorvickCtrl::SetBorder); }
 
 }  // namespace pelzorvick

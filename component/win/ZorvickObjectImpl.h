@@ -200,10 +200,11 @@ class ZorvickObject
   HRESULT LoadStreamBytes(IStream* stream);
   HRESULT SaveStreamBytes(IStream* stream);
 
-  template <class T>
-  HRESULT GetString(BSTR* out, T getter);
-  template <class T>
-  HRESULT PutString(BSTR value, T setter);
+  // The accessors of the dual interface, over the core's.
+  template <class Out, class Getter>
+  HRESULT GetProperty(Out* out, Getter getter);
+  template <class In, class Setter>
+  HRESULT PutProperty(In value, Setter setter);
 
   ControlGeometry geometry_;
   WinCanvas canvas_;
