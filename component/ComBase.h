@@ -14,10 +14,11 @@
 #include <unknwn.h>
 
 #include <atomic>
-#include <new>
 #include <utility>
 
 #include "component/Module.h"
+#include "component/win/ComPtr.h"
+#include "component/win/ErrorInfo.h"
 
 namespace pelzorvick {
 
@@ -88,18 +89,11 @@ template <class T, class... Args>
 HRESULT CreateComObject(REFIID riid, void** ppv, Args&&... args) {
   if (ppv == nullptr) return E_POINTER;
   *ppv = nullptr;
-  T* object = nullptr;
-  try {
-    object = new T(std::forward<Args>(args)...);
-  } catch (const std::bad_alloc&) {
-    return E_OUTOFMEMORY;
-  } catch (...) {
-    return E_UNEXPECTED;
-  }
-  object->AddRef();
-  const HRESULT hr = object->QueryInterface(riid, ppv);
-  object->Release();
-  return hr;
+  return GuardedCall(riid, [&] {
+    // Held while it is asked for the interface; a refusal destroys it.
+    const Microsoft::WRL::ComPtr<T> object(new T(std::forward<Args>(args)...));
+    return object->QueryInterface(riid, ppv);
+  });
 }
 
 }  // namespace pelzorvick

@@ -2,10 +2,9 @@
 
 #include <unknwn.h>
 
-#include <new>
-
 #include "component/ComBase.h"
 #include "component/Module.h"
+#include "component/win/ErrorInfo.h"
 #include "component/win/ZorvickObject.h"
 
 namespace pelzorvick {
@@ -19,13 +18,7 @@ class ClassFactory : public ComBase<Implements<IClassFactory>> {
     *ppv = nullptr;
     // The control keeps no separate inner unknown, so it cannot be aggregated.
     if (outer != nullptr) return CLASS_E_NOAGGREGATION;
-    try {
-      return CreateZorvickObject(riid, ppv);
-    } catch (const std::bad_alloc&) {
-      return E_OUTOFMEMORY;
-    } catch (...) {
-      return E_UNEXPECTED;
-    }
+    return GuardedCall(IID_IClassFactory, [&] { return CreateZorvickObject(riid, ppv); });
   }
 
   HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override {

@@ -1,15 +1,14 @@
 // The library's exports (see PelZorvick.def). No exception may leave them:
-// each catches everything and answers with an HRESULT.
+// each runs inside the one translator and answers with an HRESULT.
 
 #include <windows.h>
 #include <objbase.h>
-
-#include <new>
 
 #include "PelZorvick_h.h"
 #include "component/Module.h"
 #include "component/library/ClassFactory.h"
 #include "component/library/Registration.h"
+#include "component/win/ErrorInfo.h"
 #include "component/win/WindowClass.h"
 
 using pelzorvick::RegistrationScope;
@@ -18,13 +17,7 @@ namespace {
 
 template <class F>
 HRESULT Guarded(F&& body) {
-  try {
-    return body();
-  } catch (const std::bad_alloc&) {
-    return E_OUTOFMEMORY;
-  } catch (...) {
-    return E_UNEXPECTED;
-  }
+  return pelzorvick::GuardedCall(GUID_NULL, std::forward<F>(body));
 }
 
 }  // namespace

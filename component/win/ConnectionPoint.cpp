@@ -3,36 +3,38 @@
 #include <memory>
 
 #include "component/ComBase.h"
+#include "component/win/ErrorInfo.h"
 
 namespace pelzorvick {
 namespace {
 
-void AddRefItem(CONNECTDATA& item) { item.pUnk->AddRef(); }
-void ReleaseItem(CONNECTDATA& item) { item.pUnk->Release(); }
-void AddRefItem(IConnectionPoint* item) { item->AddRef(); }
-void ReleaseItem(IConnectionPoint* item) { item->Release(); }
+struct ConnectionEntry {
+  ComPtr<IUnknown> sink;
+  DWORD cookie;
+};
+
+// What Next hands out carries a reference of its own.
+void HandOut(const ConnectionEntry& entry, CONNECTDATA* out) {
+  out->dwCookie = entry.cookie;
+  entry.sink.CopyTo(&out->pUnk);
+}
+void HandOut(const ComPtr<IConnectionPoint>& point, IConnectionPoint** out) { point.CopyTo(out); }
 
 // Items are snapshots taken at creation; clones share them and keep their
 // own position.
-template <class IEnum, class Item>
+template <class IEnum, class Item, class Stored>
 class Enumerator : public ComBase<Implements<IEnum>> {
  public:
-  struct Items {
-    std::vector<Item> list;
-    ~Items() {
-      for (Item& item : list) ReleaseItem(item);
-    }
-  };
+  using Items = std::vector<Stored>;
 
-  Enumerator(std::shared_ptr<Items> items, size_t position)
+  Enumerator(std::shared_ptr<const Items> items, size_t position)
       : items_(std::move(items)), position_(position) {}
 
   HRESULT STDMETHODCALLTYPE Next(ULONG count, Item* out, ULONG* fetched) override {
     if (out == nullptr || (count != 1 && fetched == nullptr)) return E_POINTER;
     ULONG n = 0;
-    while (n < count && position_ < items_->list.size()) {
-      out[n] = items_->list[position_++];
-      AddRefItem(out[n]);
+    while (n < count && position_ < items_->size()) {
+      HandOut((*items_)[position_++], &out[n]);
       ++n;
     }
     if (fetched != nullptr) *fetched = n;
@@ -40,9 +42,9 @@ class Enumerator : public ComBase<Implements<IEnum>> {
   }
 
   HRESULT STDMETHODCALLTYPE Skip(ULONG count) override {
-    const size_t left = items_->list.size() - position_;
+    const size_t left = items_->size() - position_;
     if (count > left) {
-      position_ = items_->list.size();
+      position_ = items_->size();
       return S_FALSE;
     }
     position_ += count;
@@ -60,12 +62,13 @@ class Enumerator : public ComBase<Implements<IEnum>> {
   }
 
  private:
-  std::shared_ptr<Items> items_;
+  std::shared_ptr<const Items> items_;
   size_t position_;
 };
 
-using ConnectionEnumerator = Enumerator<IEnumConnections, CONNECTDATA>;
-using PointEnumerator = Enumerator<IEnumConnectionPoints, IConnectionPoint*>;
+using ConnectionEnumerator = Enumerator<IEnumConnections, CONNECTDATA, ConnectionEntry>;
+using PointEnumerator =
+    Enumerator<IEnumConnectionPoints, IConnectionPoint*, ComPtr<IConnectionPoint>>;
 
 }  // namespace
 
@@ -95,39 +98,32 @@ HRESULT ConnectionPoint::GetConnectionInterface(IID* iid) {
 }
 
 HRESULT ConnectionPoint::GetConnectionPointContainer(IConnectionPointContainer** cpc) {
-  if (cpc == nullptr) return E_POINTER;
-  container_.AddRef();
-  *cpc = &container_;
-  return S_OK;
+  return ComPtr<IConnectionPointContainer>(&container_).CopyTo(cpc);
 }
 
 HRESULT ConnectionPoint::Advise(IUnknown* sink, DWORD* cookie) {
-  if (cookie == nullptr) return E_POINTER;
-  *cookie = 0;
-  if (sink == nullptr) return E_POINTER;
-  IUnknown* connected = nullptr;
-  if (FAILED(sink->QueryInterface(iid_, reinterpret_cast<void**>(&connected))) ||
-      connected == nullptr) {
-    return CONNECT_E_CANNOTCONNECT;
-  }
-  try {
-    connections_.push_back(Connection{next_cookie_, connected});
-  } catch (...) {
-    connected->Release();
-    return E_OUTOFMEMORY;
-  }
-  *cookie = next_cookie_++;
-  if (next_cookie_ == 0) next_cookie_ = 1;
-  return S_OK;
+  return GuardedCall(IID_IConnectionPoint, [&]() -> HRESULT {
+    if (cookie == nullptr) return E_POINTER;
+    *cookie = 0;
+    if (sink == nullptr) return E_POINTER;
+    ComPtr<IUnknown> connected;
+    if (FAILED(sink->QueryInterface(iid_, reinterpret_cast<void**>(connected.GetAddressOf()))) ||
+        !connected) {
+      return CONNECT_E_CANNOTCONNECT;
+    }
+    connections_.push_back(Connection{next_cookie_, std::move(connected)});
+    *cookie = next_cookie_++;
+    if (next_cookie_ == 0) next_cookie_ = 1;
+    return S_OK;
+  });
 }
 
 HRESULT ConnectionPoint::Unadvise(DWORD cookie) {
   for (auto it = connections_.begin(); it != connections_.end(); ++it) {
     if (it->cookie == cookie) {
-      IUnknown* sink = it->sink;
+      const ComPtr<IUnknown> sink = std::move(it->sink);
       connections_.erase(it);
-      sink->Release();  // last: the sink may release us in turn
-      return S_OK;
+      return S_OK;  // the sink goes last: it may release us in turn
     }
   }
   return CONNECT_E_NOCONNECTION;
@@ -136,19 +132,14 @@ HRESULT ConnectionPoint::Unadvise(DWORD cookie) {
 HRESULT ConnectionPoint::EnumConnections(IEnumConnections** out) {
   if (out == nullptr) return E_POINTER;
   *out = nullptr;
-  try {
+  return GuardedCall(IID_IConnectionPoint, [&] {
     auto items = std::make_shared<ConnectionEnumerator::Items>();
-    items->list.reserve(connections_.size());
-    for (const Connection& c : connections_) {
-      CONNECTDATA data{c.sink, c.cookie};
-      AddRefItem(data);
-      items->list.push_back(data);
-    }
+    items->reserve(connections_.size());
+    for (const Connection& c : connections_) items->push_back(ConnectionEntry{c.sink, c.cookie});
     return CreateComObject<ConnectionEnumerator>(IID_IEnumConnections,
-                                                 reinterpret_cast<void**>(out), items, 0);
-  } catch (...) {
-    return E_OUTOFMEMORY;
-  }
+                                                 reinterpret_cast<void**>(out),
+                                                 std::shared_ptr<const ConnectionEnumerator::Items>(items), 0);
+  });
 }
 
 std::vector<ComPtr<IUnknown>> ConnectionPoint::Sinks() const {
@@ -159,27 +150,23 @@ std::vector<ComPtr<IUnknown>> ConnectionPoint::Sinks() const {
 }
 
 void ConnectionPoint::DisconnectAll() {
+  // Emptied first: a sink released here may call back into the control.
   std::vector<Connection> dropped;
   dropped.swap(connections_);
-  for (Connection& c : dropped) c.sink->Release();
 }
 
 HRESULT CreateConnectionPointEnumerator(const std::vector<IConnectionPoint*>& points,
                                         IEnumConnectionPoints** out) {
   if (out == nullptr) return E_POINTER;
   *out = nullptr;
-  try {
+  return GuardedCall(IID_IConnectionPointContainer, [&] {
     auto items = std::make_shared<PointEnumerator::Items>();
-    items->list.reserve(points.size());
-    for (IConnectionPoint* p : points) {
-      AddRefItem(p);
-      items->list.push_back(p);
-    }
+    items->reserve(points.size());
+    for (IConnectionPoint* p : points) items->emplace_back(p);
     return CreateComObject<PointEnumerator>(IID_IEnumConnectionPoints,
-                                            reinterpret_cast<void**>(out), items, 0);
-  } catch (...) {
-    return E_OUTOFMEMORY;
-  }
+                                            reinterpret_cast<void**>(out),
+                                            std::shared_ptr<const PointEnumerator::Items>(items), 0);
+  });
 }
 
 }  // namespace pelzorvick

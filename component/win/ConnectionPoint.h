@@ -9,11 +9,9 @@
 
 #include <vector>
 
-#include <wrl/client.h>
+#include "component/win/ComPtr.h"
 
 namespace pelzorvick {
-
-using Microsoft::WRL::ComPtr;
 
 class ConnectionPoint : public IConnectionPoint {
  public:
@@ -44,7 +42,7 @@ class ConnectionPoint : public IConnectionPoint {
  private:
   struct Connection {
     DWORD cookie;
-    IUnknown* sink;  // referenced
+    ComPtr<IUnknown> sink;
   };
 
   IUnknown& owner_;

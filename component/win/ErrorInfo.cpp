@@ -3,12 +3,14 @@
 #include <cstdio>
 #include <string>
 
+#include "component/win/ComPtr.h"
+
 namespace pelzorvick {
 namespace {
 
 void SetThreadError(int32_t code, std::u16string_view text, REFIID iid) noexcept {
-  ICreateErrorInfo* create = nullptr;
-  if (FAILED(CreateErrorInfo(&create)) || create == nullptr) return;
+  ComPtr<ICreateErrorInfo> create;
+  if (FAILED(CreateErrorInfo(&create)) || !create) return;
   create->SetGUID(iid);
   create->SetSource(const_cast<LPOLESTR>(kErrorSource));
   try {
@@ -18,12 +20,8 @@ void SetThreadError(int32_t code, std::u16string_view text, REFIID iid) noexcept
     // The code alone still reaches the caller.
   }
   (void)code;
-  IErrorInfo* info = nullptr;
-  if (SUCCEEDED(create->QueryInterface(IID_IErrorInfo, reinterpret_cast<void**>(&info)))) {
-    SetErrorInfo(0, info);
-    info->Release();
-  }
-  create->Release();
+  ComPtr<IErrorInfo> info;
+  if (SUCCEEDED(create.As(&info))) SetErrorInfo(0, info.Get());
 }
 
 }  // namespace
@@ -33,8 +31,6 @@ HRESULT ReportComError(int32_t code, std::u16string_view text, REFIID iid) {
   SetThreadError(hr, text, iid);
   return hr;
 }
-
-void ClearComError() { SetErrorInfo(0, nullptr); }
 
 void ReportEventError(std::u16string_view where, int32_t code, std::u16string_view text) noexcept {
   SetThreadError(code, text, GUID_NULL);

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <new>
 #include <string_view>
+#include <utility>
 
 #include "common/ComError.h"
 
@@ -19,22 +20,31 @@ inline constexpr wchar_t kErrorSource[] = L"PelZorvick.ZorvickCtrl";
 // text) and returns the code, made a failure if it was not one.
 HRESULT ReportComError(int32_t code, std::u16string_view text, REFIID iid);
 
-// Clears the thread's error info, so that a caller never sees a stale one.
-void ClearComError();
-
-// Runs f (returning HRESULT) so that nothing throws out of it: ComError gives
-// its code and text, std::bad_alloc E_OUTOFMEMORY, anything else E_UNEXPECTED.
-template <class F>
-HRESULT GuardedCall(REFIID iid, F&& f) noexcept {
+// The one translator from C++ exceptions to failures, behind every COM
+// method, export, class factory and window procedure: runs f and returns its
+// answer; what f throws becomes a code and a text handed to `failed`
+// (ComError its own, std::bad_alloc E_OUTOFMEMORY, anything else
+// E_UNEXPECTED), whose answer is returned instead.
+template <class F, class Failed>
+auto Translated(F&& f, Failed&& failed) noexcept -> decltype(f()) {
   try {
     return f();
   } catch (const ComError& e) {
-    return ReportComError(e.code(), e.text(), iid);
+    return failed(e.code(), e.text());
   } catch (const std::bad_alloc&) {
-    return ReportComError(E_OUTOFMEMORY, u"Out of memory", iid);
+    return failed(E_OUTOFMEMORY, u"Out of memory");
   } catch (...) {
-    return ReportComError(E_UNEXPECTED, u"Unexpected failure", iid);
+    return failed(E_UNEXPECTED, u"Unexpected failure");
   }
+}
+
+// A COM method's body (returning HRESULT): a failure thrown inside becomes
+// the HRESULT with error info for the interface iid.
+template <class F>
+HRESULT GuardedCall(REFIID iid, F&& f) noexcept {
+  return Translated(std::forward<F>(f), [&](int32_t code, std::u16string_view text) {
+    return ReportComError(code, text, iid);
+  });
 }
 
 // Writes a failure of an event handler to the debugger output and keeps it
@@ -46,17 +56,15 @@ void ReportEventError(std::u16string_view where, int32_t code, std::u16string_vi
 // the thread's error info. Returns whether f completed.
 template <class F>
 bool GuardedEvent(std::u16string_view where, F&& f) noexcept {
-  try {
-    f();
-    return true;
-  } catch (const ComError& e) {
-    ReportEventError(where, e.code(), e.text());
-  } catch (const std::bad_alloc&) {
-    ReportEventError(where, E_OUTOFMEMORY, u"Out of memory");
-  } catch (...) {
-    ReportEventError(where, E_UNEXPECTED, u"Unexpected failure");
-  }
-  return false;
+  return Translated(
+      [&] {
+        f();
+        return true;
+      },
+      [&](int32_t code, std::u16string_view text) {
+        ReportEventError(where, code, text);
+        return false;
+      });
 }
 
 }  // namespace pelzorvick
