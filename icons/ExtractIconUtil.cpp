@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "component/win/Handles.h"
 #include "component/win/OlePicture.h"
 #include "component/win/WideString.h"
 #include "text/StringUtil.h"
@@ -63,21 +64,13 @@ PicturePtr IconToPicture(HICON icon) {
   desc.cbSizeofstruct = sizeof desc;
   desc.picType = PICTYPE_ICON;
   desc.icon.hicon = icon;
-  IPicture* picture = nullptr;
-  HRESULT hr = OleCreatePictureIndirect(&desc, IID_IPicture, TRUE, reinterpret_cast<void**>(&picture));
-  if (FAILED(hr) || !picture) {
-    DestroyIcon(icon);
-    return nullptr;
-  }
-  PicturePtr result;
-  try {
-    result = MakeOlePicture(picture);
-  } catch (...) {
-    picture->Release();  // destroys the icon with it
-    throw;
-  }
-  picture->Release();
-  return result;
+  UniqueIcon owned(icon);
+  ComPtr<IPicture> picture;
+  const HRESULT hr = OleCreatePictureIndirect(&desc, IID_IPicture, TRUE,
+                                              reinterpret_cast<void**>(picture.GetAddressOf()));
+  if (FAILED(hr) || !picture) return nullptr;
+  owned.release();  // the picture owns the icon now; its last release destroys it
+  return MakeOlePicture(picture.Get());
 }
 
 }  // namespace pelzorvick

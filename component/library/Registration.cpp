@@ -8,6 +8,8 @@
 #include "PelZorvick_h.h"
 #include "component/Module.h"
 #include "component/library/RegistryEntries.h"
+#include "component/win/ComPtr.h"
+#include "component/win/Handles.h"
 
 // Exported by oleaut32 and in mingw's import library, but not declared in its
 // headers.
@@ -25,31 +27,7 @@ constexpr WORD kLibMinor = 0;
 constexpr LCID kLibLcid = 0x0409;
 constexpr SYSKIND kSysKind = sizeof(void*) == 8 ? SYS_WIN64 : SYS_WIN32;
 
-class Key {
- public:
-  Key() = default;
-  ~Key() { Close(); }
-  Key(const Key&) = delete;
-  Key& operator=(const Key&) = delete;
-  HKEY* Out() { return &key_; }
-  HKEY Get() const { return key_; }
-  void Reset(HKEY key) {
-    Close();
-    key_ = key;
-  }
-  HKEY Release() {
-    HKEY key = key_;
-    key_ = nullptr;
-    return key;
-  }
-  void Close() {
-    if (key_ != nullptr) RegCloseKey(key_);
-    key_ = nullptr;
-  }
-
- private:
-  HKEY key_ = nullptr;
-};
+using Key = UniqueKey;
 
 HKEY Hive(RegistrationScope scope) {
   return scope == RegistrationScope::kMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
@@ -79,11 +57,11 @@ class Journal {
       DWORD disposition = 0;
       const HRESULT hr = FromWin32(RegCreateKeyExW(root_, prefix.c_str(), 0, nullptr, 0,
                                                    end == std::wstring::npos ? access : KEY_READ,
-                                                   nullptr, key.Out(), &disposition));
+                                                   nullptr, key.put(), &disposition));
       if (FAILED(hr)) return hr;
       if (disposition == REG_CREATED_NEW_KEY) created_.push_back(prefix);
       if (end == std::wstring::npos) {
-        out.Reset(key.Release());
+        out.reset(key.release());
         return S_OK;
       }
     }
@@ -112,15 +90,15 @@ class Journal {
   void RollBack() {
     for (auto it = values_.rbegin(); it != values_.rend(); ++it) {
       Key key;
-      if (RegOpenKeyExW(root_, it->key.c_str(), 0, KEY_SET_VALUE, key.Out()) != ERROR_SUCCESS) {
+      if (RegOpenKeyExW(root_, it->key.c_str(), 0, KEY_SET_VALUE, key.put()) != ERROR_SUCCESS) {
         continue;
       }
       const wchar_t* value_name = it->name.empty() ? nullptr : it->name.c_str();
       if (it->existed) {
-        RegSetValueExW(key.Get(), value_name, 0, it->type, it->data.data(),
+        RegSetValueExW(key.get(), value_name, 0, it->type, it->data.data(),
                        static_cast<DWORD>(it->data.size()));
       } else {
-        RegDeleteValueW(key.Get(), value_name);
+        RegDeleteValueW(key.get(), value_name);
       }
     }
     for (auto it = created_.rbegin(); it != created_.rend(); ++it) {
@@ -147,9 +125,9 @@ HRESULT WriteValues(Journal& journal, const std::wstring& module_path) {
     Key key;
     HRESULT hr = journal.CreateKey(value.key, KEY_QUERY_VALUE | KEY_SET_VALUE, key);
     if (FAILED(hr)) return hr;
-    journal.Remember(key.Get(), value.key, value.name);
+    journal.Remember(key.get(), value.key, value.name);
     const DWORD bytes = static_cast<DWORD>((value.data.size() + 1) * sizeof(wchar_t));
-    hr = FromWin32(RegSetValueExW(key.Get(), value.name.empty() ? nullptr : value.name.c_str(),
+    hr = FromWin32(RegSetValueExW(key.get(), value.name.empty() ? nullptr : value.name.c_str(),
                                   0, REG_SZ, reinterpret_cast<const BYTE*>(value.data.c_str()),
                                   bytes));
     if (FAILED(hr)) return hr;
@@ -170,10 +148,10 @@ bool TypeLibraryRegistered() {
 // the one to create it.
 void DeleteIfEmpty(HKEY parent, const wchar_t* name) {
   Key key;
-  if (RegOpenKeyExW(parent, name, 0, KEY_READ, key.Out()) != ERROR_SUCCESS) return;
+  if (RegOpenKeyExW(parent, name, 0, KEY_READ, key.put()) != ERROR_SUCCESS) return;
   DWORD subkeys = 0;
   DWORD values = 0;
-  if (RegQueryInfoKeyW(key.Get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values,
+  if (RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values,
                        nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS &&
       subkeys == 0 && values == 0) {
     RegDeleteKeyW(parent, name);
@@ -183,36 +161,34 @@ void DeleteIfEmpty(HKEY parent, const wchar_t* name) {
 HRESULT DeleteKeys(RegistrationScope scope) {
   Key root;
   LSTATUS status = RegOpenKeyExW(Hive(scope), kClasses, 0, KEY_READ | KEY_WRITE | DELETE,
-                                 root.Out());
+                                 root.put());
   if (status == ERROR_FILE_NOT_FOUND) return S_OK;
   if (status != ERROR_SUCCESS) return FromWin32(status);
   HRESULT result = S_OK;
   for (const std::wstring& name : ClassRegistryKeys()) {
-    status = RegDeleteTreeW(root.Get(), name.c_str());
-    if (status == ERROR_SUCCESS) status = RegDeleteKeyW(root.Get(), name.c_str());
+    status = RegDeleteTreeW(root.get(), name.c_str());
+    if (status == ERROR_SUCCESS) status = RegDeleteKeyW(root.get(), name.c_str());
     if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND && SUCCEEDED(result)) {
       result = FromWin32(status);
     }
   }
-  DeleteIfEmpty(root.Get(), L"CLSID");
-  root.Close();
+  DeleteIfEmpty(root.get(), L"CLSID");
+  root.reset();
   Key software;
-  if (RegOpenKeyExW(Hive(scope), L"Software", 0, KEY_READ | DELETE, software.Out()) ==
+  if (RegOpenKeyExW(Hive(scope), L"Software", 0, KEY_READ | DELETE, software.put()) ==
       ERROR_SUCCESS) {
-    DeleteIfEmpty(software.Get(), L"Classes");
+    DeleteIfEmpty(software.get(), L"Classes");
   }
   return result;
 }
 
 HRESULT RegisterTypeLibrary(RegistrationScope scope, std::wstring module_path) {
-  ITypeLib* lib = nullptr;
-  HRESULT hr = LoadTypeLibEx(module_path.c_str(), REGKIND_NONE, &lib);
+  ComPtr<ITypeLib> lib;
+  const HRESULT hr = LoadTypeLibEx(module_path.c_str(), REGKIND_NONE, &lib);
   if (FAILED(hr)) return hr;
-  hr = scope == RegistrationScope::kMachine
-           ? RegisterTypeLib(lib, module_path.data(), nullptr)
-           : RegisterTypeLibForUser(lib, module_path.data(), nullptr);
-  lib->Release();
-  return hr;
+  return scope == RegistrationScope::kMachine
+             ? RegisterTypeLib(lib.Get(), module_path.data(), nullptr)
+             : RegisterTypeLibForUser(lib.Get(), module_path.data(), nullptr);
 }
 
 HRESULT UnregisterTypeLibrary(RegistrationScope scope) {
@@ -232,13 +208,13 @@ HRESULT RegisterServer(RegistrationScope scope) {
   if (path.empty()) return E_UNEXPECTED;
   Key software;
   HRESULT hr = FromWin32(RegOpenKeyExW(Hive(scope), L"Software", 0, KEY_READ | KEY_CREATE_SUB_KEY,
-                                       software.Out()));
+                                       software.put()));
   if (FAILED(hr)) return hr;
-  Journal software_journal(software.Get());
+  Journal software_journal(software.get());
   Key root;
   hr = software_journal.CreateKey(L"Classes", KEY_READ | KEY_WRITE, root);
   if (FAILED(hr)) return hr;
-  Journal journal(root.Get());
+  Journal journal(root.get());
   const bool library_was_registered = TypeLibraryRegistered();
   hr = WriteValues(journal, path);
   if (SUCCEEDED(hr)) {
@@ -249,7 +225,7 @@ HRESULT RegisterServer(RegistrationScope scope) {
   }
   if (FAILED(hr)) {
     journal.RollBack();
-    root.Close();
+    root.reset();
     software_journal.RollBack();
   }
   return hr;

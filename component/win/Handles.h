@@ -59,6 +59,7 @@ inline void Icon(HICON h) { DestroyIcon(h); }
 inline void Cursor(HCURSOR h) { DestroyCursor(h); }
 inline void Bstr(BSTR h) { SysFreeString(h); }
 inline void KernelHandle(HANDLE h) { CloseHandle(h); }
+inline void Key(HKEY h) { RegCloseKey(h); }
 }  // namespace handle_close
 
 using UniqueWindow = UniqueHandle<HWND, handle_close::Window>;
@@ -74,6 +75,7 @@ using UniqueCursor = UniqueHandle<HCURSOR, handle_close::Cursor>;
 using UniqueBstr = UniqueHandle<BSTR, handle_close::Bstr>;
 // Threads, processes, events; not files (their "none" is INVALID_HANDLE_VALUE).
 using UniqueKernelHandle = UniqueHandle<HANDLE, handle_close::KernelHandle>;
+using UniqueKey = UniqueHandle<HKEY, handle_close::Key>;
 
 // A window's device context from GetDC, given back to its window.
 class WindowDc {

@@ -2,13 +2,7 @@
 
 namespace pelzorvick {
 
-OlePicture::OlePicture(IPicture* picture) : picture_(picture) {
-  if (picture_) picture_->AddRef();
-}
-
-OlePicture::~OlePicture() {
-  if (picture_) picture_->Release();
-}
+OlePicture::OlePicture(IPicture* picture) : picture_(picture) {}
 
 int32_t OlePicture::Width() const {
   OLE_XSIZE_HIMETRIC width = 0;
@@ -22,29 +16,11 @@ int32_t OlePicture::Height() const {
   return height;
 }
 
-IPictureDisp* OlePicture::QueryPictureDisp() const {
-  IPictureDisp* disp = nullptr;
-  if (!picture_ || FAILED(picture_->QueryInterface(IID_IPictureDisp, reinterpret_cast<void**>(&disp)))) {
-    return nullptr;
-  }
-  return disp;
-}
-
 PicturePtr MakeOlePicture(IUnknown* object) {
   if (!object) return nullptr;
-  IPicture* picture = nullptr;
-  if (FAILED(object->QueryInterface(IID_IPicture, reinterpret_cast<void**>(&picture))) || !picture) {
-    return nullptr;
-  }
-  std::shared_ptr<OlePicture> result;
-  try {
-    result = std::make_shared<OlePicture>(picture);
-  } catch (...) {
-    picture->Release();
-    throw;
-  }
-  picture->Release();  // the wrapper holds its own reference
-  return result;
+  ComPtr<IPicture> picture;
+  if (FAILED(object->QueryInterface(IID_PPV_ARGS(&picture))) || !picture) return nullptr;
+  return std::make_shared<OlePicture>(picture.Get());
 }
 
 IPicture* OlePictureOf(const Picture* picture) {

@@ -6,6 +6,7 @@
 #include <olectl.h>
 
 #include "component/Picture.h"
+#include "component/win/ComPtr.h"
 
 namespace pelzorvick {
 
@@ -13,7 +14,6 @@ class OlePicture : public Picture {
  public:
   // Takes a reference of its own.
   explicit OlePicture(IPicture* picture);
-  ~OlePicture() override;
   OlePicture(const OlePicture&) = delete;
   OlePicture& operator=(const OlePicture&) = delete;
 
@@ -21,12 +21,10 @@ class OlePicture : public Picture {
   int32_t Height() const override;
 
   // Borrowed: no reference is added.
-  IPicture* GetPicture() const { return picture_; }
-  // A new reference through IPictureDisp (the caller releases it), or null.
-  IPictureDisp* QueryPictureDisp() const;
+  IPicture* GetPicture() const { return picture_.Get(); }
 
  private:
-  IPicture* picture_;
+  ComPtr<IPicture> picture_;
 };
 
 // A PicturePtr over any object that offers IPicture (IPicture itself or

@@ -32,6 +32,7 @@
 #include <string_view>
 
 #include "component/Picture.h"
+#include "component/win/ComPtr.h"
 
 namespace pelzorvick {
 
@@ -58,8 +59,8 @@ class PictureDownload {
 
  private:
   class Callback;
-  PictureDownload(std::wstring address, bool http, IMoniker* moniker, IBindCtx* context,
-                  Callback* callback, std::chrono::milliseconds deadline);
+  PictureDownload(std::wstring address, bool http, ComPtr<IMoniker> moniker, ComPtr<IBindCtx> context,
+                  ComPtr<Callback> callback, std::chrono::milliseconds deadline);
 
   // Each copies the data into `memory`, within the limits.
   void ReadHttp(IStream* memory, ULONG& total);
@@ -67,9 +68,9 @@ class PictureDownload {
 
   std::wstring address_;
   bool http_;
-  IMoniker* moniker_;
-  IBindCtx* context_;
-  Callback* callback_;
+  ComPtr<IMoniker> moniker_;
+  ComPtr<IBindCtx> context_;
+  ComPtr<Callback> callback_;
   std::chrono::milliseconds deadline_;
   std::chrono::steady_clock::time_point give_up_at_{};
   unsigned long http_status_ = 0;

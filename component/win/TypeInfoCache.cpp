@@ -4,12 +4,19 @@
 #include <string>
 
 #include "component/Module.h"
+#include "component/win/ComPtr.h"
 
 namespace pelzorvick {
 namespace {
 
 std::mutex g_mutex;
-ITypeLib* g_library = nullptr;  // kept for the life of the module
+
+// Kept for the life of the process, never destroyed: releasing it while the
+// module is unloaded would call into oleaut32 under the loader lock.
+ComPtr<ITypeLib>& CachedLibrary() {
+  static auto* library = new ComPtr<ITypeLib>;
+  return *library;
+}
 
 }  // namespace
 
@@ -17,28 +24,23 @@ HRESULT TypeInfoCache::Library(ITypeLib** library) {
   if (library == nullptr) return E_POINTER;
   *library = nullptr;
   std::lock_guard<std::mutex> lock(g_mutex);
-  if (g_library == nullptr) {
+  ComPtr<ITypeLib>& cached = CachedLibrary();
+  if (!cached) {
     const std::wstring path = Module::Path();
     if (path.empty()) return HRESULT_FROM_WIN32(GetLastError());
-    ITypeLib* loaded = nullptr;
-    const HRESULT hr = LoadTypeLibEx(path.c_str(), REGKIND_NONE, &loaded);
+    const HRESULT hr = LoadTypeLibEx(path.c_str(), REGKIND_NONE, &cached);
     if (FAILED(hr)) return hr;
-    g_library = loaded;
   }
-  g_library->AddRef();
-  *library = g_library;
-  return S_OK;
+  return cached.CopyTo(library);
 }
 
 HRESULT TypeInfoCache::Get(REFGUID guid, ITypeInfo** info) {
   if (info == nullptr) return E_POINTER;
   *info = nullptr;
-  ITypeLib* library = nullptr;
-  HRESULT hr = Library(&library);
+  ComPtr<ITypeLib> library;
+  const HRESULT hr = Library(&library);
   if (FAILED(hr)) return hr;
-  hr = library->GetTypeInfoOfGuid(guid, info);
-  library->Release();
-  return hr;
+  return library->GetTypeInfoOfGuid(guid, info);
 }
 
 }  // namespace pelzorvick

@@ -3,47 +3,27 @@
 #include <string>
 
 #include "common/ComError.h"
+#include "component/win/Handles.h"
 #include "component/win/WideString.h"
 
 namespace pelzorvick {
 
-namespace {
-
-// Clears the variant on every way out.
-struct ScopedVariant {
-  VARIANT v;
-  ScopedVariant() { VariantInit(&v); }
-  ~ScopedVariant() { VariantClear(&v); }
-  ScopedVariant(const ScopedVariant&) = delete;
-  ScopedVariant& operator=(const ScopedVariant&) = delete;
-};
-
-}  // namespace
-
-WinPropertyBag::WinPropertyBag(IPropertyBag* bag, IErrorLog* error_log) : bag_(bag), error_log_(error_log) {
-  if (bag_) bag_->AddRef();
-  if (error_log_) error_log_->AddRef();
-}
-
-WinPropertyBag::~WinPropertyBag() {
-  if (error_log_) error_log_->Release();
-  if (bag_) bag_->Release();
-}
+WinPropertyBag::WinPropertyBag(IPropertyBag* bag, IErrorLog* error_log) : bag_(bag), error_log_(error_log) {}
 
 bool WinPropertyBag::Read(std::u16string_view key, VARTYPE type, VARIANT& out) {
-  ScopedVariant stored;  // VT_EMPTY: the bag gives its own type
+  UniqueVariant stored;  // VT_EMPTY: the bag gives its own type
   const std::wstring name = ToWide(key);
-  const HRESULT hr = bag_ ? bag_->Read(name.c_str(), &stored.v, error_log_) : E_POINTER;
+  const HRESULT hr = bag_ ? bag_->Read(name.c_str(), stored.get(), error_log_.Get()) : E_POINTER;
   // Only "not in the bag" is absence; a bag that cannot answer must not
   // turn the stored launcher into defaults that a later save would keep.
   if (hr == E_INVALIDARG) return false;
   if (FAILED(hr)) {
     throw ComError(static_cast<int32_t>(hr), u"The property \"" + std::u16string(key) + u"\" cannot be read");
   }
-  if (V_VT(&stored.v) == VT_EMPTY) return false;
+  if (V_VT(stored.get()) == VT_EMPTY) return false;
   // Booleans turn into "True"/"False" rather than "-1"/"0".
   const USHORT flags = type == VT_BSTR ? VARIANT_ALPHABOOL : 0;
-  if (FAILED(VariantChangeTypeEx(&out, &stored.v, LOCALE_USER_DEFAULT, flags, type)) || V_VT(&out) != type) {
+  if (FAILED(VariantChangeTypeEx(&out, stored.get(), LOCALE_USER_DEFAULT, flags, type)) || V_VT(&out) != type) {
     VariantClear(&out);
     ThrowTypeMismatch();
   }
@@ -59,45 +39,45 @@ void WinPropertyBag::Write(std::u16string_view key, VARIANT& value) {
 }
 
 std::u16string WinPropertyBag::ReadString(std::u16string_view key, std::u16string_view def) {
-  ScopedVariant value;
-  if (!Read(key, VT_BSTR, value.v)) return std::u16string(def);
-  return FromBstr(V_BSTR(&value.v));
+  UniqueVariant value;
+  if (!Read(key, VT_BSTR, *value.get())) return std::u16string(def);
+  return FromBstr(V_BSTR(value.get()));
 }
 
 float WinPropertyBag::ReadSingle(std::u16string_view key, int16_t def) {
-  ScopedVariant value;
-  if (!Read(key, VT_R4, value.v)) return def;
-  return V_R4(&value.v);
+  UniqueVariant value;
+  if (!Read(key, VT_R4, *value.get())) return def;
+  return V_R4(value.get());
 }
 
 bool WinPropertyBag::ReadBool(std::u16string_view key, bool def) {
-  ScopedVariant value;
-  if (!Read(key, VT_BOOL, value.v)) return def;
-  return V_BOOL(&value.v) != VARIANT_FALSE;
+  UniqueVariant value;
+  if (!Read(key, VT_BOOL, *value.get())) return def;
+  return V_BOOL(value.get()) != VARIANT_FALSE;
 }
 
 void WinPropertyBag::WriteString(std::u16string_view key, std::u16string_view value, std::u16string_view) {
   // Allocated first: a variant claiming a BSTR it does not hold would free
   // garbage on the way out.
   BSTR text = MakeBstr(value);
-  ScopedVariant v;
-  V_VT(&v.v) = VT_BSTR;
-  V_BSTR(&v.v) = text;
-  Write(key, v.v);
+  UniqueVariant v;
+  V_VT(v.get()) = VT_BSTR;
+  V_BSTR(v.get()) = text;
+  Write(key, *v.get());
 }
 
 void WinPropertyBag::WriteSingle(std::u16string_view key, float value, int16_t) {
-  ScopedVariant v;
-  V_VT(&v.v) = VT_R4;
-  V_R4(&v.v) = value;
-  Write(key, v.v);
+  UniqueVariant v;
+  V_VT(v.get()) = VT_R4;
+  V_R4(v.get()) = value;
+  Write(key, *v.get());
 }
 
 void WinPropertyBag::WriteBool(std::u16string_view key, bool value, bool) {
-  ScopedVariant v;
-  V_VT(&v.v) = VT_BOOL;
-  V_BOOL(&v.v) = value ? VARIANT_TRUE : VARIANT_FALSE;
-  Write(key, v.v);
+  UniqueVariant v;
+  V_VT(v.get()) = VT_BOOL;
+  V_BOOL(v.get()) = value ? VARIANT_TRUE : VARIANT_FALSE;
+  Write(key, *v.get());
 }
 
 }  // namespace pelzorvick

@@ -6,6 +6,7 @@
 #include <oaidl.h>
 
 #include "component/PropertyBag.h"
+#include "component/win/ComPtr.h"
 
 namespace pelzorvick {
 
@@ -13,7 +14,6 @@ class WinPropertyBag : public PropertyBag {
  public:
   // Holds a reference to both for its lifetime; the error log may be null.
   explicit WinPropertyBag(IPropertyBag* bag, IErrorLog* error_log = nullptr);
-  ~WinPropertyBag() override;
   WinPropertyBag(const WinPropertyBag&) = delete;
   WinPropertyBag& operator=(const WinPropertyBag&) = delete;
 
@@ -37,8 +37,8 @@ class WinPropertyBag : public PropertyBag {
   bool Read(std::u16string_view key, VARTYPE type, VARIANT& out);
   void Write(std::u16string_view key, VARIANT& value);
 
-  IPropertyBag* bag_;
-  IErrorLog* error_log_;
+  ComPtr<IPropertyBag> bag_;
+  ComPtr<IErrorLog> error_log_;
 };
 
 }  // namespace pelzorvick

@@ -122,11 +122,10 @@ TEST(ExtractIconTest, PicturesAreOfferedAsPictureDisp) {
   ASSERT_TRUE(picture);
   auto* ole = dynamic_cast<OlePicture*>(picture.get());
   ASSERT_NE(ole, nullptr);
-  IPictureDisp* disp = ole->QueryPictureDisp();
-  ASSERT_NE(disp, nullptr);
+  ComPtr<IPictureDisp> disp;
+  ASSERT_EQ(S_OK, ole->GetPicture()->QueryInterface(IID_PPV_ARGS(&disp)));
   // Another PicturePtr over the same object, reached through IPictureDisp.
-  auto again = MakeOlePicture(disp);
-  disp->Release();
+  auto again = MakeOlePicture(disp.Get());
   ASSERT_TRUE(again);
   EXPECT_EQ(OlePictureOf(again.get()), ole->GetPicture());
   EXPECT_FALSE(MakeOlePicture(nullptr));
