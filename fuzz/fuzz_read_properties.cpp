@@ -142,6 +142,7 @@ class FakeCanvas : public Canvas {
   void Line(float, float, float, float, int32_t) override { ++calls; }
   void PaintPicture(const Picture&, float, float) override { ++calls; }
   void Print(std::u16string_view) override { ++calls; }
+  void DrawFocusRect(float, float, float, float) override { ++calls; }
   float TextWidth(std::u16string_view text) override {
     return o_.huge_text ? 3e38f * static_cast<float>(text.size()) : 120.0f * text.size();
   }
@@ -161,11 +162,15 @@ class FakePlatform : public Platform {
   std::vector<std::u16string> started;
   int messages = 0, icons = 0;
 
-  void StartProcess(std::u16string_view line, int) override {
+  void StartProgram(std::u16string_view, std::u16string_view line, std::u16string_view, int) override {
+    Start(line);
+  }
+  void StartCommandInterpreter(std::u16string_view line, int) override { Start(line); }
+  void ShowMessageBox(std::u16string_view, int, std::u16string_view) override { ++messages; }
+  void Start(std::u16string_view line) {
     if (o_.start_fails) throw ComError(errc::kFail, u"cannot start");
     started.emplace_back(line);
   }
-  void ShowMessageBox(std::u16string_view, int, std::u16string_view) override { ++messages; }
   PicturePtr ExtractIconPicture(std::u16string_view, std::u16string_view) override {
     ++icons;
     return o_.icon ? MakePicture(o_) : nullptr;
