@@ -9,6 +9,9 @@
 
 namespace pelzorvick {
 
+// The keys the focused surface acts on.
+enum class CanvasKey { kSpace, kEnter, kEscape };
+
 class Canvas {
  public:
   virtual ~Canvas() = default;
@@ -36,6 +39,9 @@ class Canvas {
   // The whole picture at its natural size, top-left at (x, y).
   virtual void PaintPicture(const Picture& picture, float x, float y) = 0;
   virtual void Print(std::u16string_view text) = 0;
+  // The system's dotted focus rectangle; (x1, y1) and (x2, y2) are its
+  // outer corners, both inside it.
+  virtual void DrawFocusRect(float x1, float y1, float x2, float y2) = 0;
   virtual float TextWidth(std::u16string_view text) = 0;
   virtual float TextHeight(std::u16string_view text) = 0;
 

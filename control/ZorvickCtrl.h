@@ -18,6 +18,8 @@
 
 namespace pelzorvick {
 
+enum class AccessibleRole { kPushButton, kLink };
+
 class ZorvickCtrl {
  public:
   ZorvickCtrl(ContainerServices& container, Canvas& canvas, Platform& platform,
@@ -93,6 +95,25 @@ class ZorvickCtrl {
   void CanvasMouseUp(int16_t button, int16_t shift, float x, float y);
   void CanvasClick();  // throws ComError before Click is raised
 
+  // The keyboard on the focused surface. Each answers true when the key
+  // completes a press: the caller then runs CanvasClick, after showing the
+  // released look. `repeat`: the key was already down (auto-repeat).
+  bool CanvasKeyDown(CanvasKey key, bool repeat);
+  bool CanvasKeyUp(CanvasKey key);
+  // The surface gained or lost the focus; losing it drops a Space press
+  // without running anything. Redraws when something is shown. The focus
+  // rectangle shows only with `cue` (focus not taken by a click) or once a
+  // key is pressed, so a click alone leaves the look as it was.
+  void CanvasFocus(bool focused, bool cue);
+  bool Focused() const { return m_Focused; }
+  bool Pressed() const { return m_Pressed; }
+
+  // What a screen reader is told about the surface.
+  std::u16string AccessibleName() const;
+  AccessibleRole Role() const;
+  std::u16string AccessibleDescription() const;  // the tooltip's text
+  std::u16string_view DefaultAction() const;
+
   // The picture of the picture modes, for the component's view object.
   const PicturePtr& Picture() const { return m_Picture; }
 
@@ -105,6 +126,9 @@ class ZorvickCtrl {
 
   std::u16string FindAvailableCommand() const;
   void RunCommand();
+  std::u16string ToolTipText() const;
+  bool Drawable() const;  // a paint would draw something
+  void Redraw();
 
   void AcquirePicture();
   void ReportPictureFailure(std::u16string_view prefix);
@@ -112,6 +136,8 @@ class ZorvickCtrl {
   void ApplyAutoSize();
   bool UpdateLayout();
   void DrawContent();
+  void DrawFace();
+  void DrawFocus();
 
   // The row of a field, found while compiling.
   static consteval const Property& RowOf(Property::Field field);
@@ -161,7 +187,10 @@ class ZorvickCtrl {
   PicturePtr m_Picture;
   bool m_Sized = false;     // the control itself has been sized once
   bool m_LaidOut = false;   // layout done; never redone for this instance
-  bool m_Pressed = false;   // left button held down on the surface
+  bool m_Pressed = false;   // left button or Space held down on the surface
+  bool m_KeyPressed = false;  // the press is Space's
+  bool m_Focused = false;
+  bool m_FocusCue = false;  // the focus rectangle is shown while focused
 };
 
 inline constexpr std::array<Property, ZorvickCtrl::kPropertyCount> ZorvickCtrl::kProperties = {{

@@ -1,5 +1,6 @@
 #include "control/ZorvickCtrl.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "common/ComError.h"
@@ -17,6 +18,7 @@ constexpr int32_t kDarkShadow = static_cast<int32_t>(0x80000015);
 
 constexpr float kPictureFramePixels = 3;  // frame line and pressed shift
 constexpr float kButtonMarginPixels = 12;
+constexpr float kFocusInsetPixels = 3;  // clear of the frame and the pressed shift
 
 constexpr std::u16string_view kToolTipNotSet = u"Exec command not set";
 constexpr std::u16string_view kToolTipNotFound = u"Exec command not found";
@@ -101,16 +103,47 @@ bool ZorvickCtrl::UpdateLayout() {
     }
   }
 
-  const std::u16string command = FindAvailableCommand();
-  if (!command.empty()) {
-    canvas_.SetToolTipText(command);
-  } else {
-    canvas_.SetToolTipText(Command().empty() ? kToolTipNotSet : kToolTipNotFound);
-  }
+  canvas_.SetToolTipText(ToolTipText());
   return true;
 }
 
+std::u16string ZorvickCtrl::ToolTipText() const {
+  std::u16string command = FindAvailableCommand();
+  if (!command.empty()) return command;
+  return std::u16string(Command().empty() ? kToolTipNotSet : kToolTipNotFound);
+}
+
 void ZorvickCtrl::DrawContent() {
+  DrawFace();
+  if (m_Focused && m_FocusCue) DrawFocus();
+}
+
+// Inside the frame when there is one, else around the caption (the whole
+// surface for a picture or an empty caption); never larger than the surface.
+void ZorvickCtrl::DrawFocus() {
+  const float px = canvas_.TwipsPerPixelX();
+  const float py = canvas_.TwipsPerPixelY();
+  const float W = canvas_.Width();
+  const float H = canvas_.Height();
+  float x1 = 0, y1 = 0, x2 = Checked(W - px), y2 = Checked(H - py);
+  if (ShowsBorder()) {
+    x1 = Checked(kFocusInsetPixels * px);
+    y1 = Checked(kFocusInsetPixels * py);
+    x2 = Checked(W - (kFocusInsetPixels + 1) * px);
+    y2 = Checked(H - (kFocusInsetPixels + 1) * py);
+  } else if (!IsPictureMode() || !m_Picture) {
+    const float tw = canvas_.TextWidth(Text());
+    const float th = canvas_.TextHeight(Text());
+    if (tw > 0) {
+      x2 = std::min(x2, Checked(tw - px));
+      y2 = std::min(y2, Checked(th - py));
+    }
+  }
+  if (x2 < x1 || y2 < y1) return;
+  canvas_.DrawFocusRect(x1, y1, x2, y2);
+}
+
+void ZorvickCtrl::DrawFace() {
   canvas_.Cls();
   if (ShowsBorder()) {
     const float px = canvas_.TwipsPerPixelX();
@@ -161,7 +194,7 @@ void ZorvickCtrl::CanvasMouseDown(int16_t button, int16_t /*shift*/, float /*x*/
 }
 
 void ZorvickCtrl::CanvasMouseUp(int16_t button, int16_t /*shift*/, float /*x*/, float /*y*/) {
-  if ((button & 1) == 0 || !m_Pressed) return;
+  if ((button & 1) == 0 || !m_Pressed || m_KeyPressed) return;
   m_Pressed = false;
   DrawContent();
 }

@@ -67,6 +67,7 @@ class NoCanvas : public Canvas {
   void Line(float, float, float, float, int32_t) override {}
   void PaintPicture(const Picture&, float, float) override {}
   void Print(std::u16string_view) override {}
+  void DrawFocusRect(float, float, float, float) override {}
   float TextWidth(std::u16string_view text) override { return 105.0f * text.size(); }
   float TextHeight(std::u16string_view) override { return 225; }
   float HimetricToTwipsX(float himetric) override { return himetric * 1440 / 2540; }

@@ -145,6 +145,7 @@ void WinCanvas::Commit() {
   if (window_) {
     InvalidateRect(window_.get(), nullptr, FALSE);
     UpdateWindow(window_.get());
+    AnnounceChanges();
   }
 }
 

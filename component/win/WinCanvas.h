@@ -22,6 +22,8 @@
 #include <utility>
 
 #include "component/Canvas.h"
+#include "component/win/AccessibleSurface.h"
+#include "component/win/ComPtr.h"
 #include "component/win/ControlGeometry.h"
 #include "component/win/Handles.h"
 
@@ -29,12 +31,16 @@ namespace pelzorvick {
 
 // Mouse events of the surface, in twips from its top-left corner. Button
 // masks: 1 left, 2 right, 4 middle; shift masks: 1 shift, 2 control, 4 alt.
-class CanvasEvents {
+class CanvasEvents : public AccessibleSource {
  public:
   virtual ~CanvasEvents() = default;
   virtual void OnCanvasMouseDown(int16_t button, int16_t shift, float x, float y) = 0;
   // `click`: a left release that ends a left press on the surface, over it.
   virtual void OnCanvasMouseUp(int16_t button, int16_t shift, float x, float y, bool click) = 0;
+  // Space, Enter or Escape on the focused surface; `repeat`: auto-repeat.
+  virtual void OnCanvasKey(CanvasKey key, bool down, bool repeat) = 0;
+  // `cue`: the focus came otherwise than by a click, so it is shown.
+  virtual void OnCanvasFocus(bool focused, bool cue) = 0;
 };
 
 class WinCanvas : public Canvas {
@@ -70,6 +76,7 @@ class WinCanvas : public Canvas {
   // the foreground colour with a transparent background; afterwards the
   // print position is at the start of the line below the text.
   void Print(std::u16string_view text) override;
+  void DrawFocusRect(float x1, float y1, float x2, float y2) override;
   // The whole text's extent; an empty text is one line high and 0 wide.
   float TextWidth(std::u16string_view text) override;
   float TextHeight(std::u16string_view text) override;
@@ -85,6 +92,9 @@ class WinCanvas : public Canvas {
   HWND Window() const { return window_.get(); }
   HWND ToolTipWindow() const { return tooltip_.get(); }
   const std::wstring& ToolTipText() const { return tooltip_text_; }
+  // A key message the surface acts on: Space, Enter, and Escape while Space
+  // is held. Others belong to the container.
+  bool WantsKey(const MSG& msg) const;
 
   // The control's size or inner scale changed: the surface moves to its new
   // pixel rectangle.
@@ -103,6 +113,8 @@ class WinCanvas : public Canvas {
   LRESULT HandleMessage(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
   void OnButtonDown(int16_t button, LPARAM lparam);
   void OnButtonUp(int16_t button, LPARAM lparam);
+  LRESULT OnKey(UINT message, WPARAM wparam, LPARAM lparam);
+  LRESULT DialogCode(const MSG* msg) const;
 
   // A memory DC with a bitmap of its own selected; the bitmap goes back out
   // before either is deleted.
@@ -164,6 +176,18 @@ class WinCanvas : public Canvas {
   UniqueWindow tooltip_;
   UniqueCursor cursor_;
   int16_t buttons_down_ = 0;
+  bool space_down_ = false;
+  bool focus_by_click_ = false;
+
+  // Handed to screen readers; disconnected when the window goes.
+  ComPtr<AccessibleSurface> accessible_;
+  LRESULT AccessibleObject(WPARAM wparam);
+  void DisconnectAccessible();
+  // What was last announced, to tell screen readers only of changes.
+  bool announced_ = false;
+  bool announced_pressed_ = false;
+  std::u16string announced_caption_;
+  void AnnounceChanges();
 };
 
 // A Windows colour value of the core (0x00BBGGRR, 0x800000nn system colour)

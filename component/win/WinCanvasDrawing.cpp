@@ -96,6 +96,15 @@ void WinCanvas::Print(std::u16string_view text) {
   current_y_ = static_cast<float>(y) * TwipsPerPixelY();
 }
 
+void WinCanvas::DrawFocusRect(float x1, float y1, float x2, float y2) {
+  const RECT rect{ToPixelsX(x1), ToPixelsY(y1), ToPixelsX(x2) + 1, ToPixelsY(y2) + 1};
+  HDC dc = Surface();
+  // The system draws it by inverting, with the text colours of the DC.
+  SetTextColor(dc, RGB(0, 0, 0));
+  SetBkColor(dc, RGB(255, 255, 255));
+  ::DrawFocusRect(dc, &rect);
+}
+
 float WinCanvas::TextWidth(std::u16string_view text) {
   return static_cast<float>(MeasureText(text).cx) * TwipsPerPixelX();
 }

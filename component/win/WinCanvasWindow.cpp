@@ -4,6 +4,7 @@
 #include "component/win/WinCanvas.h"
 
 #include <commctrl.h>
+#include <oleacc.h>
 
 #include "component/Module.h"
 #include "component/win/HandCursor.h"
@@ -31,7 +32,8 @@ void WinCanvas::CreateWindowIn(HWND parent) {
   }
   if (!EnsureWindowClass(kCanvasClass, WindowProcedure)) ThrowLastError();
   const RECT rc = PixelRect();
-  window_.reset(CreateWindowExW(0, kCanvasClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS,
+  window_.reset(CreateWindowExW(0, kCanvasClass, L"",
+                                WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP,
                                 rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, parent,
                                 nullptr, Module::Handle(), this));
   if (!window_) ThrowLastError();
@@ -54,9 +56,11 @@ void WinCanvas::CreateWindowIn(HWND parent) {
 }
 
 void WinCanvas::DestroyWindow() {
+  DisconnectAccessible();
   tooltip_.reset();
   window_.reset();
   buttons_down_ = 0;
+  space_down_ = false;
 }
 
 LRESULT CALLBACK WinCanvas::WindowProcedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -86,6 +90,11 @@ LRESULT WinCanvas::HandleMessage(HWND hwnd, UINT message, WPARAM wparam, LPARAM 
       }
       break;
     case WM_LBUTTONDOWN:
+      if (GetFocus() != hwnd) {
+        focus_by_click_ = true;
+        SetFocus(hwnd);
+        focus_by_click_ = false;
+      }
       OnButtonDown(1, lparam);
       return 0;
     case WM_RBUTTONDOWN:
@@ -103,6 +112,24 @@ LRESULT WinCanvas::HandleMessage(HWND hwnd, UINT message, WPARAM wparam, LPARAM 
     case WM_MBUTTONUP:
       OnButtonUp(4, lparam);
       return 0;
+    case WM_GETOBJECT:
+      if (static_cast<LONG>(lparam) == OBJID_CLIENT) return AccessibleObject(wparam);
+      break;
+    case WM_GETDLGCODE:
+      return DialogCode(reinterpret_cast<const MSG*>(lparam));
+    case WM_KEYDOWN:
+    case WM_KEYUP:
+      return OnKey(message, wparam, lparam);
+    case WM_SETFOCUS:
+      events_.OnCanvasFocus(true, !focus_by_click_);
+      NotifyWinEvent(EVENT_OBJECT_FOCUS, hwnd, OBJID_CLIENT, CHILDID_SELF);
+      NotifyWinEvent(EVENT_OBJECT_STATECHANGE, hwnd, OBJID_CLIENT, CHILDID_SELF);
+      return 0;
+    case WM_KILLFOCUS:
+      space_down_ = false;
+      events_.OnCanvasFocus(false, false);
+      if (window_) NotifyWinEvent(EVENT_OBJECT_STATECHANGE, hwnd, OBJID_CLIENT, CHILDID_SELF);
+      return 0;
     case WM_CAPTURECHANGED:
       if (reinterpret_cast<HWND>(lparam) != hwnd) buttons_down_ = 0;
       return 0;
@@ -110,8 +137,10 @@ LRESULT WinCanvas::HandleMessage(HWND hwnd, UINT message, WPARAM wparam, LPARAM 
       // Destroyed with the container's window: forget the handles, which may
       // soon name other windows. The tooltip belongs to the control window.
       if (hwnd == window_.get()) {
+        DisconnectAccessible();
         window_.release();
         buttons_down_ = 0;
+        space_down_ = false;
         if (!IsWindow(tooltip_.get())) tooltip_.release();
         tooltip_.reset();
       }
@@ -120,6 +149,63 @@ LRESULT WinCanvas::HandleMessage(HWND hwnd, UINT message, WPARAM wparam, LPARAM 
       break;
   }
   return DefWindowProcW(hwnd, message, wparam, lparam);
+}
+
+LRESULT WinCanvas::AccessibleObject(WPARAM wparam) {
+  if (!window_) return 0;
+  if (!accessible_) accessible_ = new AccessibleSurface(window_.get(), events_);
+  return accessible_->Lresult(wparam);
+}
+
+void WinCanvas::DisconnectAccessible() {
+  if (!accessible_) return;
+  accessible_->Disconnect();
+  accessible_.Reset();
+}
+
+void WinCanvas::AnnounceChanges() {
+  const bool pressed = events_.SurfacePressed();
+  std::u16string caption = events_.SurfaceCaption();
+  HWND hwnd = window_.get();
+  if (announced_ && pressed != announced_pressed_) {
+    NotifyWinEvent(EVENT_OBJECT_STATECHANGE, hwnd, OBJID_CLIENT, CHILDID_SELF);
+  }
+  if (announced_ && caption != announced_caption_) {
+    NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, hwnd, OBJID_CLIENT, CHILDID_SELF);
+  }
+  announced_ = true;
+  announced_pressed_ = pressed;
+  announced_caption_ = std::move(caption);
+}
+
+bool WinCanvas::WantsKey(const MSG& msg) const {
+  if (msg.message != WM_KEYDOWN && msg.message != WM_KEYUP && msg.message != WM_CHAR) return false;
+  return msg.wParam == VK_SPACE || msg.wParam == VK_RETURN ||
+         (msg.wParam == VK_ESCAPE && space_down_);
+}
+
+// As a push button answers; Enter is wanted too, and Escape while Space is
+// held, or a dialog would take them for its default and cancel buttons.
+LRESULT WinCanvas::DialogCode(const MSG* msg) const {
+  LRESULT code = DLGC_BUTTON | DLGC_UNDEFPUSHBUTTON;
+  if (msg && msg->wParam != VK_SPACE && WantsKey(*msg)) code |= DLGC_WANTMESSAGE;
+  return code;
+}
+
+LRESULT WinCanvas::OnKey(UINT message, WPARAM wparam, LPARAM lparam) {
+  CanvasKey key;
+  switch (wparam) {
+    case VK_SPACE: key = CanvasKey::kSpace; break;
+    case VK_RETURN: key = CanvasKey::kEnter; break;
+    case VK_ESCAPE: key = CanvasKey::kEscape; break;
+    default: return DefWindowProcW(window_.get(), message, wparam, lparam);
+  }
+  const bool down = message == WM_KEYDOWN;
+  const bool repeat = down && (lparam & (1 << 30)) != 0;  // the previous key state
+  if (key == CanvasKey::kSpace) space_down_ = down;
+  if (key == CanvasKey::kEscape && down) space_down_ = false;
+  events_.OnCanvasKey(key, down, repeat);
+  return 0;
 }
 
 void WinCanvas::OnButtonDown(int16_t button, LPARAM lparam) {

@@ -175,6 +175,12 @@ class ZorvickObject
   // CanvasEvents.
   void OnCanvasMouseDown(int16_t button, int16_t shift, float x, float y) override;
   void OnCanvasMouseUp(int16_t button, int16_t shift, float x, float y, bool click) override;
+  void OnCanvasKey(CanvasKey key, bool down, bool repeat) override;  // ZorvickObjectKeyboard.cpp
+  void OnCanvasFocus(bool focused, bool cue) override;
+  AccessibleFacts DescribeSurface() override;
+  void DoSurfaceDefaultAction() override;
+  bool SurfacePressed() override { return ctrl_.Pressed(); }
+  std::u16string SurfaceCaption() override { return ctrl_.Text(); }
 
   // ContainerLink.
   IOleClientSite* ClientSite() override { return site_.Get(); }

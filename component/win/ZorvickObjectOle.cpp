@@ -215,6 +215,7 @@ HRESULT ZorvickObject::ActivateInPlace(IOleClientSite* active_site, HWND parent,
     if (ui_window_) ui_window_->SetActiveObject(active, nullptr);
     if (frame_) frame_->SetBorderSpace(nullptr);
     if (ui_window_) ui_window_->SetBorderSpace(nullptr);
+    if (canvas_.Window() && GetFocus() != canvas_.Window()) SetFocus(canvas_.Window());
   }
   return S_OK;
 }
@@ -223,9 +224,11 @@ void ZorvickObject::CreateControlWindow(HWND parent, const RECT& pos) {
   if (!EnsureWindowClass(kControlClass, ControlWindowProcedure)) {
     throw ComError(HRESULT_FROM_WIN32(GetLastError()), u"The control's window cannot be made");
   }
-  window_ = CreateWindowExW(0, kControlClass, L"", WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS,
-                            pos.left, pos.top, pos.right - pos.left, pos.bottom - pos.top, parent,
-                            nullptr, Module::Handle(), this);
+  // A dialog's Tab walks into the control to its surface.
+  window_ = CreateWindowExW(WS_EX_CONTROLPARENT, kControlClass, L"",
+                            WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, pos.left, pos.top,
+                            pos.right - pos.left, pos.bottom - pos.top, parent, nullptr,
+                            Module::Handle(), this);
   if (!window_) {
     throw ComError(HRESULT_FROM_WIN32(GetLastError()), u"The control's window cannot be made");
   }
@@ -293,7 +296,6 @@ HRESULT ZorvickObject::ReactivateAndUndo() { return INPLACE_E_NOTUNDOABLE; }
 
 // IOleInPlaceActiveObject.
 
-HRESULT ZorvickObject::TranslateAccelerator(LPMSG) { return S_FALSE; }
 HRESULT ZorvickObject::OnFrameWindowActivate(BOOL) { return S_OK; }
 HRESULT ZorvickObject::OnDocWindowActivate(BOOL) { return S_OK; }
 HRESULT ZorvickObject::ResizeBorder(LPCRECT, IOleInPlaceUIWindow*, BOOL) { return S_OK; }

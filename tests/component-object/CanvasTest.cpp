@@ -19,6 +19,12 @@ class NoEvents : public CanvasEvents {
  public:
   void OnCanvasMouseDown(int16_t, int16_t, float, float) override {}
   void OnCanvasMouseUp(int16_t, int16_t, float, float, bool) override {}
+  void OnCanvasKey(CanvasKey, bool, bool) override {}
+  void OnCanvasFocus(bool, bool) override {}
+  AccessibleFacts DescribeSurface() override { return {}; }
+  void DoSurfaceDefaultAction() override {}
+  bool SurfacePressed() override { return false; }
+  std::u16string SurfaceCaption() override { return {}; }
 };
 
 class NotOle : public Picture {
@@ -95,6 +101,34 @@ TEST(Canvas, ClsLineAndTextThenCommit) {
   s.canvas.SetFontSize(-3);  // ignored
   s.canvas.SetFontBold(true);
   EXPECT_GT(s.canvas.TextWidth(u"Wide text"), w);
+}
+
+TEST(Canvas, FocusRectangleIsDottedOnItsEdgesOnly) {
+  Surface s;
+  s.canvas.SetBackColor(0x00FFFFFF);
+  s.canvas.Cls();
+  s.canvas.DrawFocusRect(45, 45, 300, 150);  // pixels (3, 3) .. (20, 10) inclusive
+  s.canvas.Commit();
+  const COLORREF white = RGB(255, 255, 255);
+  EXPECT_EQ(white, s.At(2, 3)) << "nothing before the first column";
+  EXPECT_EQ(white, s.At(10, 6)) << "the inside is untouched";
+  EXPECT_EQ(white, s.At(21, 10)) << "nothing beyond the last column";
+  EXPECT_EQ(white, s.At(3, 11)) << "nothing below the last row";
+  // Dotted, on all four edges.
+  int top = 0, bottom = 0, left = 0, right = 0;
+  for (int x = 3; x <= 20; ++x) {
+    top += s.At(x, 3) != white;
+    bottom += s.At(x, 10) != white;
+  }
+  for (int y = 3; y <= 10; ++y) {
+    left += s.At(3, y) != white;
+    right += s.At(20, y) != white;
+  }
+  EXPECT_GT(top, 6);
+  EXPECT_LT(top, 18);
+  EXPECT_GT(bottom, 6);
+  EXPECT_GT(left, 2);
+  EXPECT_GT(right, 2);
 }
 
 TEST(Canvas, AFailedPassLeavesTheShownImage) {

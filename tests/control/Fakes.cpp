@@ -98,6 +98,9 @@ void FakeCanvas::PaintPicture(const Picture& picture, float x, float y) {
   Record("PaintPicture", (fake ? fake->name : "?") + "," + Num(x) + "," + Num(y));
 }
 void FakeCanvas::Print(std::u16string_view text) { Record("Print", Narrow(text)); }
+void FakeCanvas::DrawFocusRect(float x1, float y1, float x2, float y2) {
+  Record("DrawFocusRect", Num(x1) + "," + Num(y1) + "," + Num(x2) + "," + Num(y2));
+}
 float FakeCanvas::TextWidth(std::u16string_view text) {
   Record("TextWidth", Narrow(text));
   return char_width * static_cast<float>(text.size());

@@ -104,6 +104,7 @@ class FakeCanvas : public Canvas {
   void Line(float x1, float y1, float x2, float y2, int32_t color) override;
   void PaintPicture(const Picture& picture, float x, float y) override;
   void Print(std::u16string_view text) override;
+  void DrawFocusRect(float x1, float y1, float x2, float y2) override;
   float TextWidth(std::u16string_view text) override;
   float TextHeight(std::u16string_view text) override;
   float HimetricToTwipsX(float himetric) override { return himetric * 1440 / 2540; }
