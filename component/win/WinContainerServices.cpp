@@ -7,6 +7,8 @@
 #include <optional>
 
 #include "common/ComError.h"
+#include "component/win/ComPtr.h"
+#include "component/win/Handles.h"
 #include "component/win/PictureDownload.h"
 
 namespace pelzorvick {
@@ -43,22 +45,14 @@ WinContainerServices::WinContainerServices(ControlGeometry& geometry, ContainerL
 bool WinContainerServices::UserMode() {
   IOleClientSite* site = link_.ClientSite();
   if (!site) return true;
-  IDispatch* ambient = nullptr;
-  if (FAILED(site->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&ambient))) || !ambient) {
-    return true;
-  }
+  ComPtr<IDispatch> ambient;
+  if (FAILED(site->QueryInterface(IID_PPV_ARGS(&ambient))) || !ambient) return true;
   DISPPARAMS none{};
-  VARIANT result;
-  VariantInit(&result);
-  HRESULT hr = ambient->Invoke(DISPID_AMBIENT_USERMODE, IID_NULL, LOCALE_USER_DEFAULT,
-                               DISPATCH_PROPERTYGET, &none, &result, nullptr, nullptr);
-  ambient->Release();
-  bool user_mode = true;
-  if (SUCCEEDED(hr) && SUCCEEDED(VariantChangeType(&result, &result, 0, VT_BOOL))) {
-    user_mode = V_BOOL(&result) != VARIANT_FALSE;
-  }
-  VariantClear(&result);
-  return user_mode;
+  UniqueVariant result;
+  const HRESULT hr = ambient->Invoke(DISPID_AMBIENT_USERMODE, IID_NULL, LOCALE_USER_DEFAULT,
+                                     DISPATCH_PROPERTYGET, &none, result.get(), nullptr, nullptr);
+  if (FAILED(hr) || FAILED(VariantChangeType(result.get(), result.get(), 0, VT_BOOL))) return true;
+  return V_BOOL(result.get()) != VARIANT_FALSE;
 }
 
 void WinContainerServices::SetWidth(float twips) {

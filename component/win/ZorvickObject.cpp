@@ -68,9 +68,7 @@ HRESULT ZorvickObject::FindConnectionPoint(REFIID riid, IConnectionPoint** point
                            : riid == IID_IPropertyNotifySink ? &notify_point_
                                                              : nullptr;
   if (!found) return CONNECT_E_NOCONNECTION;
-  found->AddRef();
-  *point = found;
-  return S_OK;
+  return ComPtr<IConnectionPoint>(found).CopyTo(point);
 }
 
 // ContainerLink.
@@ -78,19 +76,19 @@ HRESULT ZorvickObject::FindConnectionPoint(REFIID riid, IConnectionPoint** point
 void ZorvickObject::PropertyChanged(DISPID dispid) {
   // Held while calling out: a sink may release the control or change the
   // sinks.
-  Microsoft::WRL::ComPtr<IUnknown> keep(Identity());
+  ComPtr<IUnknown> keep(Identity());
   dirty_ = true;
   for (const auto& sink : notify_point_.Sinks()) {
     static_cast<IPropertyNotifySink*>(sink.Get())->OnChanged(dispid);
   }
-  const Microsoft::WRL::ComPtr<IAdviseSink> view_sink = view_sink_;
+  const ComPtr<IAdviseSink> view_sink = view_sink_;
   if (view_sink) view_sink->OnViewChange(DVASPECT_CONTENT, -1);
 }
 
 void ZorvickObject::FireClick() {
   if (freeze_count_ > 0) return;
   // Held while calling: a handler may release the control.
-  Microsoft::WRL::ComPtr<IUnknown> keep(Identity());
+  ComPtr<IUnknown> keep(Identity());
   for (const auto& sink : events_point_.Sinks()) {
     DISPPARAMS none{};
     static_cast<IDispatch*>(sink.Get())
@@ -102,7 +100,7 @@ void ZorvickObject::FireClick() {
 void ZorvickObject::MoveTo(const RECT& pixels) {
   geometry_.SetPosRect(pixels);
   if (window_) {
-    MoveWindow(window_, pixels.left, pixels.top, pixels.right - pixels.left,
+    MoveWindow(window_.get(), pixels.left, pixels.top, pixels.right - pixels.left,
                pixels.bottom - pixels.top, TRUE);
   }
   GeometryChanged();
@@ -115,7 +113,7 @@ void ZorvickObject::ReadComplete(const AsyncReadResult& read) { ctrl_.PictureRea
 // CanvasEvents.
 
 void ZorvickObject::OnCanvasMouseDown(int16_t button, int16_t shift, float x, float y) {
-  Microsoft::WRL::ComPtr<IUnknown> keep(Identity());
+  ComPtr<IUnknown> keep(Identity());
   if (GuardedEvent(u"MouseDown", [&] { ctrl_.CanvasMouseDown(button, shift, x, y); })) {
     canvas_.Commit();
   } else {
@@ -124,7 +122,7 @@ void ZorvickObject::OnCanvasMouseDown(int16_t button, int16_t shift, float x, fl
 }
 
 void ZorvickObject::OnCanvasMouseUp(int16_t button, int16_t shift, float x, float y, bool click) {
-  Microsoft::WRL::ComPtr<IUnknown> keep(Identity());
+  ComPtr<IUnknown> keep(Identity());
   if (GuardedEvent(u"MouseUp", [&] { ctrl_.CanvasMouseUp(button, shift, x, y); })) {
     canvas_.Commit();
   } else {
@@ -145,10 +143,10 @@ HWND ZorvickObject::OwnerWindow() const {
   HWND owner = nullptr;
   if (inplace_site_ && SUCCEEDED(inplace_site_->GetWindow(&owner)) && owner) return owner;
   if (site_) {
-    Microsoft::WRL::ComPtr<IOleWindow> window;
+    ComPtr<IOleWindow> window;
     if (SUCCEEDED(site_.As(&window)) && SUCCEEDED(window->GetWindow(&owner)) && owner) return owner;
   }
-  return window_ ? GetParent(window_) : nullptr;
+  return window_ ? GetParent(window_.get()) : nullptr;
 }
 
 }  // namespace pelzorvick

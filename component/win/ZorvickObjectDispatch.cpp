@@ -24,7 +24,7 @@ HRESULT ZorvickObject::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, L
                                      DISPID* ids) {
   if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
   return GuardedCall(IID_IDispatch, [&] {
-    Microsoft::WRL::ComPtr<ITypeInfo> info;
+    ComPtr<ITypeInfo> info;
     const HRESULT hr = TypeInfoCache::Get(IID__ZorvickCtrl, info.GetAddressOf());
     if (FAILED(hr)) return hr;
     return info->GetIDsOfNames(names, count, ids);
@@ -36,9 +36,9 @@ HRESULT ZorvickObject::Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARA
   if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
   // A property put may come as DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF.
   if (flags & DISPATCH_PROPERTYPUTREF) flags = (flags & ~DISPATCH_PROPERTYPUTREF) | DISPATCH_PROPERTYPUT;
-  Microsoft::WRL::ComPtr<IUnknown> keep(Identity());
+  ComPtr<IUnknown> keep(Identity());
   return GuardedCall(IID_IDispatch, [&] {
-    Microsoft::WRL::ComPtr<ITypeInfo> info;
+    ComPtr<ITypeInfo> info;
     const HRESULT hr = TypeInfoCache::Get(IID__ZorvickCtrl, info.GetAddressOf());
     if (FAILED(hr)) return hr;
     return info->Invoke(static_cast<_ZorvickCtrl*>(this), id, flags, params, result, exception,
@@ -72,7 +72,7 @@ HRESULT ZorvickObject::GetProperty(Out* out, Getter getter) {
 // of it may release the control.
 template <class In, class Setter>
 HRESULT ZorvickObject::PutProperty(In value, Setter setter) {
-  Microsoft::WRL::ComPtr<IUnknown> keep(Identity());
+  ComPtr<IUnknown> keep(Identity());
   return GuardedCall(IID__ZorvickCtrl, [&] {
     (ctrl_.*setter)(FromAutomation(value));
     return S_OK;
@@ -80,7 +80,7 @@ HRESULT ZorvickObject::PutProperty(In value, Setter setter) {
 }
 
 HRESULT ZorvickObject::Execute() {
-  Microsoft::WRL::ComPtr<IUnknown> keep(Identity());
+  ComPtr<IUnknown> keep(Identity());
   return GuardedCall(IID__ZorvickCtrl, [&] {
     ctrl_.Execute();
     return S_OK;

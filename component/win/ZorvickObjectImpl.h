@@ -7,13 +7,13 @@
 #include <oleidl.h>
 #include <olectl.h>
 
-#include <wrl/client.h>
-
 #include "PelZorvick_h.h"
 #include "command/FileSystem.h"
 #include "component/ComBase.h"
+#include "component/win/ComPtr.h"
 #include "component/win/ConnectionPoint.h"
 #include "component/win/ControlGeometry.h"
+#include "component/win/Handles.h"
 #include "component/win/WinCanvas.h"
 #include "component/win/WinContainerServices.h"
 #include "component/win/WinPlatform.h"
@@ -221,16 +221,16 @@ class ZorvickObject
   ConnectionPoint events_point_;
   ConnectionPoint notify_point_;
 
-  Microsoft::WRL::ComPtr<IOleClientSite> site_;
-  Microsoft::WRL::ComPtr<IOleInPlaceSite> inplace_site_;
-  Microsoft::WRL::ComPtr<IOleInPlaceFrame> frame_;
-  Microsoft::WRL::ComPtr<IOleInPlaceUIWindow> ui_window_;
-  Microsoft::WRL::ComPtr<IOleAdviseHolder> advise_holder_;
-  Microsoft::WRL::ComPtr<IAdviseSink> view_sink_;
+  ComPtr<IOleClientSite> site_;
+  ComPtr<IOleInPlaceSite> inplace_site_;
+  ComPtr<IOleInPlaceFrame> frame_;
+  ComPtr<IOleInPlaceUIWindow> ui_window_;
+  ComPtr<IOleAdviseHolder> advise_holder_;
+  ComPtr<IAdviseSink> view_sink_;
   DWORD view_aspects_ = 0;
   DWORD view_flags_ = 0;
 
-  HWND window_ = nullptr;
+  UniqueOwnedWindow window_;
   bool ui_active_ = false;
   bool dirty_ = false;
   long freeze_count_ = 0;

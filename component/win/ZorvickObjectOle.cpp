@@ -28,16 +28,14 @@ HRESULT ZorvickObject::SetClientSite(IOleClientSite* site) {
 
 HRESULT ZorvickObject::GetClientSite(IOleClientSite** site) {
   if (site == nullptr) return E_POINTER;
-  *site = site_.Get();
-  if (*site) (*site)->AddRef();
-  return S_OK;
+  return site_.CopyTo(site);
 }
 
 HRESULT ZorvickObject::SetHostNames(LPCOLESTR, LPCOLESTR) { return S_OK; }
 
 HRESULT ZorvickObject::Close(DWORD save_option) {
   return GuardedCall(IID_IOleObject, [&] {
-    Microsoft::WRL::ComPtr<IUnknown> keep(Identity());
+    ComPtr<IUnknown> keep(Identity());
     InPlaceDeactivate();
     if (dirty_ && site_ &&
         (save_option == OLECLOSE_SAVEIFDIRTY || save_option == OLECLOSE_PROMPTSAVE)) {
@@ -76,7 +74,7 @@ HRESULT ZorvickObject::DoVerb(LONG verb, LPMSG, IOleClientSite* active_site, LON
         return ActivateInPlace(active_site, parent, pos_rect, false);
       case OLEIVERB_HIDE:
         UIDeactivate();
-        if (window_) ShowWindow(window_, SW_HIDE);
+        if (window_) ShowWindow(window_.get(), SW_HIDE);
         return S_OK;
       default:
         return verb < 0 ? E_NOTIMPL : OLEOBJ_S_INVALIDVERB;
@@ -169,7 +167,7 @@ HRESULT ZorvickObject::ActivateInPlace(IOleClientSite* active_site, HWND parent,
   if (!site) return E_UNEXPECTED;
 
   if (!inplace_site_) {
-    Microsoft::WRL::ComPtr<IOleInPlaceSite> inplace;
+    ComPtr<IOleInPlaceSite> inplace;
     if (FAILED(site->QueryInterface(IID_PPV_ARGS(&inplace)))) return E_NOINTERFACE;
     if (inplace->CanInPlaceActivate() != S_OK) return E_FAIL;
     HRESULT hr = inplace->OnInPlaceActivate();
@@ -199,13 +197,13 @@ HRESULT ZorvickObject::ActivateInPlace(IOleClientSite* active_site, HWND parent,
       geometry_.ClearPosRect();
       frame_.Reset();
       ui_window_.Reset();
-      Microsoft::WRL::ComPtr<IOleInPlaceSite> site;
+      ComPtr<IOleInPlaceSite> site;
       site.Swap(inplace_site_);
       site->OnInPlaceDeactivate();
       throw;
     }
   }
-  if (window_) ShowWindow(window_, SW_SHOWNA);
+  if (window_) ShowWindow(window_.get(), SW_SHOWNA);
 
   if (ui_activate && !ui_active_) {
     ui_active_ = true;
@@ -225,28 +223,24 @@ void ZorvickObject::CreateControlWindow(HWND parent, const RECT& pos) {
     throw ComError(HRESULT_FROM_WIN32(GetLastError()), u"The control's window cannot be made");
   }
   // A dialog's Tab walks into the control to its surface.
-  window_ = CreateWindowExW(WS_EX_CONTROLPARENT, kControlClass, L"",
-                            WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, pos.left, pos.top,
-                            pos.right - pos.left, pos.bottom - pos.top, parent, nullptr,
-                            Module::Handle(), this);
+  window_.reset(CreateWindowExW(WS_EX_CONTROLPARENT, kControlClass, L"",
+                                WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS,
+                                pos.left, pos.top, pos.right - pos.left, pos.bottom - pos.top,
+                                parent, nullptr, Module::Handle(), this));
   if (!window_) {
     throw ComError(HRESULT_FROM_WIN32(GetLastError()), u"The control's window cannot be made");
   }
-  canvas_.CreateWindowIn(window_);
+  canvas_.CreateWindowIn(window_.get());
 }
 
 void ZorvickObject::DestroyControlWindows() {
   canvas_.DestroyWindow();
-  if (window_) {
-    SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
-    DestroyWindow(window_);
-    window_ = nullptr;
-  }
+  window_.reset();
 }
 
 HRESULT ZorvickObject::GetWindow(HWND* hwnd) {
   if (hwnd == nullptr) return E_POINTER;
-  *hwnd = window_;
+  *hwnd = window_.get();
   return window_ ? S_OK : E_FAIL;
 }
 
@@ -255,12 +249,12 @@ HRESULT ZorvickObject::ContextSensitiveHelp(BOOL) { return E_NOTIMPL; }
 HRESULT ZorvickObject::InPlaceDeactivate() {
   return GuardedCall(IID_IOleInPlaceObject, [&] {
     if (!inplace_site_) return S_OK;
-    Microsoft::WRL::ComPtr<IUnknown> keep(Identity());
+    ComPtr<IUnknown> keep(Identity());
     UIDeactivate();
     DestroyControlWindows();
     // The extent keeps the size the control had in place.
     geometry_.ClearPosRect();
-    Microsoft::WRL::ComPtr<IOleInPlaceSite> site;
+    ComPtr<IOleInPlaceSite> site;
     site.Swap(inplace_site_);
     frame_.Reset();
     ui_window_.Reset();
@@ -317,7 +311,7 @@ HRESULT ZorvickObject::OnMnemonic(MSG*) { return E_NOTIMPL; }
 HRESULT ZorvickObject::OnAmbientPropertyChange(DISPID dispid) {
   // UserMode is read afresh at every use; a change only needs a new paint.
   if ((dispid == DISPID_AMBIENT_USERMODE || dispid == DISPID_UNKNOWN) && window_) {
-    InvalidateRect(window_, nullptr, TRUE);
+    InvalidateRect(window_.get(), nullptr, TRUE);
   }
   return S_OK;
 }
@@ -348,7 +342,7 @@ LRESULT ZorvickObject::HandleControlMessage(HWND hwnd, UINT message, WPARAM wpar
         FillRect(dc, &ps.rcPaint, GetSysColorBrush(COLOR_BTNFACE));
         EndPaint(hwnd, &ps);
       }
-      Microsoft::WRL::ComPtr<IUnknown> keep(Identity());
+      ComPtr<IUnknown> keep(Identity());
       PaintControl();
       return 0;
     }
@@ -357,7 +351,7 @@ LRESULT ZorvickObject::HandleControlMessage(HWND hwnd, UINT message, WPARAM wpar
     case WM_NCDESTROY:
       // The container destroyed its window, and ours with it: the handle
       // must not be used again, for it may soon name another window.
-      if (hwnd == window_) window_ = nullptr;
+      if (hwnd == window_.get()) window_.release();
       return DefWindowProcW(hwnd, message, wparam, lparam);
     default:
       return DefWindowProcW(hwnd, message, wparam, lparam);

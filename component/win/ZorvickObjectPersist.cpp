@@ -67,7 +67,7 @@ HRESULT ZorvickObject::Load(IStream* stream) {
   return GuardedCall(IID_IPersistStreamInit, [&] {
     // Held across the container's calls that loading makes (notifications,
     // the image download): any of them may release the control.
-    Microsoft::WRL::ComPtr<IUnknown> keep(Identity());
+    ComPtr<IUnknown> keep(Identity());
     return LoadStreamBytes(stream);
   });
 }
@@ -125,7 +125,7 @@ HRESULT ZorvickObject::GetSizeMax(ULARGE_INTEGER* size) {
 HRESULT ZorvickObject::Load(IPropertyBag* bag, IErrorLog* log) {
   if (bag == nullptr) return E_POINTER;
   return GuardedCall(IID_IPersistPropertyBag, [&] {
-    Microsoft::WRL::ComPtr<IUnknown> keep(Identity());
+    ComPtr<IUnknown> keep(Identity());
     WinPropertyBag adapter(bag, log);
     dirty_ = ctrl_.ReadProperties(adapter);
     return S_OK;
@@ -152,8 +152,8 @@ HRESULT ZorvickObject::InitNew(IStorage* storage) {
 HRESULT ZorvickObject::Load(IStorage* storage) {
   if (storage == nullptr) return E_POINTER;
   return GuardedCall(IID_IPersistStorage, [&] {
-    Microsoft::WRL::ComPtr<IUnknown> keep(Identity());
-    Microsoft::WRL::ComPtr<IStream> stream;
+    ComPtr<IUnknown> keep(Identity());
+    ComPtr<IStream> stream;
     HRESULT hr = storage->OpenStream(kContentsStream, nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, 0,
                                      &stream);
     if (FAILED(hr)) return ReportComError(hr, kBadStream, IID_IPersistStorage);
@@ -164,7 +164,7 @@ HRESULT ZorvickObject::Load(IStorage* storage) {
 HRESULT ZorvickObject::Save(IStorage* storage, BOOL) {
   if (storage == nullptr) return E_POINTER;
   return GuardedCall(IID_IPersistStorage, [&] {
-    Microsoft::WRL::ComPtr<IStream> stream;
+    ComPtr<IStream> stream;
     HRESULT hr = storage->CreateStream(
         kContentsStream, STGM_WRITE | STGM_SHARE_EXCLUSIVE | STGM_CREATE, 0, 0, &stream);
     if (FAILED(hr)) return hr;

@@ -17,7 +17,7 @@ HRESULT ZorvickObject::Draw(DWORD aspect, LONG, void*, DVTARGETDEVICE*, HDC, HDC
       return ReportComError(E_INVALIDARG, u"The drawing bounds lie outside the device space",
                             IID_IViewObject);
     }
-    Microsoft::WRL::ComPtr<IUnknown> keep(Identity());
+    ComPtr<IUnknown> keep(Identity());
     PaintControl();
     DrawInto(dc, RECT{bounds->left, bounds->top, bounds->right, bounds->bottom});
     return S_OK;
@@ -79,10 +79,7 @@ HRESULT ZorvickObject::SetAdvise(DWORD aspects, DWORD flags, IAdviseSink* sink) 
 HRESULT ZorvickObject::GetAdvise(DWORD* aspects, DWORD* flags, IAdviseSink** sink) {
   if (aspects) *aspects = view_aspects_;
   if (flags) *flags = view_flags_;
-  if (sink) {
-    *sink = view_sink_.Get();
-    if (*sink) (*sink)->AddRef();
-  }
+  if (sink) view_sink_.CopyTo(sink);
   return S_OK;
 }
 
