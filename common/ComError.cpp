@@ -16,6 +16,5 @@ ComError::ComError(int32_t code, std::u16string text)
 
 void ThrowOverflow() { throw ComError(errc::kOverflow, u"Overflow"); }
 void ThrowTypeMismatch() { throw ComError(errc::kTypeMismatch, u"Type mismatch"); }
-void ThrowFileNotFound() { throw ComError(errc::kFileNotFound, u"File not found"); }
 
 }  // namespace pelzorvick

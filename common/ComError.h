@@ -34,7 +34,6 @@ class ComError : public std::exception {
 
 [[noreturn]] void ThrowOverflow();
 [[noreturn]] void ThrowTypeMismatch();
-[[noreturn]] void ThrowFileNotFound();
 
 // Positions and counters of the text modules are 16-bit: a position beyond
 // this fails with the overflow error.

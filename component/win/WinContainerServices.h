@@ -53,14 +53,12 @@ class WinContainerServices : public ContainerServices {
                  int option) override;
   void RaiseClick() override;
 
-  bool AutoRedraw() const { return auto_redraw_; }
-  int BackStyle() const { return back_style_; }
-
  private:
   void Resize(float width_twips, float height_twips);
 
   ControlGeometry& geometry_;
   ContainerLink& link_;
+  // Kept as the control sets them; a window of its own needs neither.
   bool auto_redraw_ = false;
   int back_style_ = 1;
 };
