@@ -12,6 +12,7 @@
 #include "component/win/HttpFetch.h"
 #include "component/win/OlePicture.h"
 #include "component/win/Units.h"
+#include "text/StringUtil.h"
 #include "component/win/PictureDimensions.h"
 #include "component/win/WideString.h"
 
@@ -26,13 +27,7 @@ namespace {
 bool IsAsciiLetter(char16_t c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'); }
 
 bool StartsWithIgnoringCase(std::u16string_view text, std::u16string_view prefix) {
-  if (text.size() < prefix.size()) return false;
-  for (std::size_t i = 0; i < prefix.size(); ++i) {
-    char16_t c = text[i];
-    if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
-    if (c != prefix[i]) return false;
-  }
-  return true;
+  return text.size() >= prefix.size() && EqualsIgnoringAsciiCase(text.substr(0, prefix.size()), prefix);
 }
 
 // "C:", "C:\...", "C:/..."; also "C|" as file: URLs may write it.
