@@ -105,7 +105,7 @@ class ZorvickCtrl {
   // rectangle shows only with `cue` (focus not taken by a click) or once a
   // key is pressed, so a click alone leaves the look as it was.
   void CanvasFocus(bool focused, bool cue);
-  bool Focused() const { return m_Focused; }
+  bool Focused() const { return focused_; }
   bool Pressed() const { return m_Pressed; }
 
   // What a screen reader is told about the surface.
@@ -163,9 +163,10 @@ class ZorvickCtrl {
   Platform& platform_;
   FileSystem& file_system_;
 
-  // Named as the stored keys with the m_ prefix, as every routine of the
-  // control knows them. Creation values; InitProperties or ReadProperties
-  // gives the defaults.
+  // The control's documented instance fields keep their m_ names (the stored
+  // keys, and the names every routine of the control is described by); the
+  // rest of the code uses name_. Creation values; InitProperties or
+  // ReadProperties gives the defaults.
   bool m_Border = false;
   std::u16string m_BackColor;
   std::u16string m_ForeColor;
@@ -188,9 +189,10 @@ class ZorvickCtrl {
   bool m_Sized = false;     // the control itself has been sized once
   bool m_LaidOut = false;   // layout done; never redone for this instance
   bool m_Pressed = false;   // left button or Space held down on the surface
-  bool m_KeyPressed = false;  // the press is Space's
-  bool m_Focused = false;
-  bool m_FocusCue = false;  // the focus rectangle is shown while focused
+
+  bool key_pressed_ = false;  // the press is Space's
+  bool focused_ = false;
+  bool focus_cue_ = false;    // the focus rectangle is shown while focused
 };
 
 inline constexpr std::array<Property, ZorvickCtrl::kPropertyCount> ZorvickCtrl::kProperties = {{

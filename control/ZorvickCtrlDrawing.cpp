@@ -115,7 +115,7 @@ std::u16string ZorvickCtrl::ToolTipText() const {
 
 void ZorvickCtrl::DrawContent() {
   DrawFace();
-  if (m_Focused && m_FocusCue) DrawFocus();
+  if (focused_ && focus_cue_) DrawFocus();
 }
 
 // Inside the frame when there is one, else around the caption (the whole
@@ -194,7 +194,7 @@ void ZorvickCtrl::CanvasMouseDown(int16_t button, int16_t /*shift*/, float /*x*/
 }
 
 void ZorvickCtrl::CanvasMouseUp(int16_t button, int16_t /*shift*/, float /*x*/, float /*y*/) {
-  if ((button & 1) == 0 || !m_Pressed || m_KeyPressed) return;
+  if ((button & 1) == 0 || !m_Pressed || key_pressed_) return;
   m_Pressed = false;
   DrawContent();
 }

@@ -23,15 +23,15 @@ void ZorvickCtrl::Redraw() {
 
 bool ZorvickCtrl::CanvasKeyDown(CanvasKey key, bool repeat) {
   // Using the keyboard reveals where the focus is.
-  if (m_Focused && !m_FocusCue) {
-    m_FocusCue = true;
+  if (focused_ && !focus_cue_) {
+    focus_cue_ = true;
     if (key != CanvasKey::kSpace || repeat || m_Pressed) Redraw();
   }
   switch (key) {
     case CanvasKey::kSpace:
       if (repeat || m_Pressed) return false;
       m_Pressed = true;
-      m_KeyPressed = true;
+      key_pressed_ = true;
       Redraw();
       return false;
     case CanvasKey::kEnter:
@@ -39,9 +39,9 @@ bool ZorvickCtrl::CanvasKeyDown(CanvasKey key, bool repeat) {
       // pressed that press decides.
       return !repeat && !m_Pressed;
     case CanvasKey::kEscape:
-      if (!m_KeyPressed) return false;
+      if (!key_pressed_) return false;
       m_Pressed = false;
-      m_KeyPressed = false;
+      key_pressed_ = false;
       Redraw();
       return false;
   }
@@ -49,21 +49,21 @@ bool ZorvickCtrl::CanvasKeyDown(CanvasKey key, bool repeat) {
 }
 
 bool ZorvickCtrl::CanvasKeyUp(CanvasKey key) {
-  if (key != CanvasKey::kSpace || !m_KeyPressed) return false;
+  if (key != CanvasKey::kSpace || !key_pressed_) return false;
   m_Pressed = false;
-  m_KeyPressed = false;
+  key_pressed_ = false;
   Redraw();
   return true;
 }
 
 void ZorvickCtrl::CanvasFocus(bool focused, bool cue) {
   cue = focused && cue;
-  if (focused == m_Focused && cue == m_FocusCue) return;
-  m_Focused = focused;
-  m_FocusCue = cue;
-  if (!focused && m_KeyPressed) {
+  if (focused == focused_ && cue == focus_cue_) return;
+  focused_ = focused;
+  focus_cue_ = cue;
+  if (!focused && key_pressed_) {
     m_Pressed = false;
-    m_KeyPressed = false;
+    key_pressed_ = false;
   }
   Redraw();
 }

@@ -5,7 +5,6 @@
 #include "component/win/DispatchIds.h"
 #include "component/win/ErrorInfo.h"
 #include "component/win/TypeInfoCache.h"
-#include "component/win/ZorvickObjectImpl.h"
 
 namespace pelzorvick {
 

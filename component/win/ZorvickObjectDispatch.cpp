@@ -1,7 +1,7 @@
 #include "component/win/ErrorInfo.h"
 #include "component/win/TypeInfoCache.h"
 #include "component/win/WideString.h"
-#include "component/win/ZorvickObjectImpl.h"
+#include "component/win/ZorvickObject.h"
 
 // The dual interface and IDispatch driven by the embedded type library.
 

@@ -3,7 +3,7 @@
 // accelerator translation.
 
 #include "component/win/ErrorInfo.h"
-#include "component/win/ZorvickObjectImpl.h"
+#include "component/win/ZorvickObject.h"
 
 namespace pelzorvick {
 

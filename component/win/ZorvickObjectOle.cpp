@@ -4,7 +4,7 @@
 #include "component/library/RegistryTable.h"
 #include "component/win/ErrorInfo.h"
 #include "component/win/WindowClass.h"
-#include "component/win/ZorvickObjectImpl.h"
+#include "component/win/ZorvickObject.h"
 
 // Embedding: the client site, verbs, extent, in-place activation and the
 // control's own window, which holds the drawing surface.

@@ -4,7 +4,7 @@
 #include "component/persist/PropertyStream.h"
 #include "component/win/ErrorInfo.h"
 #include "component/win/WinPropertyBag.h"
-#include "component/win/ZorvickObjectImpl.h"
+#include "component/win/ZorvickObject.h"
 
 // Persistence: the container's property bag, and our own checked stream for
 // containers that persist through streams and storages.

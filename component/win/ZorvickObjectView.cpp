@@ -1,7 +1,7 @@
 #include <algorithm>
 
 #include "component/win/ErrorInfo.h"
-#include "component/win/ZorvickObjectImpl.h"
+#include "component/win/ZorvickObject.h"
 
 // The view object: the control's current look drawn into a container's
 // device context, for design views and printing.
