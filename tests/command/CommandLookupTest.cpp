@@ -2,13 +2,13 @@
 
 #include "command/CommandUtil.h"
 #include "common/ComError.h"
-#include "tests/command/RecordingFileSystem.h"
+#include "tests/support/RecordingFileSystem.h"
 
 namespace pelzorvick {
 namespace {
 
 using Paths = std::vector<std::u16string>;
-using testing::RecordingFileSystem;
+using test::RecordingFileSystem;
 
 struct SchemeRow {
   std::u16string program;

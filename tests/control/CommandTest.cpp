@@ -5,7 +5,7 @@
 
 #include "tests/control/Fakes.h"
 
-namespace pelzorvick::testing {
+namespace pelzorvick::test {
 namespace {
 
 using Setter = void (ZorvickCtrl::*)(std::u16string_view);
@@ -144,4 +144,4 @@ TEST_F(Commands, RunningChangesNoProperty) {
 }
 
 }  // namespace
-}  // namespace pelzorvick::testing
+}  // namespace pelzorvick::test

@@ -7,7 +7,7 @@
 
 #include "tests/control/Fakes.h"
 
-namespace pelzorvick::testing {
+namespace pelzorvick::test {
 namespace {
 
 constexpr const char* kHighlight = "0x80000014";
@@ -379,4 +379,4 @@ TEST_F(Drawing, MarginArithmeticThatOverflowsIsAnError) {
 }
 
 }  // namespace
-}  // namespace pelzorvick::testing
+}  // namespace pelzorvick::test

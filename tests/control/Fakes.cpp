@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
-namespace pelzorvick::testing {
+namespace pelzorvick::test {
 
 std::string Narrow(std::u16string_view text) {
   std::string out;
@@ -199,4 +199,4 @@ void FakePropertyBag::WriteBool(std::u16string_view key, bool value, bool def) {
   values[std::u16string(key)] = value;
 }
 
-}  // namespace pelzorvick::testing
+}  // namespace pelzorvick::test

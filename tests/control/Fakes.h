@@ -21,8 +21,9 @@
 #include "component/Platform.h"
 #include "component/PropertyBag.h"
 #include "control/ZorvickCtrl.h"
+#include "tests/support/RecordingFileSystem.h"
 
-namespace pelzorvick::testing {
+namespace pelzorvick::test {
 
 std::string Narrow(std::u16string_view text);  // non-ASCII as \uXXXX
 std::string Num(float value);                  // shortest round-trip form
@@ -138,22 +139,11 @@ class FakePlatform : public Platform {
   Log& log_;
 };
 
-// Files that exist and the environment; existence tests are kept apart from
-// the shared log, as they belong to the command lookup.
-class FakeFileSystem : public FileSystem {
+// The lookup's file system with the system's usual PATHEXT; its existence
+// tests are kept apart from the shared log, as they belong to the lookup.
+class FakeFileSystem : public RecordingFileSystem {
  public:
-  std::set<std::u16string> files;
-  std::map<std::u16string, std::u16string> environment{{u"PATHEXT", u".COM;.EXE;.BAT;.CMD"}};
-  std::vector<std::u16string> probes;
-
-  bool FileExists(std::u16string_view path) override {
-    probes.emplace_back(path);
-    return files.count(std::u16string(path)) != 0;
-  }
-  std::u16string GetEnvironment(std::u16string_view name) override {
-    const auto found = environment.find(std::u16string(name));
-    return found == environment.end() ? std::u16string() : found->second;
-  }
+  FakeFileSystem() { environment[u"PATHEXT"] = u".COM;.EXE;.BAT;.CMD"; }
 };
 
 // A bag with automation-like conversions: numbers and truth values read as
@@ -201,7 +191,7 @@ class FakeRead : public AsyncReadResult {
   }
 };
 
-}  // namespace pelzorvick::testing
+}  // namespace pelzorvick::test
 
 namespace pelzorvick {
 
@@ -221,7 +211,7 @@ class ZorvickCtrlProbe {
   static bool Pressed(const ZorvickCtrl& c) { return c.m_Pressed; }
 };
 
-namespace testing {
+namespace test {
 
 // One control over a full set of fakes; `Take` hands out the log so far.
 class ControlFixture {
@@ -245,5 +235,5 @@ class ControlFixture {
   }
 };
 
-}  // namespace testing
+}  // namespace test
 }  // namespace pelzorvick

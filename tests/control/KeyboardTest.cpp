@@ -7,7 +7,7 @@
 
 #include "tests/control/Fakes.h"
 
-namespace pelzorvick::testing {
+namespace pelzorvick::test {
 namespace {
 
 class Keyboard : public ::testing::Test, public ControlFixture {
@@ -189,4 +189,4 @@ TEST_F(Keyboard, ScreenReaderFactsPerMode) {
 }
 
 }  // namespace
-}  // namespace pelzorvick::testing
+}  // namespace pelzorvick::test

@@ -5,7 +5,7 @@
 
 #include "tests/control/Fakes.h"
 
-namespace pelzorvick::testing {
+namespace pelzorvick::test {
 namespace {
 
 const char* const kReadOrder[] = {"Control",  "BackColor", "ForeColor", "FontSize", "Command",
@@ -200,4 +200,4 @@ TEST_F(Persistence, FreshInitialisationFetchesNothing) {
 }
 
 }  // namespace
-}  // namespace pelzorvick::testing
+}  // namespace pelzorvick::test

@@ -5,7 +5,7 @@
 
 #include "tests/control/Fakes.h"
 
-namespace pelzorvick::testing {
+namespace pelzorvick::test {
 namespace {
 
 class Pictures : public ::testing::Test, public ControlFixture {
@@ -161,4 +161,4 @@ TEST_F(Pictures, NoAvailableCommandLeavesThePictureAlone) {
 }
 
 }  // namespace
-}  // namespace pelzorvick::testing
+}  // namespace pelzorvick::test

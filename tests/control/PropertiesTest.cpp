@@ -8,7 +8,7 @@
 
 #include "tests/control/Fakes.h"
 
-namespace pelzorvick::testing {
+namespace pelzorvick::test {
 namespace {
 
 using Getter = std::u16string (ZorvickCtrl::*)() const;
@@ -149,4 +149,4 @@ TEST(ControlPredicates, TruthTable) {
 }
 
 }  // namespace
-}  // namespace pelzorvick::testing
+}  // namespace pelzorvick::test

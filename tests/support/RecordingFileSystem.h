@@ -9,7 +9,7 @@
 
 #include "command/FileSystem.h"
 
-namespace pelzorvick::testing {
+namespace pelzorvick::test {
 
 class RecordingFileSystem : public FileSystem {
  public:
@@ -27,4 +27,4 @@ class RecordingFileSystem : public FileSystem {
   }
 };
 
-}  // namespace pelzorvick::testing
+}  // namespace pelzorvick::test
