@@ -1,6 +1,7 @@
 #include "host/CommandLine.h"
 
 #include <charconv>
+#include <climits>
 
 #include "common/Utf8.h"
 
@@ -13,17 +14,76 @@ const char kHostUsage[] =
     "  --design              ambient UserMode false (design mode)\n"
     "  --set [S.]Name=value  set a property through IDispatch after loading\n"
     "                        (value as in the file; other text is a string)\n"
-    "  --control S           the control that --press, --execute, --set address\n"
-    "                        (default: the first)\n"
+    "  --control S           the control that --press, --execute, --set,\n"
+    "                        --default-action address (default: the first)\n"
     "  --press               left press and release on the control's surface\n"
     "  --execute             call the method Execute\n"
+    "  --focus S             press Tab until control S has the focus\n"
+    "  --tab N               press Tab N times (in order with --key)\n"
+    "  --key K               press K: tab, space, enter or escape; K-down or K-up\n"
+    "                        for one half (repeatable, in order; keys go through\n"
+    "                        the form's message loop to the focused window)\n"
+    "  --accessible          print what a screen reader finds on each control\n"
+    "  --default-action      the control's accessible default action\n"
+    "  --accessible-after-release   ask the control's accessible object again\n"
+    "                        after the host has released the control\n"
     "  --screenshot F.png    the form's pixels after painting\n"
     "  --screenshot-pressed F.png   the form's pixels while --press holds the button\n"
     "  --dismiss-messages    close every message box with OK, printing it\n"
     "  --log                 print notifications, events, message boxes and errors\n"
     "  --describe            print the form's geometry, tooltips and system colours\n"
     "  --save F              write the properties to F when the host closes\n"
-    "  --exit-after MS       close MS milliseconds after the steps above\n";
+    "  --exit-after MS       close MS milliseconds after the steps above\n"
+    "  --time-first-paint    print the time from making the controls to the first\n"
+    "                        complete paint of the form\n"
+    "  --floor               with --time-first-paint: a trivial object and a child\n"
+    "                        window stand in for each control\n";
+
+namespace {
+
+KeyStep ParseKeyStep(std::u16string_view text) {
+  static const struct {
+    std::u16string_view name;
+    KeyStep::Key key;
+  } kKeys[] = {{u"tab", KeyStep::Key::kTab},
+               {u"space", KeyStep::Key::kSpace},
+               {u"enter", KeyStep::Key::kEnter},
+               {u"escape", KeyStep::Key::kEscape}};
+  KeyStep step{KeyStep::Key::kTab, KeyStep::Stroke::kPress};
+  std::u16string_view name = text;
+  const auto ends = [&](std::u16string_view suffix) {
+    if (name.size() <= suffix.size() || name.substr(name.size() - suffix.size()) != suffix) {
+      return false;
+    }
+    name.remove_suffix(suffix.size());
+    return true;
+  };
+  if (ends(u"-down")) {
+    step.stroke = KeyStep::Stroke::kDown;
+  } else if (ends(u"-up")) {
+    step.stroke = KeyStep::Stroke::kUp;
+  }
+  for (const auto& k : kKeys) {
+    if (name == k.name) {
+      step.key = k.key;
+      return step;
+    }
+  }
+  throw UsageError("--key knows tab, space, enter, escape (each also -down or -up), not \"" +
+                   ToUtf8Lossy(text) + "\"");
+}
+
+int ParseCount(const std::string& option, const std::string& text, int most) {
+  int n = -1;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), n);
+  if (ec != std::errc() || end != text.data() + text.size() || n < 0 || n > most) {
+    throw UsageError(option + " needs a number up to " + std::to_string(most) + ", not \"" +
+                     text + "\"");
+  }
+  return n;
+}
+
+}  // namespace
 
 FileValue ParseSetValue(std::u16string_view text) {
   if (std::optional<FileValue> v = ParseValue(text)) return *v;
@@ -49,6 +109,10 @@ HostOptions ParseHostCommandLine(const std::vector<std::u16string>& args) {
       o.dismiss_messages = true;
     } else if (a == u"--log") {
       o.log = true;
+    } else if (a == u"--time-first-paint") {
+      o.time_first_paint = true;
+    } else if (a == u"--floor") {
+      o.floor = true;
     } else if (a == u"--describe") {
       o.describe = true;
     } else if (a == u"--help" || a == u"-h" || a == u"/?") {
@@ -62,13 +126,20 @@ HostOptions ParseHostCommandLine(const std::vector<std::u16string>& args) {
     } else if (a == u"--control") {
       o.target = value();
     } else if (a == u"--exit-after") {
-      const std::string ms = narrow(value());
-      int n = -1;
-      const auto [end, ec] = std::from_chars(ms.data(), ms.data() + ms.size(), n);
-      if (ec != std::errc() || end != ms.data() + ms.size() || n < 0) {
-        throw UsageError(std::string("--exit-after needs milliseconds, not \"").append(ms) + "\"");
-      }
-      o.exit_after = n;
+      o.exit_after = ParseCount("--exit-after", narrow(value()), INT_MAX);
+    } else if (a == u"--focus") {
+      o.focus = value();
+    } else if (a == u"--tab") {
+      o.keys.insert(o.keys.end(), ParseCount("--tab", narrow(value()), 100),
+                    KeyStep{KeyStep::Key::kTab, KeyStep::Stroke::kPress});
+    } else if (a == u"--key") {
+      o.keys.push_back(ParseKeyStep(value()));
+    } else if (a == u"--accessible") {
+      o.accessible = true;
+    } else if (a == u"--default-action") {
+      o.default_action = true;
+    } else if (a == u"--accessible-after-release") {
+      o.accessible_after = true;
     } else if (a == u"--set") {
       const std::u16string& s = value();
       const std::size_t eq = s.find(u'=');

@@ -16,6 +16,16 @@ struct SetRequest {
   FileValue value;
 };
 
+// One keyboard step: a whole press (down, then up) or one half of it. A down
+// while the key is already down arrives as the keyboard's auto-repeat.
+struct KeyStep {
+  enum class Key { kTab, kSpace, kEnter, kEscape };
+  enum class Stroke { kPress, kDown, kUp };
+  Key key;
+  Stroke stroke;
+  bool operator==(const KeyStep& o) const { return key == o.key && stroke == o.stroke; }
+};
+
 struct HostOptions {
   std::u16string file;  // empty: one control, freshly initialised
   std::u16string save;
@@ -23,13 +33,20 @@ struct HostOptions {
   std::u16string screenshot_pressed;
   std::vector<SetRequest> sets;
   std::u16string target;  // --control: whom --press, --execute, --set address
+  std::u16string focus;    // --focus: the control Tab is pressed until it has the focus
+  std::vector<KeyStep> keys;  // --tab and --key, in order
   bool press = false;
   bool execute = false;
   bool design = false;
   bool dismiss_messages = false;
   bool log = false;
   bool describe = false;
+  bool accessible = false;         // print what a screen reader finds on each control
+  bool default_action = false;     // the target's accessible default action
+  bool accessible_after = false;   // the target's accessible object once it is released
   bool help = false;
+  bool time_first_paint = false;  // print the time to the first complete paint
+  bool floor = false;             // floor stand-ins instead of the controls
   int exit_after = -1;  // milliseconds; -1: until the window is closed
 };
 

@@ -15,10 +15,13 @@
 #include <thread>
 #include <vector>
 
+#include "host/AccessibleReport.h"
 #include "host/CommandLine.h"
 #include "host/ControlHost.h"
+#include "host/FormTiming.h"
 #include "host/HostFrame.h"
 #include "host/HostSite.h"
+#include "host/KeyboardDriver.h"
 #include "host/MessageWatcher.h"
 #include "host/Output.h"
 #include "host/PropertyFile.h"
@@ -143,10 +146,12 @@ bool Screenshot(HostFrame& frame, const std::u16string& path) {
 // Paints everything now and waits until the controls have settled (a control
 // that sizes itself on its first paint asks for a new rectangle, which
 // paints again).
-void Settle(HostFrame& frame, const std::vector<std::unique_ptr<ControlHost>>& controls) {
+void Settle(HostFrame& frame, const std::vector<std::unique_ptr<ControlHost>>& controls,
+            FormTimer& timer) {
   for (int round = 0; round < 3; ++round) {
     RedrawWindow(frame.Window(), nullptr, nullptr,
                  RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    timer.FirstPaintDone(controls.size());
     PumpMessages(150);
     // A control may resize its own window without asking the site.
     bool changed = false;
@@ -198,6 +203,11 @@ int Run(const HostOptions& opts) {
     Output::Error(u"--control: no section [" + opts.target + u"]");
     return 2;
   }
+  const int focus = opts.focus.empty() ? -1 : find(opts.focus);
+  if (!opts.focus.empty() && focus < 0) {
+    Output::Error(u"--focus: no section [" + opts.focus + u"]");
+    return 2;
+  }
   for (const SetRequest& s : opts.sets) {
     if (find(s.control) < 0) {
       Output::Error(u"--set: no section [" + s.control + u"]");
@@ -205,6 +215,7 @@ int Run(const HostOptions& opts) {
     }
   }
 
+  if (opts.floor) return RunFloorForm(sections.size());
   if (FAILED(OleInitialize(nullptr))) {
     Output::Error(u"OleInitialize failed");
     return 1;
@@ -217,6 +228,8 @@ int Run(const HostOptions& opts) {
 
   int status = 0;
   bool loaded = true;
+  ComPtr<IAccessible> released;
+  std::u16string released_name;
   {
     HostFrame frame;
     if (!frame.Create(L"PelZorvick")) {
@@ -224,6 +237,7 @@ int Run(const HostOptions& opts) {
       return 1;
     }
     std::vector<std::unique_ptr<ControlHost>> controls;
+    FormTimer timer(opts.time_first_paint);
     for (PropertySection* section : sections) {
       auto c = std::make_unique<ControlHost>(frame, *section, opts.file.empty(), !opts.design);
       if (!c->Create() || !c->Load()) {
@@ -244,9 +258,19 @@ int Run(const HostOptions& opts) {
       for (const auto& c : controls) {
         if (!c->Activate()) status = 1;
       }
-      Settle(frame, controls);
+      Settle(frame, controls, timer);
 
+      if (focus >= 0 || !opts.keys.empty()) {
+        KeyboardDriver keyboard(frame, controls);
+        if (focus >= 0 && !keyboard.FocusControl(static_cast<size_t>(focus))) status = 1;
+        for (const KeyStep& k : opts.keys) keyboard.Press(k);
+      }
       if (opts.describe) Describe(frame, controls);
+      if (opts.accessible) {
+        for (const auto& c : controls) {
+          if (!PrintAccessible(c->DisplayName(), c->Surface())) status = 1;
+        }
+      }
       if (!opts.screenshot.empty() && !Screenshot(frame, opts.screenshot)) status = 1;
       ControlHost& chosen = *controls[static_cast<size_t>(target)];
       if (opts.execute && !chosen.Execute()) status = 1;
@@ -258,6 +282,14 @@ int Run(const HostOptions& opts) {
         });
         if (!pressed) status = 1;
       }
+      if (opts.default_action && !DoAccessibleDefaultAction(chosen.DisplayName(), chosen.Surface())) {
+        status = 1;
+      }
+      if (opts.accessible_after) {
+        released_name = chosen.DisplayName();
+        released = SurfaceAccessible(released_name, chosen.Surface());
+        if (!released) status = 1;
+      }
 
       if (opts.exit_after >= 0) {
         const ULONGLONG until = GetTickCount64() + static_cast<ULONGLONG>(opts.exit_after);
@@ -267,10 +299,7 @@ int Run(const HostOptions& opts) {
         }
       } else {
         MSG msg;
-        while (!frame.Closed() && GetMessageW(&msg, nullptr, 0, 0) > 0) {
-          TranslateMessage(&msg);
-          DispatchMessageW(&msg);
-        }
+        while (!frame.Closed() && GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchHostMessage(msg);
       }
     }
 
@@ -298,6 +327,9 @@ int Run(const HostOptions& opts) {
     }
     for (auto& c : controls) c->Close();
     controls.clear();
+    // Asked once nothing of the host holds the control any more.
+    if (released) PrintReleasedAccessible(released_name, released.Get());
+    released.Reset();
   }
   watcher.Stop();
   OleUninitialize();
