@@ -80,8 +80,7 @@ ControlHost::ControlHost(HostFrame& frame, PropertySection& section, bool fresh,
       name_(section.name),
       prefix_(section.name.empty() ? u"" : section.name + u"."),
       frame_(frame),
-      site_(new HostSite(frame, section.name.empty() ? L"ZorvickCtrl1" : ToWide(section.name),
-                         user_mode)),
+      site_(new HostSite(frame, ToWide(DisplayName()), user_mode)),
       bag_(new HostPropertyBag(section)) {}
 
 ControlHost::~ControlHost() { Close(); }
@@ -143,7 +142,8 @@ bool ControlHost::Load() {
   }
 
   if (!site_first && FAILED(hr = object_->SetClientSite(site_.Get()))) return Fail("SetClientSite", hr);
-  object_->SetHostNames(L"zorvick-host", name_.empty() ? L"ZorvickCtrl1" : AsWide(name_.c_str()));
+  const std::u16string display = DisplayName();
+  object_->SetHostNames(L"zorvick-host", AsWide(display.c_str()));
 
   SIZEL extent{};
   if (SUCCEEDED(object_->GetExtent(DVASPECT_CONTENT, &extent)) && extent.cx > 0 &&

@@ -34,6 +34,8 @@ class ControlHost {
   ControlHost& operator=(const ControlHost&) = delete;
 
   const std::u16string& Name() const { return name_; }
+  // The name the form shows for it: the section's, or "ZorvickCtrl1" alone.
+  std::u16string DisplayName() const { return name_.empty() ? u"ZorvickCtrl1" : name_; }
   bool Create();
   bool Load();
   bool Activate();

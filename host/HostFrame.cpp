@@ -76,6 +76,26 @@ LRESULT CALLBACK HostFrame::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp
   return DefWindowProcW(hwnd, msg, wp, lp);
 }
 
+bool HostFrame::TranslateKey(MSG& msg) {
+  if (msg.message < WM_KEYFIRST || msg.message > WM_KEYLAST) return false;
+  if (active_) {
+    ComPtr<IOleInPlaceActiveObject> active = active_;  // it may deactivate itself
+    if (active->TranslateAccelerator(&msg) == S_OK) return true;
+  }
+  return IsDialogMessageW(hwnd_.get(), &msg) != FALSE;
+}
+
+void DispatchHostMessage(MSG& msg) {
+  HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
+  wchar_t cls[64] = {};
+  if (root && GetClassNameW(root, cls, 64) && wcscmp(cls, kClassName) == 0) {
+    auto* form = reinterpret_cast<HostFrame*>(GetWindowLongPtrW(root, GWLP_USERDATA));
+    if (form && form->TranslateKey(msg)) return;
+  }
+  TranslateMessage(&msg);
+  DispatchMessageW(&msg);
+}
+
 void PumpMessages(int idle_ms, int max_ms) {
   const ULONGLONG start = GetTickCount64();
   ULONGLONG last = start;
@@ -88,8 +108,7 @@ void PumpMessages(int idle_ms, int max_ms) {
         PostQuitMessage(static_cast<int>(msg.wParam));
         return;
       }
-      TranslateMessage(&msg);
-      DispatchMessageW(&msg);
+      DispatchHostMessage(msg);
     }
     const ULONGLONG now = GetTickCount64();
     if (any) last = now;
@@ -127,7 +146,13 @@ STDMETHODIMP HostFrame::ContextSensitiveHelp(BOOL) { return E_NOTIMPL; }
 STDMETHODIMP HostFrame::GetBorder(LPRECT) { return INPLACE_E_NOTOOLSPACE; }
 STDMETHODIMP HostFrame::RequestBorderSpace(LPCBORDERWIDTHS) { return INPLACE_E_NOTOOLSPACE; }
 STDMETHODIMP HostFrame::SetBorderSpace(LPCBORDERWIDTHS) { return S_OK; }
+// One control is UI-active at a time: the one taking over makes the form
+// deactivate the one before (which calls back here with null).
 STDMETHODIMP HostFrame::SetActiveObject(IOleInPlaceActiveObject* active, LPCOLESTR) {
+  if (active_ && active && active_.Get() != active) {
+    ComPtr<IOleInPlaceObject> previous;
+    if (SUCCEEDED(active_.As(&previous))) previous->UIDeactivate();
+  }
   active_ = active;
   return S_OK;
 }

@@ -29,6 +29,10 @@ class HostFrame : public IOleInPlaceFrame {
   void Layout();
   // True once the user (or a script) has closed the window.
   bool Closed() const { return closed_; }
+  // A key on the form goes first to the UI-active control, then to the
+  // form's dialog navigation (Tab between tab stops). True when either took
+  // it; otherwise the caller dispatches it.
+  bool TranslateKey(MSG& msg);
 
   static constexpr int kMargin = 10;
 
@@ -63,6 +67,8 @@ class HostFrame : public IOleInPlaceFrame {
   ComPtr<IOleInPlaceActiveObject> active_;
 };
 
+// One message of this thread, keys through their form's TranslateKey.
+void DispatchHostMessage(MSG& msg);
 // Dispatches this thread's messages until none has come for `idle_ms`
 // (painting included), or `max_ms` have passed.
 void PumpMessages(int idle_ms, int max_ms = 5000);

@@ -9,7 +9,8 @@ TEST(HostCommandLine, ReadsFileFlagsAndValues) {
   const HostOptions o = ParseHostCommandLine(
       {u"form.txt", u"--press", u"--log", u"--exit-after", u"1500", u"--save", u"out.txt",
        u"--screenshot", u"a.png", u"--screenshot-pressed", u"b.png", u"--control", u"Control2",
-       u"--design", u"--dismiss-messages", u"--describe", u"--execute"});
+       u"--design", u"--dismiss-messages", u"--describe", u"--execute", u"--focus", u"Control3",
+       u"--accessible", u"--default-action", u"--accessible-after-release"});
   EXPECT_EQ(o.file, u"form.txt");
   EXPECT_TRUE(o.press && o.log && o.design && o.dismiss_messages && o.describe && o.execute);
   EXPECT_EQ(o.exit_after, 1500);
@@ -17,6 +18,8 @@ TEST(HostCommandLine, ReadsFileFlagsAndValues) {
   EXPECT_EQ(o.screenshot, u"a.png");
   EXPECT_EQ(o.screenshot_pressed, u"b.png");
   EXPECT_EQ(o.target, u"Control2");
+  EXPECT_EQ(o.focus, u"Control3");
+  EXPECT_TRUE(o.accessible && o.default_action && o.accessible_after);
 
   const HostOptions none = ParseHostCommandLine({});
   EXPECT_TRUE(none.file.empty());
@@ -40,11 +43,26 @@ TEST(HostCommandLine, SetTakesFileSyntaxOrPlainText) {
   EXPECT_EQ(o.sets[5].value, FileValue::String(u""));
 }
 
+TEST(HostCommandLine, TabAndKeysKeepTheirOrder) {
+  using K = KeyStep::Key;
+  using S = KeyStep::Stroke;
+  const HostOptions o = ParseHostCommandLine(
+      {u"--tab", u"2", u"--key", u"space-down", u"--key", u"escape", u"--key", u"space-up",
+       u"--tab", u"0", u"--key", u"enter", u"--key", u"tab-down"});
+  const std::vector<KeyStep> want = {{K::kTab, S::kPress},   {K::kTab, S::kPress},
+                                     {K::kSpace, S::kDown},  {K::kEscape, S::kPress},
+                                     {K::kSpace, S::kUp},    {K::kEnter, S::kPress},
+                                     {K::kTab, S::kDown}};
+  EXPECT_EQ(o.keys, want);
+}
+
 TEST(HostCommandLine, RefusesWhatItCannotDo) {
   const std::vector<std::vector<std::u16string>> bad = {
       {u"--bogus"},         {u"--save"},           {u"--exit-after", u"soon"},
       {u"--exit-after", u"-1"}, {u"--set", u"NoValue"}, {u"--set", u"=1"},
       {u"a.txt", u"b.txt"}, {u"--screenshot-pressed", u"p.png"},
+      {u"--key", u"shift"}, {u"--key", u"space-left"}, {u"--key", u"-down"},
+      {u"--key", u"Space"}, {u"--tab", u"x"}, {u"--tab", u"101"}, {u"--focus"},
   };
   for (const auto& args : bad) {
     EXPECT_THROW(ParseHostCommandLine(args), UsageError) << args.size();
