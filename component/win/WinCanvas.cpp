@@ -61,11 +61,11 @@ WinCanvas::WinCanvas(const ControlGeometry& geometry, CanvasEvents& events)
 WinCanvas::~WinCanvas() { DestroyWindow(); }
 
 void WinCanvas::SetLeft(float twips) {
-  AssignOrRestore(left_, twips, [this] { UpdatePlacement(); });
+  AssignOrRestore(left_, twips, [this] { PlaceLater(); });
 }
 
 void WinCanvas::SetTop(float twips) {
-  AssignOrRestore(top_, twips, [this] { UpdatePlacement(); });
+  AssignOrRestore(top_, twips, [this] { PlaceLater(); });
 }
 
 float WinCanvas::Width() { return width_.value_or(geometry_.InnerWidth()); }
@@ -73,12 +73,12 @@ float WinCanvas::Height() { return height_.value_or(geometry_.InnerHeight()); }
 
 void WinCanvas::SetWidth(float twips) {
   if (!std::isfinite(twips) || twips < 0) ThrowOverflow();
-  AssignOrRestore(width_, std::optional<float>(twips), [this] { UpdatePlacement(); });
+  AssignOrRestore(width_, std::optional<float>(twips), [this] { PlaceLater(); });
 }
 
 void WinCanvas::SetHeight(float twips) {
   if (!std::isfinite(twips) || twips < 0) ThrowOverflow();
-  AssignOrRestore(height_, std::optional<float>(twips), [this] { UpdatePlacement(); });
+  AssignOrRestore(height_, std::optional<float>(twips), [this] { PlaceLater(); });
 }
 
 void WinCanvas::SetForeColor(int32_t color) { fore_color_ = color; }
@@ -86,22 +86,25 @@ void WinCanvas::SetBackColor(int32_t color) { back_color_ = color; }
 
 void WinCanvas::SetFontSize(float points) {
   if (!(points > 0)) return;
-  font_size_ = std::min(points, kMaxFontPoints);
-  font_dirty_ = true;
+  const float size = std::min(points, kMaxFontPoints);
+  font_dirty_ |= size != font_size_;
+  font_size_ = size;
 }
 
 void WinCanvas::SetFontBold(bool on) {
+  font_dirty_ |= on != bold_;
   bold_ = on;
-  font_dirty_ = true;
 }
 
 void WinCanvas::SetFontUnderline(bool on) {
+  font_dirty_ |= on != underline_;
   underline_ = on;
-  font_dirty_ = true;
 }
 
 void WinCanvas::SetToolTipText(std::u16string_view text) {
-  tooltip_text_ = ToWide(text);
+  std::wstring wide = ToWide(text);
+  if (wide == tooltip_text_) return;
+  tooltip_text_ = std::move(wide);
   if (tooltip_ && window_) {
     TTTOOLINFOW ti{};
     ti.cbSize = TTTOOLINFOW_V2_SIZE;
@@ -123,12 +126,25 @@ float WinCanvas::TwipsPerPixelY() { return ScreenTwipsPerPixelY(); }
 int WinCanvas::ToPixelsX(float twips) const { return RoundToPixels(twips / ScreenTwipsPerPixelX()); }
 int WinCanvas::ToPixelsY(float twips) const { return RoundToPixels(twips / ScreenTwipsPerPixelY()); }
 
+void WinCanvas::PlaceLater() {
+  // Computed now, so that what no window can be is refused when it is set,
+  // not at some later drawing.
+  PixelRect();
+  placement_pending_ = true;
+}
+
 void WinCanvas::UpdatePlacement() {
-  // Computed also without a window, so that what no window can be is refused
-  // when it is set, not at some later drawing.
+  PlaceLater();
+  PlacePending();
+}
+
+void WinCanvas::PlacePending() {
+  if (!placement_pending_) return;
+  placement_pending_ = false;
   const RECT rc = PixelRect();
-  if (!window_) return;
+  if (!window_ || EqualRect(&rc, &placed_)) return;
   MoveWindow(window_.get(), rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, TRUE);
+  placed_ = rc;
 }
 
 RECT WinCanvas::PixelRect() const {
@@ -140,18 +156,41 @@ RECT WinCanvas::PixelRect() const {
 }
 
 void WinCanvas::Commit() {
-  if (!work_.dc) return;
-  BitBlt(shown_.dc.get(), 0, 0, bitmap_size_.cx, bitmap_size_.cy, work_.dc.get(), 0, 0, SRCCOPY);
+  PlacePending();
+  // A pass that stopped short of what it repeated draws that part now.
+  if (repeating_ && pass_.size() < shown_ops_.size()) {
+    try {
+      DrawRepeated();
+    } catch (...) {
+      Rollback();
+      return;
+    }
+  }
+  // Nothing drawn, or the same image drawn again: the shown one stays.
+  const bool changed = !pass_.empty() && !repeating_;
+  if (changed) shown_ops_ = pass_.front().kind == Op::kCls ? std::move(pass_) : std::vector<Op>();
+  EndPass();
+  if (changed && work_.dc) {
+    BitBlt(shown_.dc.get(), 0, 0, bitmap_size_.cx, bitmap_size_.cy, work_.dc.get(), 0, 0, SRCCOPY);
+    if (window_) InvalidateRect(window_.get(), nullptr, FALSE);
+  }
   if (window_) {
-    InvalidateRect(window_.get(), nullptr, FALSE);
     UpdateWindow(window_.get());
     AnnounceChanges();
   }
 }
 
 void WinCanvas::Rollback() {
-  if (!work_.dc) return;
-  BitBlt(work_.dc.get(), 0, 0, bitmap_size_.cx, bitmap_size_.cy, shown_.dc.get(), 0, 0, SRCCOPY);
+  PlacePending();
+  if (!pass_.empty() && !repeating_ && work_.dc) {
+    BitBlt(work_.dc.get(), 0, 0, bitmap_size_.cx, bitmap_size_.cy, shown_.dc.get(), 0, 0, SRCCOPY);
+  }
+  EndPass();
+}
+
+void WinCanvas::EndPass() {
+  pass_.clear();
+  repeating_ = false;
 }
 
 void WinCanvas::CopyShownTo(HDC dc, int x, int y) {

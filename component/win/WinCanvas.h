@@ -14,12 +14,14 @@
 // typeface at 8 points.
 
 #include <windows.h>
+#include <ocidl.h>
 
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "component/Canvas.h"
 #include "component/win/AccessibleSurface.h"
@@ -97,7 +99,7 @@ class WinCanvas : public Canvas {
   bool WantsKey(const MSG& msg) const;
 
   // The control's size or inner scale changed: the surface moves to its new
-  // pixel rectangle.
+  // pixel rectangle now, if that differs from where it stands.
   void UpdatePlacement();
   // The surface's rectangle in the control's client pixels.
   RECT PixelRect() const;
@@ -140,9 +142,15 @@ class WinCanvas : public Canvas {
   [[noreturn]] static void ThrowLastError();
   void EnsureBitmaps();
   void EnsureFont();
-  void FillBackground(HDC dc, const RECT& rect) const;
-  void MoveWindowToPlace();
+  void FillBackground(HDC dc, const RECT& rect);
+  HBRUSH BrushFor(COLORREF rgb);
+  HPEN PenFor(COLORREF rgb);
+  // Placement set by the core waits for the end of its pass, so a layout
+  // that sets position and size moves the window once.
+  void PlaceLater();
+  void PlacePending();
   SIZE MeasureText(std::u16string_view text);
+  int LineHeight();
   int ToPixelsX(float twips) const;
   int ToPixelsY(float twips) const;
 
@@ -165,16 +173,59 @@ class WinCanvas : public Canvas {
   float current_y_ = 0;
 
   // The font outlives the images and its selection ends first: it leaves the
-  // work DC before the DC goes, and is deleted last.
+  // work DC before the DC goes, and is deleted last. Its generation names it
+  // in the measures and recorded text of a pass.
   UniqueFont font_;
+  unsigned font_generation_ = 0;
+  int line_height_ = -1;  // of the current font, once asked
+  struct Measure {
+    unsigned font_generation;
+    std::u16string text;
+    SIZE extent;
+  };
+  std::vector<Measure> measures_;  // the latest few texts measured
+  // Made once and kept while their colour stays.
+  UniqueBrush brush_;
+  COLORREF brush_rgb_ = 0;
+  struct Pen {
+    COLORREF rgb;
+    UniquePen pen;
+  };
+  std::vector<Pen> pens_;
   Image work_;
   Image shown_;
   Selection font_selected_;
   SIZE bitmap_size_{0, 0};
 
+  // One drawing operation as far as the image goes: pixels, resolved colour,
+  // the picture (held, so that its address names it while recorded), the
+  // text and its font.
+  struct Op {
+    enum Kind { kCls, kLine, kPicture, kText, kFocus } kind;
+    int x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+    COLORREF color = 0;
+    ComPtr<IPicture> picture;
+    long hm_width = 0, hm_height = 0;
+    std::u16string text;
+    unsigned font_generation = 0;
+    bool operator==(const Op& o) const;
+  };
+  // A pass that begins with the same clearing as the one the shown image was
+  // drawn by, and repeats it step for step, is not drawn again: the work
+  // image already holds its result. At the first difference what it repeated
+  // is drawn after all, and drawing goes on from there.
+  std::vector<Op> pass_;
+  std::vector<Op> shown_ops_;  // empty: the shown image is not described
+  bool repeating_ = false;
+  void Record(Op op);
+  void DrawRepeated();
+  void Execute(HDC dc, const Op& op);
+  void EndPass();
+  bool placement_pending_ = false;
+  RECT placed_{0, 0, 0, 0};
+
   UniqueOwnedWindow window_;
   UniqueWindow tooltip_;
-  UniqueCursor cursor_;
   int16_t buttons_down_ = 0;
   bool space_down_ = false;
   bool focus_by_click_ = false;

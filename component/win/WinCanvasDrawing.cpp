@@ -1,5 +1,5 @@
 // Drawing on the surface: the work and shown images, the font, lines,
-// pictures and text.
+// pictures and text, and the brush and pens kept for them.
 
 #include "component/win/WinCanvas.h"
 
@@ -33,34 +33,115 @@ std::vector<std::wstring> SplitLines(std::u16string_view text) {
 
 }  // namespace
 
-void WinCanvas::FillBackground(HDC dc, const RECT& rect) const {
-  const UniqueBrush brush(CreateSolidBrush(ToColorRef(back_color_)));
-  if (brush) FillRect(dc, &rect, brush.get());
+bool WinCanvas::Op::operator==(const Op& o) const {
+  return kind == o.kind && x1 == o.x1 && y1 == o.y1 && x2 == o.x2 && y2 == o.y2 && color == o.color &&
+         picture.Get() == o.picture.Get() && hm_width == o.hm_width && hm_height == o.hm_height &&
+         text == o.text && font_generation == o.font_generation;
+}
+
+HBRUSH WinCanvas::BrushFor(COLORREF rgb) {
+  if (!brush_ || brush_rgb_ != rgb) {
+    UniqueBrush brush(CreateSolidBrush(rgb));
+    if (!brush) ThrowLastError();
+    brush_ = std::move(brush);
+    brush_rgb_ = rgb;
+  }
+  return brush_.get();
+}
+
+// A frame has two colours; a few more are kept before the oldest goes.
+HPEN WinCanvas::PenFor(COLORREF rgb) {
+  for (const Pen& p : pens_) {
+    if (p.rgb == rgb) return p.pen.get();
+  }
+  UniquePen pen(CreatePen(PS_SOLID, 1, rgb));
+  if (!pen) ThrowLastError();
+  constexpr size_t kKept = 4;
+  if (pens_.size() == kKept) pens_.erase(pens_.begin());
+  pens_.push_back({rgb, std::move(pen)});
+  return pens_.back().pen.get();
+}
+
+void WinCanvas::FillBackground(HDC dc, const RECT& rect) {
+  FillRect(dc, &rect, BrushFor(ToColorRef(back_color_)));
+}
+
+void WinCanvas::Record(Op op) {
+  HDC dc = Surface();
+  if (pass_.empty()) {
+    repeating_ = op.kind == Op::kCls && !shown_ops_.empty() && shown_ops_.front() == op;
+  } else if (repeating_ && (pass_.size() >= shown_ops_.size() || !(shown_ops_[pass_.size()] == op))) {
+    DrawRepeated();
+  }
+  pass_.push_back(std::move(op));
+  if (!repeating_) Execute(dc, pass_.back());
+}
+
+void WinCanvas::DrawRepeated() {
+  repeating_ = false;
+  for (const Op& op : pass_) Execute(work_.dc.get(), op);
+}
+
+void WinCanvas::Execute(HDC dc, const Op& op) {
+  switch (op.kind) {
+    case Op::kCls: {
+      const RECT all{0, 0, bitmap_size_.cx, bitmap_size_.cy};
+      FillRect(dc, &all, BrushFor(op.color));
+      break;
+    }
+    case Op::kLine: {
+      {
+        const Selection selected(dc, PenFor(op.color));
+        MoveToEx(dc, op.x1, op.y1, nullptr);
+        LineTo(dc, op.x2, op.y2);
+      }
+      SetPixel(dc, op.x2, op.y2, op.color);  // LineTo leaves the end point out
+      break;
+    }
+    case Op::kPicture: {
+      // The source rectangle runs bottom-up in HIMETRIC.
+      const HRESULT hr = op.picture->Render(dc, op.x1, op.y1, op.x2, op.y2, 0, op.hm_height,
+                                            op.hm_width, -op.hm_height, nullptr);
+      if (FAILED(hr)) throw ComError(hr, u"The picture cannot be drawn");
+      break;
+    }
+    case Op::kText: {
+      SetTextColor(dc, op.color);
+      SetBkMode(dc, TRANSPARENT);
+      int y = op.y1;
+      for (const std::wstring& line : SplitLines(op.text)) {
+        if (!line.empty()) TextOutW(dc, op.x1, y, line.data(), static_cast<int>(line.size()));
+        y += LineHeight();
+      }
+      break;
+    }
+    case Op::kFocus: {
+      const RECT rect{op.x1, op.y1, op.x2, op.y2};
+      // The system draws it by inverting, with the text colours of the DC.
+      SetTextColor(dc, RGB(0, 0, 0));
+      SetBkColor(dc, RGB(255, 255, 255));
+      ::DrawFocusRect(dc, &rect);
+      break;
+    }
+  }
 }
 
 void WinCanvas::Cls() {
-  HDC dc = Surface();
-  const UniqueBrush brush(CreateSolidBrush(ToColorRef(back_color_)));
-  if (!brush) ThrowLastError();
-  const RECT all{0, 0, bitmap_size_.cx, bitmap_size_.cy};
-  FillRect(dc, &all, brush.get());
+  Op op{Op::kCls};
+  op.color = ToColorRef(back_color_);
+  Record(std::move(op));
   current_x_ = 0;
   current_y_ = 0;
 }
 
 void WinCanvas::Line(float x1, float y1, float x2, float y2, int32_t color) {
-  const int px1 = ToPixelsX(x1), py1 = ToPixelsY(y1);
-  const int px2 = ToPixelsX(x2), py2 = ToPixelsY(y2);
-  HDC dc = Surface();
-  const COLORREF rgb = ToColorRef(color);
-  const UniquePen pen(CreatePen(PS_SOLID, 1, rgb));
-  if (!pen) ThrowLastError();
-  {
-    const Selection selected(dc, pen.get());
-    MoveToEx(dc, px1, py1, nullptr);
-    LineTo(dc, px2, py2);
-  }
-  SetPixel(dc, px2, py2, rgb);  // LineTo leaves the end point out
+  Op op{Op::kLine};
+  op.x1 = ToPixelsX(x1);
+  op.y1 = ToPixelsY(y1);
+  op.x2 = ToPixelsX(x2);
+  op.y2 = ToPixelsY(y2);
+  op.color = ToColorRef(color);
+  Record(std::move(op));
 }
 
 void WinCanvas::PaintPicture(const Picture& picture, float x, float y) {
@@ -71,38 +152,39 @@ void WinCanvas::PaintPicture(const Picture& picture, float x, float y) {
   HRESULT hr = ole->get_Width(&hm_width);
   if (SUCCEEDED(hr)) hr = ole->get_Height(&hm_height);
   if (FAILED(hr)) throw ComError(hr, u"The picture cannot be drawn");
-  const int px = ToPixelsX(x), py = ToPixelsY(y);
-  const int cx = RoundToPixels(HimetricToTwipsX(static_cast<float>(hm_width)) / TwipsPerPixelX());
-  const int cy = RoundToPixels(HimetricToTwipsY(static_cast<float>(hm_height)) / TwipsPerPixelY());
-  HDC dc = Surface();
-  // The source rectangle runs bottom-up in HIMETRIC.
-  hr = ole->Render(dc, px, py, cx, cy, 0, hm_height, hm_width, -hm_height, nullptr);
-  if (FAILED(hr)) throw ComError(hr, u"The picture cannot be drawn");
+  Op op{Op::kPicture};
+  op.x1 = ToPixelsX(x);
+  op.y1 = ToPixelsY(y);
+  op.x2 = RoundToPixels(HimetricToTwipsX(static_cast<float>(hm_width)) / TwipsPerPixelX());
+  op.y2 = RoundToPixels(HimetricToTwipsY(static_cast<float>(hm_height)) / TwipsPerPixelY());
+  op.picture = ole;
+  op.hm_width = hm_width;
+  op.hm_height = hm_height;
+  Record(std::move(op));
 }
 
 void WinCanvas::Print(std::u16string_view text) {
-  const int x = ToPixelsX(current_x_);
-  int y = ToPixelsY(current_y_);
-  HDC dc = Surface();
-  SetTextColor(dc, ToColorRef(fore_color_));
-  SetBkMode(dc, TRANSPARENT);
-  TEXTMETRICW tm{};
-  GetTextMetricsW(dc, &tm);
-  for (const std::wstring& line : SplitLines(text)) {
-    if (!line.empty()) TextOutW(dc, x, y, line.data(), static_cast<int>(line.size()));
-    y += tm.tmHeight;
-  }
+  Op op{Op::kText};
+  op.x1 = ToPixelsX(current_x_);
+  op.y1 = ToPixelsY(current_y_);
+  op.color = ToColorRef(fore_color_);
+  op.text = text;
+  Surface();
+  op.font_generation = font_generation_;
+  const int lines = static_cast<int>(SplitLines(text).size());
+  const int y = op.y1 + lines * LineHeight();
+  Record(std::move(op));
   current_x_ = 0;
   current_y_ = static_cast<float>(y) * TwipsPerPixelY();
 }
 
 void WinCanvas::DrawFocusRect(float x1, float y1, float x2, float y2) {
-  const RECT rect{ToPixelsX(x1), ToPixelsY(y1), ToPixelsX(x2) + 1, ToPixelsY(y2) + 1};
-  HDC dc = Surface();
-  // The system draws it by inverting, with the text colours of the DC.
-  SetTextColor(dc, RGB(0, 0, 0));
-  SetBkColor(dc, RGB(255, 255, 255));
-  ::DrawFocusRect(dc, &rect);
+  Op op{Op::kFocus};
+  op.x1 = ToPixelsX(x1);
+  op.y1 = ToPixelsY(y1);
+  op.x2 = ToPixelsX(x2) + 1;
+  op.y2 = ToPixelsY(y2) + 1;
+  Record(std::move(op));
 }
 
 float WinCanvas::TextWidth(std::u16string_view text) {
@@ -113,10 +195,22 @@ float WinCanvas::TextHeight(std::u16string_view text) {
   return static_cast<float>(MeasureText(text).cy) * TwipsPerPixelY();
 }
 
+int WinCanvas::LineHeight() {
+  if (line_height_ < 0) {
+    TEXTMETRICW tm{};
+    GetTextMetricsW(Surface(), &tm);
+    line_height_ = tm.tmHeight;
+  }
+  return line_height_;
+}
+
 SIZE WinCanvas::MeasureText(std::u16string_view text) {
   HDC dc = Surface();
-  TEXTMETRICW tm{};
-  GetTextMetricsW(dc, &tm);
+  for (const Measure& m : measures_) {
+    if (m.font_generation == font_generation_ && m.text == text) {
+      return m.extent;
+    }
+  }
   SIZE extent{0, 0};
   for (const std::wstring& line : SplitLines(text)) {
     SIZE s{0, 0};
@@ -124,8 +218,11 @@ SIZE WinCanvas::MeasureText(std::u16string_view text) {
       ThrowLastError();
     }
     extent.cx = std::max(extent.cx, s.cx);
-    extent.cy += tm.tmHeight;
+    extent.cy += LineHeight();
   }
+  constexpr size_t kKept = 4;
+  if (measures_.size() == kKept) measures_.erase(measures_.begin());
+  measures_.push_back({font_generation_, std::u16string(text), extent});
   return extent;
 }
 
@@ -151,6 +248,10 @@ void WinCanvas::EnsureBitmaps() {
 
   const WindowDc screen(nullptr);
   if (!screen) ThrowLastError();
+  // What a repeating pass has not drawn yet goes into the old image first,
+  // which the new one starts from.
+  if (repeating_) DrawRepeated();
+  shown_ops_.clear();
   Image work = MakeImage(screen.get(), size);
   Image shown = MakeImage(screen.get(), size);
 
@@ -166,7 +267,7 @@ void WinCanvas::EnsureBitmaps() {
   work_ = std::move(work);
   shown_ = std::move(shown);
   bitmap_size_ = size;
-  font_dirty_ = true;  // the font goes into the new DC
+  if (font_) font_selected_ = Selection(work_.dc.get(), font_.get());
 }
 
 void WinCanvas::EnsureFont() {
@@ -182,10 +283,13 @@ void WinCanvas::EnsureFont() {
   std::copy_n(face_.c_str(), n, lf.lfFaceName);
   UniqueFont font(CreateFontIndirectW(&lf));
   if (!font) ThrowLastError();
+  if (repeating_) DrawRepeated();  // what it repeated, in the font it was drawn in
   font_selected_.reset();
   if (work_.dc) font_selected_ = Selection(work_.dc.get(), font.get());
   font_ = std::move(font);
   font_dirty_ = false;
+  ++font_generation_;
+  line_height_ = -1;
 }
 
 }  // namespace pelzorvick

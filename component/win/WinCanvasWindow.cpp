@@ -23,6 +23,21 @@ int16_t ShiftMask() {
   return shift;
 }
 
+// The button mask of a button message: 1 left, 2 right, 4 middle.
+int16_t ButtonOf(UINT message) {
+  switch (message) {
+    case WM_LBUTTONDOWN: case WM_LBUTTONUP: return 1;
+    case WM_RBUTTONDOWN: case WM_RBUTTONUP: return 2;
+    default: return 4;
+  }
+}
+
+// One for every surface of the process: it never changes.
+HCURSOR HandCursor() {
+  static const UniqueCursor cursor(CreateHandCursor(Module::Handle()));
+  return cursor.get();
+}
+
 }  // namespace
 
 void WinCanvas::CreateWindowIn(HWND parent) {
@@ -37,7 +52,8 @@ void WinCanvas::CreateWindowIn(HWND parent) {
                                 rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, parent,
                                 nullptr, Module::Handle(), this));
   if (!window_) ThrowLastError();
-  if (!cursor_) cursor_.reset(CreateHandCursor(Module::Handle()));
+  placed_ = rc;
+  placement_pending_ = false;
 
   INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES};
   InitCommonControlsEx(&icc);
@@ -69,23 +85,17 @@ LRESULT CALLBACK WinCanvas::WindowProcedure(HWND hwnd, UINT message, WPARAM wpar
 
 LRESULT WinCanvas::HandleMessage(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = BeginPaint(hwnd, &ps);
-      if (dc) {
-        CopyShownTo(dc, 0, 0);
-        EndPaint(hwnd, &ps);
-      }
+    case WM_PAINT:
+      PaintWindow(hwnd, [this](HDC dc, const RECT&) { CopyShownTo(dc, 0, 0); });
       return 0;
-    }
     case WM_PRINTCLIENT:
       CopyShownTo(reinterpret_cast<HDC>(wparam), 0, 0);
       return 0;
     case WM_ERASEBKGND:
       return 1;
     case WM_SETCURSOR:
-      if (LOWORD(lparam) == HTCLIENT && cursor_) {
-        SetCursor(cursor_.get());
+      if (LOWORD(lparam) == HTCLIENT && HandCursor()) {
+        SetCursor(HandCursor());
         return TRUE;
       }
       break;
@@ -95,22 +105,15 @@ LRESULT WinCanvas::HandleMessage(HWND hwnd, UINT message, WPARAM wparam, LPARAM 
         SetFocus(hwnd);
         focus_by_click_ = false;
       }
-      OnButtonDown(1, lparam);
-      return 0;
+      [[fallthrough]];
     case WM_RBUTTONDOWN:
-      OnButtonDown(2, lparam);
-      return 0;
     case WM_MBUTTONDOWN:
-      OnButtonDown(4, lparam);
+      OnButtonDown(ButtonOf(message), lparam);
       return 0;
     case WM_LBUTTONUP:
-      OnButtonUp(1, lparam);
-      return 0;
     case WM_RBUTTONUP:
-      OnButtonUp(2, lparam);
-      return 0;
     case WM_MBUTTONUP:
-      OnButtonUp(4, lparam);
+      OnButtonUp(ButtonOf(message), lparam);
       return 0;
     case WM_GETOBJECT:
       if (static_cast<LONG>(lparam) == OBJID_CLIENT) return AccessibleObject(wparam);

@@ -39,4 +39,14 @@ LRESULT RouteToOwner(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam,
   return result;
 }
 
+// Answers WM_PAINT: `draw` gets the paint DC and the rectangle to paint.
+template <class F>
+void PaintWindow(HWND hwnd, F&& draw) {
+  PAINTSTRUCT ps;
+  if (HDC dc = BeginPaint(hwnd, &ps)) {
+    draw(dc, ps.rcPaint);
+    EndPaint(hwnd, &ps);
+  }
+}
+
 }  // namespace pelzorvick

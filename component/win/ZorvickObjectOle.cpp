@@ -336,12 +336,9 @@ LRESULT CALLBACK ZorvickObject::ControlWindowProcedure(HWND hwnd, UINT message, 
 LRESULT ZorvickObject::HandleControlMessage(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = BeginPaint(hwnd, &ps);
-      if (dc) {
-        FillRect(dc, &ps.rcPaint, GetSysColorBrush(COLOR_BTNFACE));
-        EndPaint(hwnd, &ps);
-      }
+      PaintWindow(hwnd, [](HDC dc, const RECT& rc) {
+        FillRect(dc, &rc, GetSysColorBrush(COLOR_BTNFACE));
+      });
       ComPtr<IUnknown> keep(Identity());
       PaintControl();
       return 0;
