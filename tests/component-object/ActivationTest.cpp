@@ -10,34 +10,6 @@
 namespace pelzorvick::test {
 namespace {
 
-struct Placed {
-  ComPtr<IOleObject> control;
-  ComPtr<IOleInPlaceObject> inplace;
-  ComPtr<_ZorvickCtrl> dual;
-  ComPtr<FakeSite> site;
-};
-
-Placed Place(HWND parent, Ambient ambient) {
-  Placed p;
-  p.control = NewControl<IOleObject>();
-  p.control.As(&p.inplace);
-  p.control.As(&p.dual);
-  p.site = new FakeSite(parent, ambient);
-  p.site->object = p.inplace.Get();
-  p.control->SetClientSite(p.site.Get());
-  ComPtr<IPersistStreamInit> persist;
-  p.control.As(&persist);
-  persist->InitNew();
-  return p;
-}
-
-void SetString(_ZorvickCtrl* dual, HRESULT (STDMETHODCALLTYPE _ZorvickCtrl::*put)(BSTR),
-               const wchar_t* text) {
-  BSTR b = SysAllocString(text);
-  EXPECT_EQ(S_OK, (dual->*put)(b));
-  SysFreeString(b);
-}
-
 RECT WindowRectIn(HWND hwnd, HWND parent) {
   RECT rc{};
   GetWindowRect(hwnd, &rc);
@@ -48,13 +20,13 @@ RECT WindowRectIn(HWND hwnd, HWND parent) {
 TEST(ObjectActivation, InPlaceAndBackWithARealParent) {
   ParentWindow parent;
   {
-    Placed p = Place(parent.hwnd(), Ambient::kRunning);
+    SitedControl p(parent.hwnd());
     ASSERT_EQ(S_OK, p.control->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, p.site.Get(), 0,
                                       parent.hwnd(), &p.site->rect));
-    EXPECT_EQ(1, p.site->inplace_activations);
-    EXPECT_EQ(0, p.site->ui_activations);
+    EXPECT_EQ(1, p.site->calls.Count("OnInPlaceActivate"));
+    EXPECT_EQ(0, p.site->calls.Count("OnUIActivate"));
     HWND window = nullptr;
-    ASSERT_EQ(S_OK, p.inplace->GetWindow(&window));
+    ASSERT_EQ(S_OK, p.As<IOleInPlaceObject>()->GetWindow(&window));
     ASSERT_TRUE(IsWindow(window));
     EXPECT_EQ(parent.hwnd(), GetParent(window));
     const RECT placed = WindowRectIn(window, parent.hwnd());
@@ -69,54 +41,50 @@ TEST(ObjectActivation, InPlaceAndBackWithARealParent) {
     EXPECT_EQ(1058, extent.cy);
 
     RECT moved{30, 40, 130, 90};
-    EXPECT_EQ(S_OK, p.inplace->SetObjectRects(&moved, &moved));
+    EXPECT_EQ(S_OK, p.As<IOleInPlaceObject>()->SetObjectRects(&moved, &moved));
     const RECT now = WindowRectIn(window, parent.hwnd());
     EXPECT_TRUE(EqualRect(&now, &moved));
 
     // A second activation changes nothing; UI activation is told once.
     EXPECT_EQ(S_OK, p.control->DoVerb(OLEIVERB_UIACTIVATE, nullptr, p.site.Get(), 0,
                                       parent.hwnd(), &moved));
-    EXPECT_EQ(1, p.site->inplace_activations);
-    EXPECT_EQ(1, p.site->ui_activations);
+    EXPECT_EQ(1, p.site->calls.Count("OnInPlaceActivate"));
+    EXPECT_EQ(1, p.site->calls.Count("OnUIActivate"));
 
-    EXPECT_EQ(S_OK, p.inplace->InPlaceDeactivate());
-    EXPECT_EQ(1, p.site->ui_deactivations);
-    EXPECT_EQ(1, p.site->inplace_deactivations);
+    EXPECT_EQ(S_OK, p.As<IOleInPlaceObject>()->InPlaceDeactivate());
+    EXPECT_EQ(1, p.site->calls.Count("OnUIDeactivate"));
+    EXPECT_EQ(1, p.site->calls.Count("OnInPlaceDeactivate"));
     EXPECT_FALSE(IsWindow(window));
     EXPECT_FALSE(IsWindow(surface));
-    EXPECT_EQ(E_FAIL, p.inplace->GetWindow(&window));
-    EXPECT_EQ(S_OK, p.inplace->InPlaceDeactivate());
-    EXPECT_EQ(1, p.site->inplace_deactivations);
+    EXPECT_EQ(E_FAIL, p.As<IOleInPlaceObject>()->GetWindow(&window));
+    EXPECT_EQ(S_OK, p.As<IOleInPlaceObject>()->InPlaceDeactivate());
+    EXPECT_EQ(1, p.site->calls.Count("OnInPlaceDeactivate"));
 
     // Again, and this time Close ends it.
     ASSERT_EQ(S_OK, p.control->DoVerb(OLEIVERB_SHOW, nullptr, p.site.Get(), 0, parent.hwnd(),
                                       &moved));
-    EXPECT_EQ(2, p.site->inplace_activations);
+    EXPECT_EQ(2, p.site->calls.Count("OnInPlaceActivate"));
     EXPECT_EQ(S_OK, p.control->Close(OLECLOSE_NOSAVE));
-    EXPECT_EQ(2, p.site->inplace_deactivations);
-    p.control->SetClientSite(nullptr);
+    EXPECT_EQ(2, p.site->calls.Count("OnInPlaceDeactivate"));
+    p.Close();
   }
   EXPECT_TRUE(Module::CanUnload());
 }
 
 TEST(ObjectActivation, NoParentWindowNoActivation) {
-  Placed p = Place(nullptr, Ambient::kRunning);
+  SitedControl p(nullptr);
   RECT rc{0, 0, 10, 10};
   EXPECT_TRUE(FAILED(p.control->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, p.site.Get(), 0, nullptr, &rc)));
-  EXPECT_EQ(0, p.site->inplace_activations);
+  EXPECT_EQ(0, p.site->calls.Count("OnInPlaceActivate"));
 }
 
 TEST(ObjectActivation, ThePaintSizesTheControlThroughTheSite) {
   ParentWindow parent;
-  Placed p = Place(parent.hwnd(), Ambient::kRunning);
-  SetString(p.dual.Get(), &_ZorvickCtrl::put_Control, L"Button");
-  SetString(p.dual.Get(), &_ZorvickCtrl::put_Text, L"Press me");
-  ASSERT_EQ(S_OK, p.control->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, p.site.Get(), 0,
-                                    parent.hwnd(), &p.site->rect));
-  HWND window = nullptr;
-  p.inplace->GetWindow(&window);
-  UpdateWindow(window);
-  PumpMessages();
+  SitedControl p(parent.hwnd());
+  PutString(p.As<_ZorvickCtrl>().Get(), &_ZorvickCtrl::put_Control, L"Button");
+  PutString(p.As<_ZorvickCtrl>().Get(), &_ZorvickCtrl::put_Text, L"Press me");
+  ASSERT_EQ(S_OK, p.Activate());
+  HWND window = p.Window();
   // Width first, then height.
   ASSERT_EQ(2u, p.site->pos_rect_changes.size());
   EXPECT_EQ(60, p.site->pos_rect_changes[0].bottom);
@@ -138,41 +106,31 @@ TEST(ObjectActivation, ThePaintSizesTheControlThroughTheSite) {
   EXPECT_EQ(GetSysColor(COLOR_BTNHIGHLIGHT), GetPixel(dc, 1, 0));
   EXPECT_EQ(GetSysColor(COLOR_3DDKSHADOW), GetPixel(dc, surface_rect.right - 1, 2));
   ReleaseDC(surface, dc);
-  p.control->Close(OLECLOSE_NOSAVE);
-  p.control->SetClientSite(nullptr);
+  p.Close();
 }
 
 TEST(ObjectActivation, AContainerThatDoesNotPlaceGetsTheSizeAnyway) {
   ParentWindow parent;
-  Placed p = Place(parent.hwnd(), Ambient::kRunning);
+  SitedControl p(parent.hwnd());
   p.site->place_on_request = false;
-  SetString(p.dual.Get(), &_ZorvickCtrl::put_Control, L"Text");
-  SetString(p.dual.Get(), &_ZorvickCtrl::put_Text, L"Link");
-  ASSERT_EQ(S_OK, p.control->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, p.site.Get(), 0,
-                                    parent.hwnd(), &p.site->rect));
-  HWND window = nullptr;
-  p.inplace->GetWindow(&window);
-  UpdateWindow(window);
-  PumpMessages();
+  PutString(p.As<_ZorvickCtrl>().Get(), &_ZorvickCtrl::put_Control, L"Text");
+  PutString(p.As<_ZorvickCtrl>().Get(), &_ZorvickCtrl::put_Text, L"Link");
+  ASSERT_EQ(S_OK, p.Activate());
+  HWND window = p.Window();
   ASSERT_FALSE(p.site->pos_rect_changes.empty());
   const RECT now = WindowRectIn(window, parent.hwnd());
   EXPECT_TRUE(EqualRect(&now, &p.site->pos_rect_changes.back()));
-  p.control->Close(OLECLOSE_NOSAVE);
-  p.control->SetClientSite(nullptr);
+  p.Close();
 }
 
 TEST(ObjectActivation, DesignModeAsksUserModeAndNeverSizes) {
   ParentWindow parent;
-  Placed p = Place(parent.hwnd(), Ambient::kDesigning);
-  SetString(p.dual.Get(), &_ZorvickCtrl::put_Control, L"Button");
-  SetString(p.dual.Get(), &_ZorvickCtrl::put_Text, L"Design");
-  ASSERT_EQ(S_OK, p.control->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, p.site.Get(), 0,
-                                    parent.hwnd(), &p.site->rect));
-  HWND window = nullptr;
-  p.inplace->GetWindow(&window);
-  UpdateWindow(window);
-  PumpMessages();
-  EXPECT_GT(p.site->user_mode_asks, 0);
+  SitedControl p(parent.hwnd(), Ambient::kDesigning);
+  PutString(p.As<_ZorvickCtrl>().Get(), &_ZorvickCtrl::put_Control, L"Button");
+  PutString(p.As<_ZorvickCtrl>().Get(), &_ZorvickCtrl::put_Text, L"Design");
+  ASSERT_EQ(S_OK, p.Activate());
+  HWND window = p.Window();
+  EXPECT_GT(p.site->calls.Count("Invoke"), 0);
   EXPECT_TRUE(p.site->pos_rect_changes.empty());
   // The surface as created spans the whole control.
   HWND surface = GetWindow(window, GW_CHILD);
@@ -193,8 +151,7 @@ TEST(ObjectActivation, DesignModeAsksUserModeAndNeverSizes) {
     const RECT original{10, 20, 170, 60};
     EXPECT_TRUE(EqualRect(&asked, &original));
   }
-  p.control->Close(OLECLOSE_NOSAVE);
-  p.control->SetClientSite(nullptr);
+  p.Close();
 }
 
 TEST(ObjectView, DrawRendersTheCurrentLookIntoAMemoryDC) {
@@ -204,8 +161,8 @@ TEST(ObjectView, DrawRendersTheCurrentLookIntoAMemoryDC) {
   persist->InitNew();
   ComPtr<_ZorvickCtrl> dual;
   control.As(&dual);
-  SetString(dual.Get(), &_ZorvickCtrl::put_Control, L"Button");
-  SetString(dual.Get(), &_ZorvickCtrl::put_Text, L"Hi");
+  PutString(dual.Get(), &_ZorvickCtrl::put_Control, L"Button");
+  PutString(dual.Get(), &_ZorvickCtrl::put_Text, L"Hi");
   ComPtr<IViewObject2> view;
   ASSERT_EQ(S_OK, control.As(&view));
 

@@ -1,98 +1,110 @@
 #pragma once
-// Containers' side of the control, built on the same COM base: a client site
-// that records what the control asks of it, sinks, a property bag, and the
-// OLE set-up of the test thread.
+// Containers' side of the control, built on the same COM base: a client and
+// in-place site, sinks and a property bag that write every call into their
+// transcript and fail the test on any call it did not expect; the OLE set-up
+// of the test thread, a container window and automation helpers.
 
 #include <windows.h>
 #include <ocidl.h>
 #include <oleidl.h>
 #include <olectl.h>
 
+#include <functional>
 #include <map>
 #include <string>
+#include <string_view>
 #include <vector>
-
-#include <wrl/client.h>
 
 #include "PelZorvick_h.h"
 #include "component/ComBase.h"
+#include "component/win/ComPtr.h"
 #include "component/win/ZorvickObject.h"
+#include "tests/support/Automation.h"
+#include "tests/support/Transcript.h"
 
 namespace pelzorvick::test {
 
-using Microsoft::WRL::ComPtr;
-
 enum class Ambient { kNoUserMode, kRunning, kDesigning };
 
-class FakeSite : public ComBase<Implements<IOleClientSite>, Implements<IOleInPlaceSite, IOleWindow>,
-                                Implements<IDispatch>> {
+// What a container's site hears from a control that is sited, reads its
+// ambient properties and is activated in place, painted and deactivated.
+inline const std::vector<std::string_view> kSiteOfAPlacedControl = {
+    "Invoke",         "CanInPlaceActivate", "OnInPlaceActivate",   "GetWindow",
+    "GetWindowContext", "OnPosRectChange",  "OnInPlaceDeactivate", "OnUIActivate",
+    "OnUIDeactivate", "ShowObject"};
+
+// A fake's transcript, and its answer to a call: the line, then the result.
+class Recorded {
+ public:
+  Transcript calls;
+
+ protected:
+  HRESULT Answer(const std::string& line, HRESULT hr) {
+    calls.Record(line);
+    return hr;
+  }
+};
+
+// IDispatch of a fake that has no type information.
+#define PZ_NO_TYPE_INFO                                                                   \
+  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* n) override {                          \
+    *n = 0;                                                                               \
+    return Answer("GetTypeInfoCount()", S_OK);                                            \
+  }                                                                                       \
+  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override {               \
+    return Answer("GetTypeInfo()", E_NOTIMPL);                                            \
+  }                                                                                       \
+  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { \
+    return Answer("GetIDsOfNames()", E_NOTIMPL);                                          \
+  }
+
+// IOleClientSite, recorded; the sites below add to it.
+template <class... Interfaces>
+class RecordingClientSite : public ComBase<Implements<IOleClientSite>, Interfaces...>,
+                            public Recorded {
+ public:
+  HRESULT STDMETHODCALLTYPE SaveObject() override { return Answer("SaveObject()", S_OK); }
+  HRESULT STDMETHODCALLTYPE GetMoniker(DWORD, DWORD, IMoniker** m) override {
+    *m = nullptr;
+    return Answer("GetMoniker()", E_NOTIMPL);
+  }
+  HRESULT STDMETHODCALLTYPE GetContainer(IOleContainer** c) override {
+    *c = nullptr;
+    return Answer("GetContainer()", E_NOINTERFACE);
+  }
+  HRESULT STDMETHODCALLTYPE ShowObject() override { return Answer("ShowObject()", S_OK); }
+  HRESULT STDMETHODCALLTYPE OnShowWindow(BOOL show) override {
+    return Answer(show ? "OnShowWindow(true)" : "OnShowWindow(false)", S_OK);
+  }
+  HRESULT STDMETHODCALLTYPE RequestNewObjectLayout() override {
+    return Answer("RequestNewObjectLayout()", S_OK);
+  }
+};
+
+class FakeSite
+    : public RecordingClientSite<Implements<IOleInPlaceSite, IOleWindow>, Implements<IDispatch>> {
  public:
   explicit FakeSite(HWND parent = nullptr, Ambient ambient = Ambient::kRunning)
       : parent_(parent), ambient_(ambient) {}
 
-  // IOleClientSite.
-  HRESULT STDMETHODCALLTYPE SaveObject() override { return S_OK; }
-  HRESULT STDMETHODCALLTYPE GetMoniker(DWORD, DWORD, IMoniker** m) override {
-    *m = nullptr;
-    return E_NOTIMPL;
-  }
-  HRESULT STDMETHODCALLTYPE GetContainer(IOleContainer** c) override {
-    *c = nullptr;
-    return E_NOINTERFACE;
-  }
-  HRESULT STDMETHODCALLTYPE ShowObject() override { return S_OK; }
-  HRESULT STDMETHODCALLTYPE OnShowWindow(BOOL) override { return S_OK; }
-  HRESULT STDMETHODCALLTYPE RequestNewObjectLayout() override {
-    ++layout_requests;
-    return S_OK;
-  }
-
   // IOleWindow, IOleInPlaceSite.
-  HRESULT STDMETHODCALLTYPE GetWindow(HWND* hwnd) override {
-    *hwnd = parent_;
-    return parent_ ? S_OK : E_FAIL;
-  }
-  HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE CanInPlaceActivate() override { return parent_ ? S_OK : S_FALSE; }
-  HRESULT STDMETHODCALLTYPE OnInPlaceActivate() override {
-    ++inplace_activations;
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE OnUIActivate() override {
-    ++ui_activations;
-    return S_OK;
-  }
+  HRESULT STDMETHODCALLTYPE GetWindow(HWND* hwnd) override;
+  HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL) override;
+  HRESULT STDMETHODCALLTYPE CanInPlaceActivate() override;
+  HRESULT STDMETHODCALLTYPE OnInPlaceActivate() override;
+  HRESULT STDMETHODCALLTYPE OnUIActivate() override;
   HRESULT STDMETHODCALLTYPE GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** doc,
                                              LPRECT pos, LPRECT clip,
-                                             LPOLEINPLACEFRAMEINFO) override {
-    *frame = nullptr;
-    *doc = nullptr;
-    *pos = rect;
-    *clip = rect;
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE Scroll(SIZE) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE OnUIDeactivate(BOOL) override {
-    ++ui_deactivations;
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE OnInPlaceDeactivate() override {
-    ++inplace_deactivations;
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE DiscardUndoState() override { return S_OK; }
-  HRESULT STDMETHODCALLTYPE DeactivateAndUndo() override { return S_OK; }
+                                             LPOLEINPLACEFRAMEINFO) override;
+  HRESULT STDMETHODCALLTYPE Scroll(SIZE) override;
+  HRESULT STDMETHODCALLTYPE OnUIDeactivate(BOOL undoable) override;
+  HRESULT STDMETHODCALLTYPE OnInPlaceDeactivate() override;
+  HRESULT STDMETHODCALLTYPE DiscardUndoState() override;
+  HRESULT STDMETHODCALLTYPE DeactivateAndUndo() override;
   HRESULT STDMETHODCALLTYPE OnPosRectChange(LPCRECT pos) override;
 
   // IDispatch: the ambient properties.
-  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* n) override {
-    *n = 0;
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
-    return E_NOTIMPL;
-  }
+  PZ_NO_TYPE_INFO
   HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS*, VARIANT* result,
                                    EXCEPINFO*, UINT*) override;
 
@@ -102,12 +114,7 @@ class FakeSite : public ComBase<Implements<IOleClientSite>, Implements<IOleInPla
   IOleInPlaceObject* object = nullptr;  // not referenced
   void SetAmbient(Ambient a) { ambient_ = a; }
 
-  // Recorded.
-  int user_mode_asks = 0;
-  int layout_requests = 0;
-  int inplace_activations = 0, inplace_deactivations = 0;
-  int ui_activations = 0, ui_deactivations = 0;
-  std::vector<RECT> pos_rect_changes;
+  std::vector<RECT> pos_rect_changes;  // the rectangles asked for, to measure
 
  private:
   HWND parent_;
@@ -115,57 +122,46 @@ class FakeSite : public ComBase<Implements<IOleClientSite>, Implements<IOleInPla
 };
 
 // A site with nothing but IOleClientSite: no ambient properties at all.
-class PlainSite : public ComBase<Implements<IOleClientSite>> {
+class PlainSite : public RecordingClientSite<> {};
+
+// Lines "OnChanged(<property name>)"; `on_change` runs at the first change.
+class NotifySink : public ComBase<Implements<IPropertyNotifySink>>, public Recorded {
  public:
-  HRESULT STDMETHODCALLTYPE SaveObject() override { return S_OK; }
-  HRESULT STDMETHODCALLTYPE GetMoniker(DWORD, DWORD, IMoniker** m) override {
-    *m = nullptr;
-    return E_NOTIMPL;
-  }
-  HRESULT STDMETHODCALLTYPE GetContainer(IOleContainer** c) override {
-    *c = nullptr;
-    return E_NOINTERFACE;
-  }
-  HRESULT STDMETHODCALLTYPE ShowObject() override { return S_OK; }
-  HRESULT STDMETHODCALLTYPE OnShowWindow(BOOL) override { return S_OK; }
-  HRESULT STDMETHODCALLTYPE RequestNewObjectLayout() override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE OnChanged(DISPID id) override;
+  HRESULT STDMETHODCALLTYPE OnRequestEdit(DISPID id) override;
+  std::function<void()> on_change;
 };
 
-class NotifySink : public ComBase<Implements<IPropertyNotifySink>> {
+// Lines "Click()" (any other member by its id); `on_event` runs at each.
+class EventSink : public ComBase<Implements<__ZorvickCtrl, IDispatch>>, public Recorded {
  public:
-  HRESULT STDMETHODCALLTYPE OnChanged(DISPID id) override {
-    changed.push_back(id);
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE OnRequestEdit(DISPID) override { return S_OK; }
-  std::vector<DISPID> changed;
-};
-
-class EventSink : public ComBase<Implements<__ZorvickCtrl, IDispatch>> {
- public:
-  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* n) override {
-    *n = 0;
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
-    return E_NOTIMPL;
-  }
+  PZ_NO_TYPE_INFO
   HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params,
-                                   VARIANT*, EXCEPINFO*, UINT*) override {
-    if (flags == DISPATCH_METHOD && params && params->cArgs == 0) events.push_back(id);
-    return S_OK;
-  }
-  std::vector<DISPID> events;
+                                   VARIANT*, EXCEPINFO*, UINT*) override;
+  std::function<void()> on_event;
 };
+#undef PZ_NO_TYPE_INFO
 
-// A container's property bag: values by name, as given.
-class FakeBag : public ComBase<Implements<IPropertyBag>> {
+// A container's property bag: values by name, as given. Lines "Read(Key)"
+// and "Write(Key,text)". From the read or write of `failing_key` on it
+// answers `failure`; `on_read` runs once, when `acting_key` is read.
+class FakeBag : public ComBase<Implements<IPropertyBag>>, public Recorded {
  public:
   ~FakeBag() override;
   HRESULT STDMETHODCALLTYPE Read(LPCOLESTR name, VARIANT* value, IErrorLog*) override;
   HRESULT STDMETHODCALLTYPE Write(LPCOLESTR name, VARIANT* value) override;
+  // Stores a copy without a transcript line: the container's own filling.
+  void Put(const wchar_t* name, VARIANT value);
+  void PutText(const wchar_t* name, const std::wstring& text);
+
   std::map<std::wstring, VARIANT> values;
+  std::wstring failing_key;
+  HRESULT failure = S_OK;
+  std::wstring acting_key;
+  std::function<void()> on_read;
+
+ private:
+  bool failing_ = false;
 };
 
 // A new control through the creation entry point, asked for T.
@@ -176,21 +172,63 @@ ComPtr<T> NewControl() {
   return control;
 }
 
-// A top-level window for in-place activation, destroyed with the object.
+// A top-level window for in-place activation. Post(f) runs f when the window
+// receives the message, from whichever message loop gets it first.
 class ParentWindow {
  public:
   ParentWindow();
   ~ParentWindow();
+  ParentWindow(const ParentWindow&) = delete;
+  ParentWindow& operator=(const ParentWindow&) = delete;
   HWND hwnd() const { return hwnd_; }
+  // Destroys the window now (as a container may, before deactivating us).
+  void Destroy();
+  void Post(std::function<void()> f);
 
  private:
-  HWND hwnd_;
+  static LRESULT CALLBACK Procedure(HWND, UINT, WPARAM, LPARAM);
+  HWND hwnd_ = nullptr;
 };
 
 void PumpMessages();
 
-// The property as a string through IDispatch by name, and its setting.
-HRESULT PutByName(IDispatch* object, const wchar_t* name, VARIANT value);
-HRESULT GetByName(IDispatch* object, const wchar_t* name, VARIANT* value);
+// A control sited on a FakeSite over `parent`, initialised fresh or loaded
+// from `bag`; the site expects what a placed control asks of it. `control`
+// is the container's one reference.
+struct SitedControl {
+  explicit SitedControl(HWND parent, Ambient ambient = Ambient::kRunning,
+                        ComPtr<IOleObject> object = NewControl<IOleObject>(),
+                        IPropertyBag* bag = nullptr);
+  // In place at the site's rectangle, painted once; S_OK or the failure.
+  HRESULT Activate();
+  HWND Window() const;
+  HWND Surface() const { return GetWindow(Window(), GW_CHILD); }
+  // A left press and release on the surface.
+  void Click() const;
+  // As a container ends it: Close, no site, and its last Release (0 when
+  // that destroyed the control).
+  ULONG Close();
+
+  template <class T>
+  ComPtr<T> As() const {
+    ComPtr<T> out;
+    if (control) control.As(&out);
+    return out;
+  }
+
+  HWND parent;
+  ComPtr<IOleObject> control;
+  ComPtr<FakeSite> site;
+};
+
+// A string property through the dual interface.
+void PutString(_ZorvickCtrl* dual, HRESULT (STDMETHODCALLTYPE _ZorvickCtrl::*put)(BSTR),
+               const std::wstring& text);
+std::wstring GetString(_ZorvickCtrl* dual, HRESULT (STDMETHODCALLTYPE _ZorvickCtrl::*get)(BSTR*));
+
+// The control's connection point for `iid`, and advising a sink at it.
+ComPtr<IConnectionPoint> PointFor(IUnknown* control, REFIID iid);
+DWORD Advise(IUnknown* control, REFIID iid, IUnknown* sink);
+void Unadvise(IUnknown* control, REFIID iid, DWORD cookie);
 
 }  // namespace pelzorvick::test

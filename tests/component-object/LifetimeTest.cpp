@@ -94,12 +94,10 @@ TEST_P(ObjectStartOrder, SiteAndPropertiesInEitherOrder) {
     ComPtr<IPersistPropertyBag> persist;
     ASSERT_EQ(S_OK, control.As(&persist));
     ComPtr<FakeSite> site(new FakeSite(nullptr, Ambient::kRunning));
+    site->calls.Expect({"Invoke"});
     ComPtr<FakeBag> bag(new FakeBag);
-    VARIANT text;
-    V_VT(&text) = VT_BSTR;
-    V_BSTR(&text) = SysAllocString(L"stored");
-    bag->Write(L"Text", &text);
-    VariantClear(&text);
+    bag->calls.Expect({"Read"});
+    bag->PutText(L"Text", L"stored");
 
     auto properties = [&] {
       return order.load ? persist->Load(bag.Get(), nullptr) : persist->InitNew();

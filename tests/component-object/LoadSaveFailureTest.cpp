@@ -13,65 +13,21 @@
 namespace pelzorvick::test {
 namespace {
 
-VARIANT Text(const wchar_t* text) {
-  VARIANT v;
-  V_VT(&v) = VT_BSTR;
-  V_BSTR(&v) = SysAllocString(text);
-  return v;
-}
-
 std::wstring Get(IDispatch* control, const wchar_t* name) {
-  VARIANT v;
-  if (FAILED(GetByName(control, name, &v))) return L"<failed>";
-  VariantChangeType(&v, &v, VARIANT_ALPHABOOL, VT_BSTR);
-  std::wstring text = V_VT(&v) == VT_BSTR && V_BSTR(&v) ? V_BSTR(&v) : L"";
-  VariantClear(&v);
-  return text;
+  return GetText(control, name, VARIANT_ALPHABOOL);
 }
-
-std::wstring ErrorDescription() {
-  IErrorInfo* info = nullptr;
-  if (GetErrorInfo(0, &info) != S_OK || !info) return L"";
-  BSTR text = nullptr;
-  info->GetDescription(&text);
-  std::wstring out = text ? text : L"";
-  SysFreeString(text);
-  info->Release();
-  return out;
-}
-
-// A bag that answers `failure` from the read of `failing_key` on.
-class FailingBag : public FakeBag {
- public:
-  HRESULT STDMETHODCALLTYPE Read(LPCOLESTR name, VARIANT* value, IErrorLog* log) override {
-    reads.push_back(name);
-    if (name == failing_key || failing) {
-      failing = true;
-      return failure;
-    }
-    return FakeBag::Read(name, value, log);
-  }
-  HRESULT STDMETHODCALLTYPE Write(LPCOLESTR name, VARIANT* value) override {
-    if (name == failing_key) return failure;
-    return FakeBag::Write(name, value);
-  }
-  std::wstring failing_key;
-  HRESULT failure = S_OK;
-  bool failing = false;
-  std::vector<std::wstring> reads;
-};
 
 // The stored launcher: a picture mode, so that a load read to the end would
 // fetch its icon.
 void Store(FakeBag& bag) {
-  bag.values[L"Control"] = Text(L"Icon");
-  bag.values[L"Text"] = Text(L"stored caption");
-  bag.values[L"Command"] = Text(L"C:\\windows\\system32\\cmd.exe");
-  bag.values[L"Command2"] = Text(L"stored second");
+  bag.PutText(L"Control", L"Icon");
+  bag.PutText(L"Text", L"stored caption");
+  bag.PutText(L"Command", L"C:\\windows\\system32\\cmd.exe");
+  bag.PutText(L"Command2", L"stored second");
   VARIANT off;
   V_VT(&off) = VT_BOOL;
   V_BOOL(&off) = VARIANT_FALSE;
-  bag.values[L"Border"] = off;
+  bag.Put(L"Border", off);
 }
 
 struct ReadFailure {
@@ -84,16 +40,18 @@ class BagReadFails : public ::testing::TestWithParam<ReadFailure> {};
 TEST_P(BagReadFails, StopsTheLoadAndReachesTheContainer) {
   OcxLibrary ocx;
   ASSERT_TRUE(ocx.Loaded());
-  IDispatch* control = ocx.Create<IDispatch>();
+  ComPtr<IDispatch> control = ocx.Create<IDispatch>();
   ASSERT_TRUE(control);
   {
     ComPtr<IOleObject> ole;
-    control->QueryInterface(IID_PPV_ARGS(&ole));
+    control.As(&ole);
     ComPtr<FakeSite> site(new FakeSite(nullptr, Ambient::kRunning));
+    site->calls.Expect({"Invoke"});
     ole->SetClientSite(site.Get());
     ComPtr<IPersistPropertyBag> persist;
-    control->QueryInterface(IID_PPV_ARGS(&persist));
-    ComPtr<FailingBag> bag(new FailingBag);
+    control.As(&persist);
+    ComPtr<FakeBag> bag(new FakeBag);
+    bag->calls.Expect({"Read"});
     Store(*bag.Get());
     bag->failing_key = L"Command1";
     bag->failure = GetParam().failure;
@@ -101,15 +59,15 @@ TEST_P(BagReadFails, StopsTheLoadAndReachesTheContainer) {
     EXPECT_EQ(GetParam().failure, persist->Load(bag.Get(), nullptr));
     EXPECT_NE(L"", ErrorDescription());
     // Read up to the failure, and no further.
-    EXPECT_EQ(L"Command1", bag->reads.back());
-    EXPECT_EQ(L"Icon", Get(control, L"Control"));
-    EXPECT_EQ(L"stored caption", Get(control, L"Text"));
+    EXPECT_EQ("Read(Command1)", bag->calls.Lines().back());
+    EXPECT_EQ(L"Icon", Get(control.Get(), L"Control"));
+    EXPECT_EQ(L"stored caption", Get(control.Get(), L"Text"));
     // Not read: creation values, not the defaults of an empty bag.
-    EXPECT_EQ(L"", Get(control, L"Command2"));
-    EXPECT_EQ(L"False", Get(control, L"Border"));
+    EXPECT_EQ(L"", Get(control.Get(), L"Command2"));
+    EXPECT_EQ(L"False", Get(control.Get(), L"Border"));
     ole->SetClientSite(nullptr);
   }
-  EXPECT_EQ(0u, control->Release());
+  EXPECT_EQ(0u, control.Reset());
   EXPECT_EQ(S_OK, ocx.CanUnloadNow());
 }
 
@@ -124,20 +82,21 @@ INSTANTIATE_TEST_SUITE_P(Failures, BagReadFails,
 TEST(BagRead, AbsenceReadsAsTheDefault) {
   OcxLibrary ocx;
   ASSERT_TRUE(ocx.Loaded());
-  IDispatch* control = ocx.Create<IDispatch>();
+  ComPtr<IDispatch> control = ocx.Create<IDispatch>();
   ASSERT_TRUE(control);
   {
     ComPtr<IPersistPropertyBag> persist;
-    control->QueryInterface(IID_PPV_ARGS(&persist));
+    control.As(&persist);
     ComPtr<FakeBag> bag(new FakeBag);
+    bag->calls.Expect({"Read"});
     VARIANT empty;
     VariantInit(&empty);
-    bag->values[L"Border"] = empty;
+    bag->Put(L"Border", empty);
     EXPECT_EQ(S_OK, persist->Load(bag.Get(), nullptr));
-    EXPECT_EQ(L"True", Get(control, L"Border"));
-    EXPECT_EQ(L"9", Get(control, L"FontSize"));
+    EXPECT_EQ(L"True", Get(control.Get(), L"Border"));
+    EXPECT_EQ(L"9", Get(control.Get(), L"FontSize"));
   }
-  EXPECT_EQ(0u, control->Release());
+  EXPECT_EQ(0u, control.Reset());
 }
 
 // A load whose image fails has changed the control; one that does not, has
@@ -155,32 +114,35 @@ TEST(LoadDirty, OnlyWhenTheLoadsOwnImageFailed) {
       {L"Image", L"", S_FALSE},
   };
   for (const Case& c : cases) {
-    IDispatch* control = ocx.Create<IDispatch>();
+    ComPtr<IDispatch> control = ocx.Create<IDispatch>();
     ASSERT_TRUE(control);
     {
       ComPtr<IOleObject> ole;
-      control->QueryInterface(IID_PPV_ARGS(&ole));
+      control.As(&ole);
       ComPtr<FakeSite> site(new FakeSite(nullptr, Ambient::kRunning));
+      site->calls.Expect({"Invoke"});
       ole->SetClientSite(site.Get());
       ComPtr<FakeBag> bag(new FakeBag);
-      bag->values[L"Control"] = Text(c.mode);
-      bag->values[L"ImageURL"] = Text(c.url);
+      bag->calls.Expect({"Read"});
+      bag->PutText(L"Control", c.mode);
+      bag->PutText(L"ImageURL", c.url);
       ComPtr<IPersistPropertyBag> persist;
-      control->QueryInterface(IID_PPV_ARGS(&persist));
+      control.As(&persist);
       ASSERT_EQ(S_OK, persist->Load(bag.Get(), nullptr));
       ComPtr<IPersistStreamInit> stream_persist;
-      control->QueryInterface(IID_PPV_ARGS(&stream_persist));
+      control.As(&stream_persist);
       EXPECT_EQ(c.dirty, stream_persist->IsDirty()) << c.mode << " " << c.url;
       // Saved, it holds the failure state.
       if (c.dirty == S_OK) {
         ComPtr<FakeBag> saved(new FakeBag);
+        saved->calls.Expect({"Write"});
         ASSERT_EQ(S_OK, persist->Save(saved.Get(), TRUE, TRUE));
         EXPECT_EQ(std::wstring(L"Text"), V_BSTR(&saved->values[L"Control"]));
         EXPECT_EQ(S_FALSE, stream_persist->IsDirty());
       }
       ole->SetClientSite(nullptr);
     }
-    EXPECT_EQ(0u, control->Release());
+    EXPECT_EQ(0u, control.Reset());
   }
   EXPECT_EQ(S_OK, ocx.CanUnloadNow());
 }
@@ -190,13 +152,14 @@ TEST(LoadDirty, OnlyWhenTheLoadsOwnImageFailed) {
 TEST(SaveFails, ReachesTheContainer) {
   OcxLibrary ocx;
   ASSERT_TRUE(ocx.Loaded());
-  IDispatch* control = ocx.Create<IDispatch>();
+  ComPtr<IDispatch> control = ocx.Create<IDispatch>();
   ASSERT_TRUE(control);
   for (const wchar_t* key : {L"BackColor", L"Text", L"FontSize", L"Border"}) {
     ComPtr<IPersistPropertyBag> persist;
-    control->QueryInterface(IID_PPV_ARGS(&persist));
-    ASSERT_EQ(S_OK, PutByName(control, L"Text", Text(L"unsaved")));
-    ComPtr<FailingBag> bag(new FailingBag);
+    control.As(&persist);
+    ASSERT_EQ(S_OK, PutText(control.Get(), L"Text", L"unsaved"));
+    ComPtr<FakeBag> bag(new FakeBag);
+    bag->calls.Expect({"Write"});
     bag->failing_key = key;
     bag->failure = STG_E_MEDIUMFULL;
     SetErrorInfo(0, nullptr);
@@ -204,10 +167,10 @@ TEST(SaveFails, ReachesTheContainer) {
     EXPECT_NE(L"", ErrorDescription());
     EXPECT_EQ(0u, bag->values.count(key));
     ComPtr<IPersistStreamInit> stream_persist;
-    control->QueryInterface(IID_PPV_ARGS(&stream_persist));
+    control.As(&stream_persist);
     EXPECT_EQ(S_OK, stream_persist->IsDirty());
   }
-  EXPECT_EQ(0u, control->Release());
+  EXPECT_EQ(0u, control.Reset());
   EXPECT_EQ(S_OK, ocx.CanUnloadNow());
 }
 

@@ -1,14 +1,12 @@
 #include "tests/component-object/OcxClient.h"
 
-#include <memory>
+#include <gtest/gtest.h>
 
 #include "PelZorvick_h.h"
 #include "tests/support/HostPath.h"
 
 namespace pelzorvick::test {
 namespace {
-
-constexpr UINT kRunPosted = WM_APP + 17;
 
 struct Counting {
   const wchar_t* name;
@@ -58,13 +56,10 @@ void OcxLibrary::Unload() {
 
 HRESULT OcxLibrary::CreateRaw(REFIID riid, void** out) {
   *out = nullptr;
-  IClassFactory* factory = nullptr;
-  HRESULT hr = get_class_object_(CLSID_ZorvickCtrl, IID_IClassFactory,
-                                 reinterpret_cast<void**>(&factory));
-  if (FAILED(hr)) return hr;
-  hr = factory->CreateInstance(nullptr, riid, out);
-  factory->Release();
-  return hr;
+  ComPtr<IClassFactory> factory;
+  const HRESULT hr = get_class_object_(CLSID_ZorvickCtrl, IID_IClassFactory,
+                                       reinterpret_cast<void**>(factory.GetAddressOf()));
+  return FAILED(hr) ? hr : factory->CreateInstance(nullptr, riid, out);
 }
 
 HRESULT OcxLibrary::Call(const char* export_name) const {
@@ -79,36 +74,15 @@ HRESULT OcxLibrary::Install(BOOL install, const wchar_t* command_line) const {
   return fn ? fn(install, command_line) : E_NOTIMPL;
 }
 
-ContainerWindow::ContainerWindow() {
-  WNDCLASSW wc{};
-  wc.lpfnWndProc = Procedure;
-  wc.hInstance = GetModuleHandleW(nullptr);
-  wc.lpszClassName = L"PelZorvickTestContainer";
-  RegisterClassW(&wc);
-  hwnd_ = CreateWindowExW(0, wc.lpszClassName, L"container", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
-                          0, 0, 400, 300, nullptr, nullptr, wc.hInstance, nullptr);
-  ShowWindow(hwnd_, SW_SHOWNOACTIVATE);
-}
-
-ContainerWindow::~ContainerWindow() { Destroy(); }
-
-void ContainerWindow::Destroy() {
-  if (hwnd_) DestroyWindow(hwnd_);
-  hwnd_ = nullptr;
-}
-
-void ContainerWindow::Post(std::function<void()> f) {
-  auto* task = new std::function<void()>(std::move(f));
-  if (!PostMessageW(hwnd_, kRunPosted, 0, reinterpret_cast<LPARAM>(task))) delete task;
-}
-
-LRESULT CALLBACK ContainerWindow::Procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
-  if (message == kRunPosted) {
-    std::unique_ptr<std::function<void()>> task(reinterpret_cast<std::function<void()>*>(lparam));
-    (*task)();
-    return 0;
-  }
-  return DefWindowProcW(hwnd, message, wparam, lparam);
+SitedControl PlaceButton(OcxLibrary& ocx, const ParentWindow& window, const wchar_t* command) {
+  ComPtr<FakeBag> bag(new FakeBag);
+  bag->calls.Expect({"Read"});
+  bag->PutText(L"Control", L"Button");
+  bag->PutText(L"Text", L"Go");
+  bag->PutText(L"Command", command);
+  SitedControl placed(window.hwnd(), Ambient::kRunning, ocx.Create<IOleObject>(), bag.Get());
+  if (placed.control) placed.Activate();
+  return placed;
 }
 
 int CountThreadWindows(const wchar_t* name) {
@@ -121,6 +95,13 @@ bool CloseMessageBox() {
   bool closed = false;
   EnumThreadWindows(GetCurrentThreadId(), CloseBox, reinterpret_cast<LPARAM>(&closed));
   return closed;
+}
+
+void ExpectNothingLeft(OcxLibrary& ocx) {
+  PumpMessages();
+  EXPECT_EQ(S_OK, ocx.CanUnloadNow());
+  EXPECT_EQ(0, CountThreadWindows(kControlClass));
+  EXPECT_EQ(0, CountThreadWindows(kCanvasClass));
 }
 
 }  // namespace pelzorvick::test

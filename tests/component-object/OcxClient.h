@@ -1,13 +1,14 @@
 #pragma once
 // The built .ocx, loaded through LoadLibrary and reached through its
-// exports only, as a container reaches it; and a container window whose
-// posted messages run test code inside whatever loop is pumping.
+// exports only, as a container reaches it; a control of it placed in a
+// container window, and what must be left once it is gone.
 
 #include <windows.h>
 #include <ole2.h>
 
-#include <functional>
 #include <string>
+
+#include "tests/component-object/Fakes.h"
 
 namespace pelzorvick::test {
 
@@ -22,9 +23,9 @@ class OcxLibrary {
   bool Loaded() const { return module_ && get_class_object_ && can_unload_; }
   // A new control, asked for T; null on failure.
   template <class T>
-  T* Create() {
-    T* out = nullptr;
-    CreateRaw(__uuidof(T), reinterpret_cast<void**>(&out));
+  ComPtr<T> Create() {
+    ComPtr<T> out;
+    CreateRaw(__uuidof(T), reinterpret_cast<void**>(out.GetAddressOf()));
     return out;
   }
   HRESULT CreateRaw(REFIID riid, void** out);
@@ -41,25 +42,21 @@ class OcxLibrary {
   CanUnloadFn can_unload_ = nullptr;
 };
 
-// A top-level window; Post(f) runs f when the window receives the message,
-// from whichever message loop gets it first.
-class ContainerWindow {
- public:
-  ContainerWindow();
-  ~ContainerWindow();
-  HWND hwnd() const { return hwnd_; }
-  // Destroys the window now (as a container may, before deactivating us).
-  void Destroy();
-  void Post(std::function<void()> f);
+inline constexpr wchar_t kControlClass[] = L"PelZorvickControl";
+inline constexpr wchar_t kCanvasClass[] = L"PelZorvickCanvas";
+inline constexpr wchar_t kRunnable[] = L"C:\\windows\\system32\\cmd.exe /c exit";
+inline constexpr wchar_t kMissing[] = L"C:\\no\\such\\folder\\program.exe";
 
- private:
-  static LRESULT CALLBACK Procedure(HWND, UINT, WPARAM, LPARAM);
-  HWND hwnd_ = nullptr;
-};
+// A button of the library that runs `command`, loaded from a bag and active
+// in place in `window`.
+SitedControl PlaceButton(OcxLibrary& ocx, const ParentWindow& window, const wchar_t* command);
 
 // Windows of this thread whose class is `name`, top-level or child of any.
 int CountThreadWindows(const wchar_t* name);
 // Closes this thread's message box, if one shows; true if one did.
 bool CloseMessageBox();
+// Once the last control is gone: the library may unload and no window of
+// the control's is left.
+void ExpectNothingLeft(OcxLibrary& ocx);
 
 }  // namespace pelzorvick::test

@@ -12,20 +12,6 @@
 namespace pelzorvick::test {
 namespace {
 
-void Put(_ZorvickCtrl* dual, HRESULT (STDMETHODCALLTYPE _ZorvickCtrl::*put)(BSTR), const wchar_t* s) {
-  BSTR b = SysAllocString(s);
-  ASSERT_EQ(S_OK, (dual->*put)(b));
-  SysFreeString(b);
-}
-
-std::wstring Get(_ZorvickCtrl* dual, HRESULT (STDMETHODCALLTYPE _ZorvickCtrl::*get)(BSTR*)) {
-  BSTR b = nullptr;
-  EXPECT_EQ(S_OK, (dual->*get)(&b));
-  std::wstring s(b ? b : L"");
-  SysFreeString(b);
-  return s;
-}
-
 ComPtr<_ZorvickCtrl> Fresh() {
   ComPtr<_ZorvickCtrl> dual = NewControl<_ZorvickCtrl>();
   ComPtr<IPersistStreamInit> persist;
@@ -37,14 +23,14 @@ ComPtr<_ZorvickCtrl> Fresh() {
 // A control with a value in every property other than the defaults.
 ComPtr<_ZorvickCtrl> Filled() {
   ComPtr<_ZorvickCtrl> dual = Fresh();
-  Put(dual.Get(), &_ZorvickCtrl::put_Command, L"notepad.exe \"a b.txt\"");
-  Put(dual.Get(), &_ZorvickCtrl::put_Control, L"Button");
-  Put(dual.Get(), &_ZorvickCtrl::put_Text, L"Caption \u00e9");
-  Put(dual.Get(), &_ZorvickCtrl::put_BackColor, L"#112233");
-  Put(dual.Get(), &_ZorvickCtrl::put_ForeColor, L"red");
-  Put(dual.Get(), &_ZorvickCtrl::put_ImageURL, L" http://127.0.0.1/x.bmp ");
-  Put(dual.Get(), &_ZorvickCtrl::put_Command1, L"one");
-  Put(dual.Get(), &_ZorvickCtrl::put_Command9, L"nine");
+  PutString(dual.Get(), &_ZorvickCtrl::put_Command, L"notepad.exe \"a b.txt\"");
+  PutString(dual.Get(), &_ZorvickCtrl::put_Control, L"Button");
+  PutString(dual.Get(), &_ZorvickCtrl::put_Text, L"Caption \u00e9");
+  PutString(dual.Get(), &_ZorvickCtrl::put_BackColor, L"#112233");
+  PutString(dual.Get(), &_ZorvickCtrl::put_ForeColor, L"red");
+  PutString(dual.Get(), &_ZorvickCtrl::put_ImageURL, L" http://127.0.0.1/x.bmp ");
+  PutString(dual.Get(), &_ZorvickCtrl::put_Command1, L"one");
+  PutString(dual.Get(), &_ZorvickCtrl::put_Command9, L"nine");
   dual->put_FontSize(12.5f);
   dual->put_AutoSize(VARIANT_FALSE);
   dual->put_Border(VARIANT_FALSE);
@@ -52,15 +38,15 @@ ComPtr<_ZorvickCtrl> Filled() {
 }
 
 void ExpectFilled(_ZorvickCtrl* dual) {
-  EXPECT_EQ(L"notepad.exe \"a b.txt\"", Get(dual, &_ZorvickCtrl::get_Command));
-  EXPECT_EQ(L"Button", Get(dual, &_ZorvickCtrl::get_Control));
-  EXPECT_EQ(L"Caption \u00e9", Get(dual, &_ZorvickCtrl::get_Text));
-  EXPECT_EQ(L"#112233", Get(dual, &_ZorvickCtrl::get_BackColor));
-  EXPECT_EQ(L"red", Get(dual, &_ZorvickCtrl::get_ForeColor));
-  EXPECT_EQ(L" http://127.0.0.1/x.bmp ", Get(dual, &_ZorvickCtrl::get_ImageURL));
-  EXPECT_EQ(L"one", Get(dual, &_ZorvickCtrl::get_Command1));
-  EXPECT_EQ(L"", Get(dual, &_ZorvickCtrl::get_Command2));
-  EXPECT_EQ(L"nine", Get(dual, &_ZorvickCtrl::get_Command9));
+  EXPECT_EQ(L"notepad.exe \"a b.txt\"", GetString(dual, &_ZorvickCtrl::get_Command));
+  EXPECT_EQ(L"Button", GetString(dual, &_ZorvickCtrl::get_Control));
+  EXPECT_EQ(L"Caption \u00e9", GetString(dual, &_ZorvickCtrl::get_Text));
+  EXPECT_EQ(L"#112233", GetString(dual, &_ZorvickCtrl::get_BackColor));
+  EXPECT_EQ(L"red", GetString(dual, &_ZorvickCtrl::get_ForeColor));
+  EXPECT_EQ(L" http://127.0.0.1/x.bmp ", GetString(dual, &_ZorvickCtrl::get_ImageURL));
+  EXPECT_EQ(L"one", GetString(dual, &_ZorvickCtrl::get_Command1));
+  EXPECT_EQ(L"", GetString(dual, &_ZorvickCtrl::get_Command2));
+  EXPECT_EQ(L"nine", GetString(dual, &_ZorvickCtrl::get_Command9));
   float size = 0;
   dual->get_FontSize(&size);
   EXPECT_EQ(12.5f, size);
@@ -73,6 +59,7 @@ void ExpectFilled(_ZorvickCtrl* dual) {
 
 TEST(ObjectPersist, PropertyBagSaveIntoAFreshInstanceAndLoad) {
   ComPtr<FakeBag> bag(new FakeBag);
+  bag->calls.Expect({"Write"});
   {
     ComPtr<_ZorvickCtrl> source = Filled();
     ComPtr<IPersistPropertyBag> persist;
@@ -80,6 +67,9 @@ TEST(ObjectPersist, PropertyBagSaveIntoAFreshInstanceAndLoad) {
     ASSERT_EQ(S_OK, persist->Save(bag.Get(), TRUE, TRUE));
   }
   EXPECT_EQ(18u, bag->values.size());
+  EXPECT_EQ(18, bag->calls.Count("Write"));
+  bag->calls.Take();
+  bag->calls.Expect({"Read"});
   EXPECT_EQ(VT_R4, V_VT(&bag->values[L"FontSize"]));
   EXPECT_EQ(VT_BOOL, V_VT(&bag->values[L"Border"]));
 
@@ -88,15 +78,14 @@ TEST(ObjectPersist, PropertyBagSaveIntoAFreshInstanceAndLoad) {
   target.As(&persist);
   ASSERT_EQ(S_OK, persist->Load(bag.Get(), nullptr));
   ExpectFilled(target.Get());
+  EXPECT_EQ(18, bag->calls.Count("Read")) << "a load reads each key once and writes nothing";
+  EXPECT_EQ(18u, bag->calls.Lines().size());
 }
 
 TEST(ObjectPersist, PropertyBagTypeMismatchIsAnErrorWithText) {
   ComPtr<FakeBag> bag(new FakeBag);
-  VARIANT v;
-  V_VT(&v) = VT_BSTR;
-  V_BSTR(&v) = SysAllocString(L"large");
-  bag->Write(L"FontSize", &v);
-  VariantClear(&v);
+  bag->calls.Expect({"Read"});
+  bag->PutText(L"FontSize", L"large");
   ComPtr<IPersistPropertyBag> persist = NewControl<IPersistPropertyBag>();
   EXPECT_EQ(static_cast<HRESULT>(0x800A000D), persist->Load(bag.Get(), nullptr));
 }
@@ -181,27 +170,22 @@ TEST_P(ObjectDamagedStream, IsRefusedAndChangesNothing) {
   stream->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr);
 
   ComPtr<_ZorvickCtrl> target = Fresh();
-  Put(target.Get(), &_ZorvickCtrl::put_Text, L"before");
+  PutString(target.Get(), &_ZorvickCtrl::put_Text, L"before");
   ComPtr<IPersistStreamInit> persist;
   target.As(&persist);
   ComPtr<NotifySink> sink(new NotifySink);
-  ComPtr<IConnectionPointContainer> points;
-  target.As(&points);
-  ComPtr<IConnectionPoint> point;
-  points->FindConnectionPoint(IID_IPropertyNotifySink, &point);
-  DWORD cookie = 0;
-  point->Advise(sink.Get(), &cookie);
+  const DWORD cookie = Advise(target.Get(), IID_IPropertyNotifySink, sink.Get());
 
   EXPECT_TRUE(FAILED(persist->Load(stream.Get())));
-  EXPECT_EQ(L"before", Get(target.Get(), &_ZorvickCtrl::get_Text));
-  EXPECT_EQ(L"", Get(target.Get(), &_ZorvickCtrl::get_Control));
+  EXPECT_EQ(L"before", GetString(target.Get(), &_ZorvickCtrl::get_Text));
+  EXPECT_EQ(L"", GetString(target.Get(), &_ZorvickCtrl::get_Control));
   float size = 0;
   target->get_FontSize(&size);
   EXPECT_EQ(9.0f, size);
-  EXPECT_TRUE(sink->changed.empty()) << "no setter ran";
+  EXPECT_TRUE(sink->calls.Lines().empty()) << "no setter ran";
   ComPtr<IErrorInfo> info;
   EXPECT_EQ(S_OK, GetErrorInfo(0, &info));
-  point->Unadvise(cookie);
+  Unadvise(target.Get(), IID_IPropertyNotifySink, cookie);
 }
 
 INSTANTIATE_TEST_SUITE_P(Damages, ObjectDamagedStream, ::testing::ValuesIn(kDamages),

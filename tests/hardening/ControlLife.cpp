@@ -11,12 +11,6 @@ const wchar_t* const kDisplayModes[5] = {L"Image", L"Icon", L"SmallIcon", L"Text
 
 namespace {
 
-void Put(FakeBag* bag, const wchar_t* key, const std::wstring& value) {
-  VARIANT v = BstrVariant(value.c_str());
-  bag->Write(key, &v);
-  VariantClear(&v);
-}
-
 double Microseconds() {
   LARGE_INTEGER t, f;
   QueryPerformanceCounter(&t);
@@ -40,12 +34,6 @@ class StepClock {
   double last_;
 };
 
-template <class T>
-void Drop(T*& p) {
-  if (p) p->Release();
-  p = nullptr;
-}
-
 }  // namespace
 
 const char* const LifeSteps::kNames[kCount] = {
@@ -56,10 +44,10 @@ LifeResult LiveOnce(IClassFactory* factory, const LifeSetup& setup, const wchar_
                     LifeSteps* steps) {
   StepClock clock(steps);
   LifeResult r;
-  IOleObject* ole = nullptr;
-  IOleInPlaceObject* inplace = nullptr;
-  IPersistPropertyBag* persist = nullptr;
-  IViewObject2* view = nullptr;
+  ComPtr<IOleObject> ole;
+  ComPtr<IOleInPlaceObject> inplace;
+  ComPtr<IPersistPropertyBag> persist;
+  ComPtr<IViewObject2> view;
   ComPtr<FakeSite> site;
   auto fail = [&](const char* step, HRESULT hr) {
     if (r.failure.empty()) {
@@ -68,27 +56,29 @@ LifeResult LiveOnce(IClassFactory* factory, const LifeSetup& setup, const wchar_
       r.failure = text;
     }
   };
-  HRESULT hr = factory->CreateInstance(nullptr, IID_IOleObject, reinterpret_cast<void**>(&ole));
+  HRESULT hr = factory->CreateInstance(nullptr, IID_IOleObject, reinterpret_cast<void**>(ole.GetAddressOf()));
   if (FAILED(hr) || !ole) {
     fail("CreateInstance", hr);
     return r;
   }
-  ole->QueryInterface(IID_IOleInPlaceObject, reinterpret_cast<void**>(&inplace));
-  ole->QueryInterface(IID_IPersistPropertyBag, reinterpret_cast<void**>(&persist));
-  ole->QueryInterface(IID_IViewObject2, reinterpret_cast<void**>(&view));
+  ole.As(&inplace);
+  ole.As(&persist);
+  ole.As(&view);
   if (!inplace || !persist || !view) fail("QueryInterface", E_NOINTERFACE);
 
   site = new FakeSite(setup.parent, Ambient::kRunning);
-  site->object = inplace;
+  site->calls.Expect(kSiteOfAPlacedControl);
+  site->object = inplace.Get();
   if (FAILED(hr = ole->SetClientSite(site.Get()))) fail("SetClientSite", hr);
   clock.Mark(0);
   {
     ComPtr<FakeBag> bag(new FakeBag);
-    Put(bag.Get(), L"Control", mode);
-    Put(bag.Get(), L"Command", setup.command);
-    Put(bag.Get(), L"Text", L"A life");
-    Put(bag.Get(), L"ImageURL", setup.image);
-    Put(bag.Get(), L"BackColor", L"#204060");
+    bag->calls.Expect({"Read"});
+    bag->PutText(L"Control", mode);
+    bag->PutText(L"Command", setup.command);
+    bag->PutText(L"Text", L"A life");
+    bag->PutText(L"ImageURL", setup.image);
+    bag->PutText(L"BackColor", L"#204060");
     if (persist && FAILED(hr = persist->Load(bag.Get(), nullptr))) fail("Load", hr);
   }
   clock.Mark(1);
@@ -124,6 +114,7 @@ LifeResult LiveOnce(IClassFactory* factory, const LifeSetup& setup, const wchar_
   clock.Mark(5);
   {
     ComPtr<FakeBag> saved(new FakeBag);
+    saved->calls.Expect({"Write"});
     if (persist && FAILED(hr = persist->Save(saved.Get(), TRUE, TRUE))) fail("Save", hr);
     if (saved->values.size() != 18) fail("Save of every key", E_FAIL);
   }
@@ -133,12 +124,12 @@ LifeResult LiveOnce(IClassFactory* factory, const LifeSetup& setup, const wchar_
   if (FAILED(hr = ole->Close(OLECLOSE_NOSAVE))) fail("Close", hr);
   if (FAILED(hr = ole->SetClientSite(nullptr))) fail("SetClientSite(NULL)", hr);
   site->object = nullptr;
-  Drop(view);
-  Drop(persist);
-  Drop(inplace);
-  r.last_release = ole->Release();
+  view.Reset();
+  persist.Reset();
+  inplace.Reset();
+  r.last_release = ole.Reset();
   PumpMessages();
-  r.site_release = site.Detach()->Release();
+  r.site_release = site.Reset();
   clock.Mark(7);
   return r;
 }

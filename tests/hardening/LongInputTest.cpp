@@ -91,11 +91,8 @@ ComPtr<IViewObject2> Loaded(const wchar_t* mode, const std::wstring& command,
   ComPtr<IPersistPropertyBag> persist;
   view.As(&persist);
   ComPtr<FakeBag> bag(new FakeBag);
-  auto put = [&](const wchar_t* key, const std::wstring& value) {
-    VARIANT v = BstrVariant(value.c_str());
-    bag->Write(key, &v);
-    VariantClear(&v);
-  };
+  bag->calls.Expect({"Read"});
+  auto put = [&](const wchar_t* key, const std::wstring& value) { bag->PutText(key, value); };
   put(L"Control", mode);
   put(L"Command", command);
   put(L"Text", text);
@@ -226,6 +223,7 @@ struct InPlace {
     control.As(&inplace);
     control.As(&dispatch);
     site = new FakeSite(parent.hwnd(), Ambient::kRunning);
+    site->calls.Expect(kSiteOfAPlacedControl);
     site->object = inplace.Get();
     control->SetClientSite(site.Get());
     ComPtr<IPersistStreamInit> persist;

@@ -95,12 +95,9 @@ std::vector<COLORREF> IconLook(const std::wstring& command, const wchar_t* mode)
   ComPtr<IPersistPropertyBag> persist;
   view.As(&persist);
   ComPtr<FakeBag> bag(new FakeBag);
-  VARIANT v = BstrVariant(mode);
-  bag->Write(L"Control", &v);
-  VariantClear(&v);
-  v = BstrVariant(command.c_str());
-  bag->Write(L"Command", &v);
-  VariantClear(&v);
+  bag->calls.Expect({"Read"});
+  bag->PutText(L"Control", mode);
+  bag->PutText(L"Command", command);
   EXPECT_EQ(S_OK, persist->Load(bag.Get(), nullptr));
   // The first draw lays out around the icon; the second shows it 1:1.
   MemoryCanvas scratch(8, 8);

@@ -1,0 +1,159 @@
+// A container that destroys its windows first, a refused window, sizes and
+// bounds no window can have, and the library's unloading: through the built
+// .ocx's exports, each ending with nothing of the control left.
+
+#include <gtest/gtest.h>
+
+#include <climits>
+
+#include "tests/component-object/OcxClient.h"
+
+namespace pelzorvick::test {
+namespace {
+
+// The container destroys its window (and ours with it) before it
+// deactivates the control: the control forgets the handles.
+TEST(ContainerWindowGone, BeforeDeactivation) {
+  OcxLibrary ocx;
+  ASSERT_TRUE(ocx.Loaded());
+  {
+    ParentWindow window;
+    SitedControl placed = PlaceButton(ocx, window, kRunnable);
+    ASSERT_TRUE(IsWindow(placed.Surface()));
+    window.Destroy();
+    HWND hwnd = reinterpret_cast<HWND>(1);
+    EXPECT_EQ(E_FAIL, placed.As<IOleWindow>()->GetWindow(&hwnd));
+    EXPECT_EQ(nullptr, hwnd);
+    EXPECT_EQ(S_OK, placed.As<IOleInPlaceObject>()->InPlaceDeactivate());
+    EXPECT_EQ(0u, placed.Close());
+  }
+  ExpectNothingLeft(ocx);
+}
+
+// A refused child window stops the activation halfway.
+HHOOK g_hook = nullptr;
+LRESULT CALLBACK RefuseCanvas(int code, WPARAM wparam, LPARAM lparam) {
+  if (code == HCBT_CREATEWND) {
+    auto* create = reinterpret_cast<CBT_CREATEWNDW*>(lparam);
+    const LPCWSTR cls = create->lpcs->lpszClass;
+    if (!IS_INTRESOURCE(cls) && lstrcmpiW(cls, kCanvasClass) == 0) return 1;
+  }
+  return CallNextHookEx(g_hook, code, wparam, lparam);
+}
+
+TEST(FailedActivation, LeavesNoWindowAndAnInactiveSite) {
+  OcxLibrary ocx;
+  ASSERT_TRUE(ocx.Loaded());
+  {
+    ParentWindow window;
+    SitedControl placed(window.hwnd(), Ambient::kRunning, ocx.Create<IOleObject>());
+    ASSERT_TRUE(placed.control);
+    IOleObject* ole = placed.control.Get();
+    FakeSite* site = placed.site.Get();
+
+    g_hook = SetWindowsHookExW(WH_CBT, RefuseCanvas, nullptr, GetCurrentThreadId());
+    ASSERT_TRUE(g_hook);
+    const HRESULT hr = ole->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, site, 0, window.hwnd(),
+                                   &site->rect);
+    UnhookWindowsHookEx(g_hook);
+    EXPECT_TRUE(FAILED(hr));
+    EXPECT_EQ(0, CountThreadWindows(kControlClass));
+    EXPECT_EQ(site->calls.Count("OnInPlaceActivate"), site->calls.Count("OnInPlaceDeactivate"));
+    HWND hwnd = nullptr;
+    EXPECT_EQ(E_FAIL, placed.As<IOleWindow>()->GetWindow(&hwnd));
+
+    // A place no window can have is refused before anything is made.
+    site->rect = RECT{0, 0, 40000, 20};
+    EXPECT_EQ(E_INVALIDARG, ole->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, site, 0,
+                                        window.hwnd(), &site->rect));
+    EXPECT_EQ(0, CountThreadWindows(kControlClass));
+    EXPECT_EQ(site->calls.Count("OnInPlaceActivate"), site->calls.Count("OnInPlaceDeactivate"));
+
+    // And the control still comes up where it can.
+    site->rect = RECT{10, 20, 170, 60};
+    EXPECT_EQ(S_OK, ole->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, site, 0, window.hwnd(),
+                                &site->rect));
+    EXPECT_EQ(1, CountThreadWindows(kControlClass));
+    EXPECT_EQ(0u, placed.Close());
+  }
+  ExpectNothingLeft(ocx);
+}
+
+// Sizes and bounds beyond what a window or a device can have are refused
+// with an error; the control keeps what it had.
+TEST(ExtremeBounds, AreRefusedWithAnError) {
+  OcxLibrary ocx;
+  ASSERT_TRUE(ocx.Loaded());
+  {
+    ParentWindow window;
+    SitedControl placed = PlaceButton(ocx, window, kRunnable);
+    ASSERT_TRUE(IsWindow(placed.Surface()));
+    ComPtr<IOleObject> ole = placed.As<IOleObject>();
+    ComPtr<IOleInPlaceObject> inplace = placed.As<IOleInPlaceObject>();
+    ComPtr<IViewObject> view = placed.As<IViewObject>();
+    SIZEL before{};
+    ASSERT_EQ(S_OK, ole->GetExtent(DVASPECT_CONTENT, &before));
+
+    const SIZEL extents[] = {{LONG_MAX, 100}, {100, LONG_MAX}, {LONG_MIN, 100},
+                             {-1, 100},       {2000000, 100},  {100, 2000000}};
+    for (SIZEL e : extents) {
+      EXPECT_EQ(E_INVALIDARG, ole->SetExtent(DVASPECT_CONTENT, &e)) << e.cx << " x " << e.cy;
+    }
+    SIZEL after{};
+    ole->GetExtent(DVASPECT_CONTENT, &after);
+    EXPECT_EQ(before.cx, after.cx);
+    EXPECT_EQ(before.cy, after.cy);
+
+    const RECT rects[] = {{LONG_MIN, 0, LONG_MAX, 20}, {0, LONG_MIN, 20, LONG_MAX},
+                          {0, 0, 40000, 20},          {0, 0, 20, 40000},
+                          {LONG_MAX - 5, 0, LONG_MAX, 20}, {-(1 << 28), 0, -(1 << 28) + 20, 20}};
+    for (const RECT& r : rects) {
+      EXPECT_EQ(E_INVALIDARG, inplace->SetObjectRects(&r, &r)) << r.left << "," << r.top;
+    }
+
+    HDC dc = CreateCompatibleDC(nullptr);
+    const RECTL bounds[] = {{LONG_MIN, 0, LONG_MAX, 20}, {0, LONG_MIN, 20, LONG_MAX},
+                            {LONG_MAX - 5, 0, LONG_MAX, 20}};
+    for (const RECTL& b : bounds) {
+      EXPECT_EQ(E_INVALIDARG, view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, dc, &b,
+                                         nullptr, nullptr, 0));
+    }
+    const RECTL fine{0, 0, 160, 40};
+    EXPECT_EQ(S_OK, view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, dc, &fine, nullptr,
+                               nullptr, 0));
+    DeleteDC(dc);
+    const RECT placed_rect{10, 20, 170, 60};
+    EXPECT_EQ(S_OK, inplace->SetObjectRects(&placed_rect, &placed_rect));
+    ole.Reset();
+    inplace.Reset();
+    view.Reset();
+    EXPECT_EQ(0u, placed.Close());
+  }
+  ExpectNothingLeft(ocx);
+}
+
+// The library unloads once nothing is alive, takes its window classes with
+// it, and comes back whole.
+TEST(Library, UnloadsAndComesBack) {
+  for (int round = 0; round < 2; ++round) {
+    OcxLibrary ocx;
+    ASSERT_TRUE(ocx.Loaded());
+    const HMODULE module = ocx.module();
+    {
+      ParentWindow window;
+      SitedControl placed = PlaceButton(ocx, window, kRunnable);
+      ASSERT_TRUE(IsWindow(placed.Surface())) << "round " << round;
+      EXPECT_EQ(S_FALSE, ocx.CanUnloadNow());
+      EXPECT_EQ(0u, placed.Close());
+    }
+    ExpectNothingLeft(ocx);
+    ocx.Unload();
+    WNDCLASSEXW info{};
+    info.cbSize = sizeof info;
+    EXPECT_FALSE(GetClassInfoExW(module, kControlClass, &info)) << "round " << round;
+    EXPECT_FALSE(GetClassInfoExW(module, kCanvasClass, &info)) << "round " << round;
+  }
+}
+
+}  // namespace
+}  // namespace pelzorvick::test
