@@ -7,6 +7,7 @@
 
 #include "common/ComError.h"
 #include "tests/component-platform/TestSupport.h"
+#include "tests/support/HostPath.h"
 
 namespace pelzorvick {
 namespace {
@@ -15,34 +16,17 @@ using test::U16;
 
 constexpr wchar_t kReportVariable[] = L"PZ_PLATFORM_CHILD_REPORT";
 
-// Run as a child by the tests below: reports how it was started into the file
-// the environment names. Skipped in an ordinary run.
-TEST(ChildProcess, ReportStartup) {
-  wchar_t report[MAX_PATH * 2];
-  if (!GetEnvironmentVariableW(kReportVariable, report, MAX_PATH * 2)) GTEST_SKIP();
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  GetStartupInfoW(&startup);
-  std::wstring text = std::to_wstring(startup.dwFlags & STARTF_USESHOWWINDOW) + L" " +
-                      std::to_wstring(startup.wShowWindow) + L"\n" + GetCommandLineW();
-  std::string utf8(WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, utf8.data(), static_cast<int>(utf8.size()), nullptr, nullptr);
-  utf8.pop_back();
-  test::WriteFileBytes(report, utf8);
-}
-
 class StartProcessTest : public ::testing::Test {
  protected:
   test::ScratchFolder folder_{L"start"};
   WinPlatform platform_;
 
-  // Starts this executable as the reporting child and returns its report.
-  std::string StartChild(const std::wstring& extra_argument, int show_style) {
+  // Starts the reporting program with `line` and returns its report.
+  std::string StartChild(const std::wstring& line, int show_style) {
     const std::wstring report = folder_.File(L"report-" + std::to_wstring(show_style) + L".txt");
     SetEnvironmentVariableW(kReportVariable, report.c_str());
-    const std::wstring line =
-        L"\"" + test::ModulePath() + L"\" --gtest_brief=1 --gtest_filter=ChildProcess.ReportStartup" + extra_argument;
-    platform_.StartProgram(U16(test::ModulePath()), U16(line), u"", show_style);
+    platform_.StartProgram(U16(test::FromHostPath(PZ_STARTUP_REPORT_PATH)), U16(line), u"",
+                           show_style);
     SetEnvironmentVariableW(kReportVariable, nullptr);
     EXPECT_TRUE(test::WaitForFile(report));
     return test::ReadFileBytes(report);
@@ -50,11 +34,10 @@ class StartProcessTest : public ::testing::Test {
 };
 
 TEST_F(StartProcessTest, TheChildGetsTheLineUnchangedAndTheShowStyle) {
-  std::string normal = StartChild(L" \"x & y\"", kShowNormal);
-  EXPECT_EQ(normal.substr(0, normal.find('\n')), "1 1");
-  EXPECT_NE(normal.find("--gtest_filter=ChildProcess.ReportStartup \"x & y\""), std::string::npos) << normal;
+  const std::string normal = StartChild(L"report \"x & y\" \"\"", kShowNormal);
+  EXPECT_EQ("1 1\nreport \"x & y\" \"\"", normal);
 
-  std::string hidden = StartChild(L"", kShowHidden);
+  const std::string hidden = StartChild(L"report", kShowHidden);
   EXPECT_EQ(hidden.substr(0, hidden.find('\n')), "1 0");
 }
 
