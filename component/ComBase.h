@@ -25,6 +25,7 @@ namespace pelzorvick {
 template <class I, class... Bases>
 struct Implements {
   using Interface = I;
+  using Base = I;  // what the object derives from to implement I
 
   template <class Self>
   static void* Find(Self* self, REFIID riid) {
@@ -40,7 +41,7 @@ struct Implements {
 };
 
 template <class... Entries>
-class ComBase : public Entries::Interface... {
+class ComBase : public Entries::Base... {
  public:
   ComBase() { Module::ObjectCreated(); }
   virtual ~ComBase() { Module::ObjectDestroyed(); }

@@ -13,20 +13,20 @@ STDMETHODIMP EventSink::QueryInterface(REFIID riid, void** ppv) {
   return ComBase::QueryInterface(riid, ppv);
 }
 
-STDMETHODIMP EventSink::GetTypeInfoCount(UINT* n) {
+HRESULT EventSink::GetTypeInfoCount(Guarded, UINT* n) {
   if (!n) return E_POINTER;
   *n = 0;
   return S_OK;
 }
-STDMETHODIMP EventSink::GetTypeInfo(UINT, LCID, ITypeInfo** ti) {
+HRESULT EventSink::GetTypeInfo(Guarded, UINT, LCID, ITypeInfo** ti) {
   if (ti) *ti = nullptr;
   return E_NOTIMPL;
 }
-STDMETHODIMP EventSink::GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) {
+HRESULT EventSink::GetIDsOfNames(Guarded, REFIID, LPOLESTR*, UINT, LCID, DISPID*) {
   return E_NOTIMPL;
 }
 
-STDMETHODIMP EventSink::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS*, VARIANT* result,
+HRESULT EventSink::Invoke(Guarded, DISPID id, REFIID, LCID, WORD, DISPPARAMS*, VARIANT* result,
                                EXCEPINFO*, UINT*) {
   if (result) VariantInit(result);
   std::u16string name;

@@ -10,11 +10,11 @@
 #include <string>
 
 #include "PelZorvick_h.h"
-#include "component/ComBase.h"
+#include "component/win/ComObject.h"
 
 namespace pelzorvick {
 
-class EventSink : public ComBase<Implements<IDispatch>> {
+class EventSink : public ComObject<EventSink, Implements<IDispatch>> {
  public:
   // `on_event` is called with the event's name after it was printed.
   EventSink(std::u16string prefix, std::function<void(const std::u16string&)> on_event = {});
@@ -22,12 +22,12 @@ class EventSink : public ComBase<Implements<IDispatch>> {
   int Clicks() const { return clicks_; }
 
   // The events' dispinterface is answered as IDispatch.
-  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
-  STDMETHODIMP GetTypeInfoCount(UINT*) override;
-  STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override;
-  STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override;
-  STDMETHODIMP Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
-                      UINT*) override;
+  STDMETHODIMP QueryInterface(REFIID riid, void** ppv);
+  HRESULT GetTypeInfoCount(Guarded, UINT*);
+  HRESULT GetTypeInfo(Guarded, UINT, LCID, ITypeInfo**);
+  HRESULT GetIDsOfNames(Guarded, REFIID, LPOLESTR*, UINT, LCID, DISPID*);
+  HRESULT Invoke(Guarded, DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
+                      UINT*);
 
  private:
   std::u16string prefix_;

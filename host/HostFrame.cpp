@@ -137,18 +137,18 @@ STDMETHODIMP HostFrame::QueryInterface(REFIID riid, void** ppv) {
 STDMETHODIMP_(ULONG) HostFrame::AddRef() { return 2; }
 STDMETHODIMP_(ULONG) HostFrame::Release() { return 1; }
 
-STDMETHODIMP HostFrame::GetWindow(HWND* phwnd) {
+HRESULT HostFrame::GetWindow(Guarded, HWND* phwnd) {
   if (!phwnd) return E_POINTER;
   *phwnd = hwnd_.get();
   return S_OK;
 }
-STDMETHODIMP HostFrame::ContextSensitiveHelp(BOOL) { return E_NOTIMPL; }
-STDMETHODIMP HostFrame::GetBorder(LPRECT) { return INPLACE_E_NOTOOLSPACE; }
-STDMETHODIMP HostFrame::RequestBorderSpace(LPCBORDERWIDTHS) { return INPLACE_E_NOTOOLSPACE; }
-STDMETHODIMP HostFrame::SetBorderSpace(LPCBORDERWIDTHS) { return S_OK; }
+HRESULT HostFrame::ContextSensitiveHelp(Guarded, BOOL) { return E_NOTIMPL; }
+HRESULT HostFrame::GetBorder(Guarded, LPRECT) { return INPLACE_E_NOTOOLSPACE; }
+HRESULT HostFrame::RequestBorderSpace(Guarded, LPCBORDERWIDTHS) { return INPLACE_E_NOTOOLSPACE; }
+HRESULT HostFrame::SetBorderSpace(Guarded, LPCBORDERWIDTHS) { return S_OK; }
 // One control is UI-active at a time: the one taking over makes the form
 // deactivate the one before (which calls back here with null).
-STDMETHODIMP HostFrame::SetActiveObject(IOleInPlaceActiveObject* active, LPCOLESTR) {
+HRESULT HostFrame::SetActiveObject(Guarded, IOleInPlaceActiveObject* active, LPCOLESTR) {
   if (active_ && active && active_.Get() != active) {
     ComPtr<IOleInPlaceObject> previous;
     if (SUCCEEDED(active_.As(&previous))) previous->UIDeactivate();
@@ -156,11 +156,11 @@ STDMETHODIMP HostFrame::SetActiveObject(IOleInPlaceActiveObject* active, LPCOLES
   active_ = active;
   return S_OK;
 }
-STDMETHODIMP HostFrame::InsertMenus(HMENU, LPOLEMENUGROUPWIDTHS) { return S_OK; }
-STDMETHODIMP HostFrame::SetMenu(HMENU, HOLEMENU, HWND) { return S_OK; }
-STDMETHODIMP HostFrame::RemoveMenus(HMENU) { return S_OK; }
-STDMETHODIMP HostFrame::SetStatusText(LPCOLESTR) { return S_OK; }
-STDMETHODIMP HostFrame::EnableModeless(BOOL) { return S_OK; }
-STDMETHODIMP HostFrame::TranslateAccelerator(LPMSG, WORD) { return S_FALSE; }
+HRESULT HostFrame::InsertMenus(Guarded, HMENU, LPOLEMENUGROUPWIDTHS) { return S_OK; }
+HRESULT HostFrame::SetMenu(Guarded, HMENU, HOLEMENU, HWND) { return S_OK; }
+HRESULT HostFrame::RemoveMenus(Guarded, HMENU) { return S_OK; }
+HRESULT HostFrame::SetStatusText(Guarded, LPCOLESTR) { return S_OK; }
+HRESULT HostFrame::EnableModeless(Guarded, BOOL) { return S_OK; }
+HRESULT HostFrame::TranslateAccelerator(Guarded, LPMSG, WORD) { return S_FALSE; }
 
 }  // namespace pelzorvick

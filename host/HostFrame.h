@@ -7,6 +7,7 @@
 
 #include <vector>
 
+#include "Boundary.h"
 #include "component/win/ComPtr.h"
 #include "component/win/Handles.h"
 
@@ -14,7 +15,7 @@ namespace pelzorvick {
 
 class HostSite;
 
-class HostFrame : public IOleInPlaceFrame {
+class HostFrame : public Boundary<HostFrame, IOleInPlaceFrame> {
  public:
   HostFrame();
   ~HostFrame();
@@ -37,24 +38,24 @@ class HostFrame : public IOleInPlaceFrame {
   static constexpr int kMargin = 10;
 
   // IUnknown
-  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
+  STDMETHODIMP QueryInterface(REFIID riid, void** ppv);
   STDMETHODIMP_(ULONG) AddRef() override;
   STDMETHODIMP_(ULONG) Release() override;
   // IOleWindow
-  STDMETHODIMP GetWindow(HWND* phwnd) override;
-  STDMETHODIMP ContextSensitiveHelp(BOOL) override;
+  HRESULT GetWindow(Guarded, HWND* phwnd);
+  HRESULT ContextSensitiveHelp(Guarded, BOOL);
   // IOleInPlaceUIWindow
-  STDMETHODIMP GetBorder(LPRECT) override;
-  STDMETHODIMP RequestBorderSpace(LPCBORDERWIDTHS) override;
-  STDMETHODIMP SetBorderSpace(LPCBORDERWIDTHS) override;
-  STDMETHODIMP SetActiveObject(IOleInPlaceActiveObject* active, LPCOLESTR) override;
+  HRESULT GetBorder(Guarded, LPRECT);
+  HRESULT RequestBorderSpace(Guarded, LPCBORDERWIDTHS);
+  HRESULT SetBorderSpace(Guarded, LPCBORDERWIDTHS);
+  HRESULT SetActiveObject(Guarded, IOleInPlaceActiveObject* active, LPCOLESTR);
   // IOleInPlaceFrame
-  STDMETHODIMP InsertMenus(HMENU, LPOLEMENUGROUPWIDTHS) override;
-  STDMETHODIMP SetMenu(HMENU, HOLEMENU, HWND) override;
-  STDMETHODIMP RemoveMenus(HMENU) override;
-  STDMETHODIMP SetStatusText(LPCOLESTR) override;
-  STDMETHODIMP EnableModeless(BOOL) override;
-  STDMETHODIMP TranslateAccelerator(LPMSG, WORD) override;
+  HRESULT InsertMenus(Guarded, HMENU, LPOLEMENUGROUPWIDTHS);
+  HRESULT SetMenu(Guarded, HMENU, HOLEMENU, HWND);
+  HRESULT RemoveMenus(Guarded, HMENU);
+  HRESULT SetStatusText(Guarded, LPCOLESTR);
+  HRESULT EnableModeless(Guarded, BOOL);
+  HRESULT TranslateAccelerator(Guarded, LPMSG, WORD);
 
  private:
   static LRESULT CALLBACK WindowProc(HWND, UINT, WPARAM, LPARAM);

@@ -99,7 +99,7 @@ std::u16string HostPropertyBag::Key(LPCOLESTR name) {
   return key;
 }
 
-STDMETHODIMP HostPropertyBag::Read(LPCOLESTR name, VARIANT* var, IErrorLog*) {
+HRESULT HostPropertyBag::Read(Guarded, LPCOLESTR name, VARIANT* var, IErrorLog*) {
   if (!name || !var) return E_POINTER;
   read_.insert(Key(name));
   const FileEntry* entry = section_.Find(FromWide(name));
@@ -121,7 +121,7 @@ STDMETHODIMP HostPropertyBag::Read(LPCOLESTR name, VARIANT* var, IErrorLog*) {
   return S_OK;
 }
 
-STDMETHODIMP HostPropertyBag::Write(LPCOLESTR name, VARIANT* var) {
+HRESULT HostPropertyBag::Write(Guarded, LPCOLESTR name, VARIANT* var) {
   if (!name || !var) return E_POINTER;
   FileValue value;
   if (FAILED(VariantToValue(*var, &value)) || !FormatValue(value)) {

@@ -14,12 +14,12 @@
 #include <set>
 #include <string>
 
-#include "component/ComBase.h"
+#include "component/win/ComObject.h"
 #include "host/PropertyFile.h"
 
 namespace pelzorvick {
 
-class HostPropertyBag : public ComBase<Implements<IPropertyBag>> {
+class HostPropertyBag : public ComObject<HostPropertyBag, Implements<IPropertyBag>> {
  public:
   explicit HostPropertyBag(PropertySection& section);
 
@@ -29,8 +29,8 @@ class HostPropertyBag : public ComBase<Implements<IPropertyBag>> {
   // The first write that could not be stored, if any ("" when none).
   const std::u16string& WriteFailure() const { return write_failure_; }
 
-  STDMETHODIMP Read(LPCOLESTR name, VARIANT* var, IErrorLog* log) override;
-  STDMETHODIMP Write(LPCOLESTR name, VARIANT* var) override;
+  HRESULT Read(Guarded, LPCOLESTR name, VARIANT* var, IErrorLog* log);
+  HRESULT Write(Guarded, LPCOLESTR name, VARIANT* var);
 
  private:
   static std::u16string Key(LPCOLESTR name);

@@ -47,19 +47,19 @@ HWND HostSite::ControlWindow() const {
   return hwnd;
 }
 
-STDMETHODIMP HostSite::SaveObject() { return S_OK; }
-STDMETHODIMP HostSite::GetMoniker(DWORD, DWORD, IMoniker** mk) {
+HRESULT HostSite::SaveObject(Guarded) { return S_OK; }
+HRESULT HostSite::GetMoniker(Guarded, DWORD, DWORD, IMoniker** mk) {
   if (mk) *mk = nullptr;
   return E_NOTIMPL;
 }
-STDMETHODIMP HostSite::GetContainer(IOleContainer** c) {
+HRESULT HostSite::GetContainer(Guarded, IOleContainer** c) {
   if (c) *c = nullptr;
   return E_NOINTERFACE;
 }
-STDMETHODIMP HostSite::ShowObject() { return S_OK; }
-STDMETHODIMP HostSite::OnShowWindow(BOOL) { return S_OK; }
+HRESULT HostSite::ShowObject(Guarded) { return S_OK; }
+HRESULT HostSite::OnShowWindow(Guarded, BOOL) { return S_OK; }
 
-STDMETHODIMP HostSite::RequestNewObjectLayout() {
+HRESULT HostSite::RequestNewObjectLayout(Guarded) {
   if (!object_) return E_UNEXPECTED;
   SIZEL himetric{};
   if (FAILED(object_->GetExtent(DVASPECT_CONTENT, &himetric))) return E_FAIL;
@@ -69,20 +69,20 @@ STDMETHODIMP HostSite::RequestNewObjectLayout() {
   return S_OK;
 }
 
-STDMETHODIMP HostSite::GetWindow(HWND* phwnd) { return frame_.GetWindow(phwnd); }
-STDMETHODIMP HostSite::ContextSensitiveHelp(BOOL) { return E_NOTIMPL; }
-STDMETHODIMP HostSite::CanInPlaceActivate() { return S_OK; }
+HRESULT HostSite::GetWindow(Guarded g, HWND* phwnd) { return frame_.GetWindow(g, phwnd); }
+HRESULT HostSite::ContextSensitiveHelp(Guarded, BOOL) { return E_NOTIMPL; }
+HRESULT HostSite::CanInPlaceActivate(Guarded) { return S_OK; }
 
-STDMETHODIMP HostSite::OnInPlaceActivate() {
+HRESULT HostSite::OnInPlaceActivate(Guarded) {
   if (object_ && !inplace_) {
     object_->QueryInterface(IID_PPV_ARGS(inplace_.ReleaseAndGetAddressOf()));
   }
   return S_OK;
 }
 
-STDMETHODIMP HostSite::OnUIActivate() { return S_OK; }
+HRESULT HostSite::OnUIActivate(Guarded) { return S_OK; }
 
-STDMETHODIMP HostSite::GetWindowContext(IOleInPlaceFrame** ppFrame, IOleInPlaceUIWindow** ppDoc,
+HRESULT HostSite::GetWindowContext(Guarded, IOleInPlaceFrame** ppFrame, IOleInPlaceUIWindow** ppDoc,
                                         LPRECT lprcPosRect, LPRECT lprcClipRect,
                                         LPOLEINPLACEFRAMEINFO info) {
   if (!ppFrame || !ppDoc || !lprcPosRect || !lprcClipRect || !info) return E_POINTER;
@@ -97,16 +97,16 @@ STDMETHODIMP HostSite::GetWindowContext(IOleInPlaceFrame** ppFrame, IOleInPlaceU
   return S_OK;
 }
 
-STDMETHODIMP HostSite::Scroll(SIZE) { return E_NOTIMPL; }
-STDMETHODIMP HostSite::OnUIDeactivate(BOOL) { return S_OK; }
-STDMETHODIMP HostSite::OnInPlaceDeactivate() {
+HRESULT HostSite::Scroll(Guarded, SIZE) { return E_NOTIMPL; }
+HRESULT HostSite::OnUIDeactivate(Guarded, BOOL) { return S_OK; }
+HRESULT HostSite::OnInPlaceDeactivate(Guarded) {
   inplace_.Reset();
   return S_OK;
 }
-STDMETHODIMP HostSite::DiscardUndoState() { return S_OK; }
-STDMETHODIMP HostSite::DeactivateAndUndo() { return S_OK; }
+HRESULT HostSite::DiscardUndoState(Guarded) { return S_OK; }
+HRESULT HostSite::DeactivateAndUndo(Guarded) { return S_OK; }
 
-STDMETHODIMP HostSite::OnPosRectChange(LPCRECT rect) {
+HRESULT HostSite::OnPosRectChange(Guarded, LPCRECT rect) {
   if (!rect) return E_POINTER;
   // The control asks for a new size; the form decides where it goes.
   size_ = SIZE{rect->right - rect->left, rect->bottom - rect->top};
@@ -114,14 +114,14 @@ STDMETHODIMP HostSite::OnPosRectChange(LPCRECT rect) {
   return S_OK;
 }
 
-STDMETHODIMP HostSite::OnControlInfoChanged() { return S_OK; }
-STDMETHODIMP HostSite::LockInPlaceActive(BOOL) { return S_OK; }
-STDMETHODIMP HostSite::GetExtendedControl(IDispatch** d) {
+HRESULT HostSite::OnControlInfoChanged(Guarded) { return S_OK; }
+HRESULT HostSite::LockInPlaceActive(Guarded, BOOL) { return S_OK; }
+HRESULT HostSite::GetExtendedControl(Guarded, IDispatch** d) {
   if (d) *d = nullptr;
   return E_NOTIMPL;
 }
 
-STDMETHODIMP HostSite::TransformCoords(POINTL* himetric, POINTF* container, DWORD flags) {
+HRESULT HostSite::TransformCoords(Guarded, POINTL* himetric, POINTF* container, DWORD flags) {
   if (!himetric || !container) return E_POINTER;
   const int dx = ScreenDpi(true), dy = ScreenDpi(false);
   if (flags & XFORMCOORDS_HIMETRICTOCONTAINER) {
@@ -136,21 +136,21 @@ STDMETHODIMP HostSite::TransformCoords(POINTL* himetric, POINTF* container, DWOR
   return S_OK;
 }
 
-STDMETHODIMP HostSite::TranslateAccelerator(MSG*, DWORD) { return S_FALSE; }
-STDMETHODIMP HostSite::OnFocus(BOOL) { return S_OK; }
-STDMETHODIMP HostSite::ShowPropertyFrame() { return E_NOTIMPL; }
+HRESULT HostSite::TranslateAccelerator(Guarded, MSG*, DWORD) { return S_FALSE; }
+HRESULT HostSite::OnFocus(Guarded, BOOL) { return S_OK; }
+HRESULT HostSite::ShowPropertyFrame(Guarded) { return E_NOTIMPL; }
 
-STDMETHODIMP HostSite::GetTypeInfoCount(UINT* n) {
+HRESULT HostSite::GetTypeInfoCount(Guarded, UINT* n) {
   if (!n) return E_POINTER;
   *n = 0;
   return S_OK;
 }
-STDMETHODIMP HostSite::GetTypeInfo(UINT, LCID, ITypeInfo** ti) {
+HRESULT HostSite::GetTypeInfo(Guarded, UINT, LCID, ITypeInfo** ti) {
   if (ti) *ti = nullptr;
   return E_NOTIMPL;
 }
 
-STDMETHODIMP HostSite::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
+HRESULT HostSite::GetIDsOfNames(Guarded, REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
   static const struct {
     const wchar_t* name;
     DISPID id;
@@ -171,7 +171,7 @@ STDMETHODIMP HostSite::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, 
   return hr;
 }
 
-STDMETHODIMP HostSite::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS*, VARIANT* result,
+HRESULT HostSite::Invoke(Guarded, DISPID id, REFIID, LCID, WORD flags, DISPPARAMS*, VARIANT* result,
                               EXCEPINFO*, UINT*) {
   if (!(flags & DISPATCH_PROPERTYGET)) return DISP_E_MEMBERNOTFOUND;
   if (!result) return E_POINTER;

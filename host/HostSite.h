@@ -8,16 +8,16 @@
 
 #include <string>
 
-#include "component/ComBase.h"
+#include "component/win/ComObject.h"
 #include "component/win/ComPtr.h"
 
 namespace pelzorvick {
 
 class HostFrame;
 
-class HostSite : public ComBase<Implements<IOleClientSite>,
-                                Implements<IOleInPlaceSite, IOleWindow>,
-                                Implements<IOleControlSite>, Implements<IDispatch>> {
+class HostSite : public ComObject<HostSite, Implements<IOleClientSite>,
+                                  Implements<IOleInPlaceSite, IOleWindow>,
+                                  Implements<IOleControlSite>, Implements<IDispatch>> {
  public:
   // `display_name` is the ambient DisplayName; `user_mode` the ambient
   // UserMode (false while the form is being designed).
@@ -36,41 +36,41 @@ class HostSite : public ComBase<Implements<IOleClientSite>,
   bool InPlaceActive() const { return inplace_ != nullptr; }
 
   // IOleClientSite
-  STDMETHODIMP SaveObject() override;
-  STDMETHODIMP GetMoniker(DWORD, DWORD, IMoniker**) override;
-  STDMETHODIMP GetContainer(IOleContainer**) override;
-  STDMETHODIMP ShowObject() override;
-  STDMETHODIMP OnShowWindow(BOOL) override;
-  STDMETHODIMP RequestNewObjectLayout() override;
+  HRESULT SaveObject(Guarded);
+  HRESULT GetMoniker(Guarded, DWORD, DWORD, IMoniker**);
+  HRESULT GetContainer(Guarded, IOleContainer**);
+  HRESULT ShowObject(Guarded);
+  HRESULT OnShowWindow(Guarded, BOOL);
+  HRESULT RequestNewObjectLayout(Guarded);
   // IOleWindow
-  STDMETHODIMP GetWindow(HWND*) override;
-  STDMETHODIMP ContextSensitiveHelp(BOOL) override;
+  HRESULT GetWindow(Guarded, HWND*);
+  HRESULT ContextSensitiveHelp(Guarded, BOOL);
   // IOleInPlaceSite
-  STDMETHODIMP CanInPlaceActivate() override;
-  STDMETHODIMP OnInPlaceActivate() override;
-  STDMETHODIMP OnUIActivate() override;
-  STDMETHODIMP GetWindowContext(IOleInPlaceFrame**, IOleInPlaceUIWindow**, LPRECT, LPRECT,
-                                LPOLEINPLACEFRAMEINFO) override;
-  STDMETHODIMP Scroll(SIZE) override;
-  STDMETHODIMP OnUIDeactivate(BOOL) override;
-  STDMETHODIMP OnInPlaceDeactivate() override;
-  STDMETHODIMP DiscardUndoState() override;
-  STDMETHODIMP DeactivateAndUndo() override;
-  STDMETHODIMP OnPosRectChange(LPCRECT) override;
+  HRESULT CanInPlaceActivate(Guarded);
+  HRESULT OnInPlaceActivate(Guarded);
+  HRESULT OnUIActivate(Guarded);
+  HRESULT GetWindowContext(Guarded, IOleInPlaceFrame**, IOleInPlaceUIWindow**, LPRECT, LPRECT,
+                                LPOLEINPLACEFRAMEINFO);
+  HRESULT Scroll(Guarded, SIZE);
+  HRESULT OnUIDeactivate(Guarded, BOOL);
+  HRESULT OnInPlaceDeactivate(Guarded);
+  HRESULT DiscardUndoState(Guarded);
+  HRESULT DeactivateAndUndo(Guarded);
+  HRESULT OnPosRectChange(Guarded, LPCRECT);
   // IOleControlSite
-  STDMETHODIMP OnControlInfoChanged() override;
-  STDMETHODIMP LockInPlaceActive(BOOL) override;
-  STDMETHODIMP GetExtendedControl(IDispatch**) override;
-  STDMETHODIMP TransformCoords(POINTL*, POINTF*, DWORD) override;
-  STDMETHODIMP TranslateAccelerator(MSG*, DWORD) override;
-  STDMETHODIMP OnFocus(BOOL) override;
-  STDMETHODIMP ShowPropertyFrame() override;
+  HRESULT OnControlInfoChanged(Guarded);
+  HRESULT LockInPlaceActive(Guarded, BOOL);
+  HRESULT GetExtendedControl(Guarded, IDispatch**);
+  HRESULT TransformCoords(Guarded, POINTL*, POINTF*, DWORD);
+  HRESULT TranslateAccelerator(Guarded, MSG*, DWORD);
+  HRESULT OnFocus(Guarded, BOOL);
+  HRESULT ShowPropertyFrame(Guarded);
   // IDispatch: the ambient properties
-  STDMETHODIMP GetTypeInfoCount(UINT*) override;
-  STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override;
-  STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override;
-  STDMETHODIMP Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
-                      UINT*) override;
+  HRESULT GetTypeInfoCount(Guarded, UINT*);
+  HRESULT GetTypeInfo(Guarded, UINT, LCID, ITypeInfo**);
+  HRESULT GetIDsOfNames(Guarded, REFIID, LPOLESTR*, UINT, LCID, DISPID*);
+  HRESULT Invoke(Guarded, DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
+                      UINT*);
 
  private:
   HostFrame& frame_;

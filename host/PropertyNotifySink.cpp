@@ -28,11 +28,11 @@ std::u16string PropertyNotifySink::NameOf(DISPID id) {
   return name;
 }
 
-STDMETHODIMP PropertyNotifySink::OnChanged(DISPID id) {
+HRESULT PropertyNotifySink::OnChanged(Guarded, DISPID id) {
   Output::Log(u"notify: " + prefix_ + NameOf(id));
   return S_OK;
 }
 
-STDMETHODIMP PropertyNotifySink::OnRequestEdit(DISPID) { return S_OK; }
+HRESULT PropertyNotifySink::OnRequestEdit(Guarded, DISPID) { return S_OK; }
 
 }  // namespace pelzorvick

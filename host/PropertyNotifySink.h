@@ -9,20 +9,20 @@
 #include <map>
 #include <string>
 
-#include "component/ComBase.h"
+#include "component/win/ComObject.h"
 #include "component/win/ComPtr.h"
 
 namespace pelzorvick {
 
-class PropertyNotifySink : public ComBase<Implements<IPropertyNotifySink>> {
+class PropertyNotifySink : public ComObject<PropertyNotifySink, Implements<IPropertyNotifySink>> {
  public:
   PropertyNotifySink(std::u16string prefix, IDispatch* control);
 
   // The name of a member of the control, or its dispatch identifier in hex.
   std::u16string NameOf(DISPID id);
 
-  STDMETHODIMP OnChanged(DISPID id) override;
-  STDMETHODIMP OnRequestEdit(DISPID id) override;
+  HRESULT OnChanged(Guarded, DISPID id);
+  HRESULT OnRequestEdit(Guarded, DISPID id);
 
  private:
   std::u16string prefix_;

@@ -2,7 +2,7 @@
 
 #include <unknwn.h>
 
-#include "component/ComBase.h"
+#include "component/win/ComObject.h"
 #include "component/Module.h"
 #include "component/win/ErrorInfo.h"
 #include "component/win/ZorvickObject.h"
@@ -10,18 +10,18 @@
 namespace pelzorvick {
 namespace {
 
-class ClassFactory : public ComBase<Implements<IClassFactory>> {
+class ClassFactory : public ComObject<ClassFactory, Implements<IClassFactory>> {
  public:
-  HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID riid,
-                                           void** ppv) override {
+  HRESULT CreateInstance(Guarded, IUnknown* outer, REFIID riid,
+                                           void** ppv) {
     if (ppv == nullptr) return E_POINTER;
     *ppv = nullptr;
     // The control keeps no separate inner unknown, so it cannot be aggregated.
     if (outer != nullptr) return CLASS_E_NOAGGREGATION;
-    return GuardedCall(IID_IClassFactory, [&] { return CreateZorvickObject(riid, ppv); });
+    return CreateZorvickObject(riid, ppv);
   }
 
-  HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override {
+  HRESULT LockServer(Guarded, BOOL lock) {
     if (lock) {
       Module::Lock();
     } else {

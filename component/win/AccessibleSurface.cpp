@@ -60,7 +60,7 @@ HRESULT AccessibleSurface::OnSelf(const VARIANT& child, F&& f) {
   if (!IsSelf(child)) return E_INVALIDARG;  // the surface has no children
   // A call may run the command and let the container release the control.
   const ComPtr<IUnknown> keep(Identity());
-  return GuardedCall(__uuidof(IAccessible), std::forward<F>(f));
+  return f();
 }
 
 template <class F>
@@ -73,19 +73,19 @@ HRESULT AccessibleSurface::Text(const VARIANT& child, BSTR* out, F&& pick) {
   });
 }
 
-HRESULT AccessibleSurface::GetTypeInfoCount(UINT* count) {
+HRESULT AccessibleSurface::GetTypeInfoCount(Guarded, UINT* count) {
   if (count == nullptr) return E_POINTER;
   *count = 0;
   return S_OK;
 }
-HRESULT AccessibleSurface::GetTypeInfo(UINT, LCID, ITypeInfo** info) {
+HRESULT AccessibleSurface::GetTypeInfo(Guarded, UINT, LCID, ITypeInfo** info) {
   if (info) *info = nullptr;
   return E_NOTIMPL;
 }
-HRESULT AccessibleSurface::GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) {
+HRESULT AccessibleSurface::GetIDsOfNames(Guarded, REFIID, LPOLESTR*, UINT, LCID, DISPID*) {
   return E_NOTIMPL;
 }
-HRESULT AccessibleSurface::Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
+HRESULT AccessibleSurface::Invoke(Guarded, DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
                                   UINT*) {
   return E_NOTIMPL;
 }
@@ -93,40 +93,40 @@ HRESULT AccessibleSurface::Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIA
 // Where the window system knows better (the window's parent, hit testing,
 // navigation among siblings), the standard object answers.
 
-HRESULT AccessibleSurface::get_accParent(IDispatch** parent) {
+HRESULT AccessibleSurface::get_accParent(Guarded, IDispatch** parent) {
   if (parent == nullptr) return E_POINTER;
   *parent = nullptr;
   if (!source_) return RPC_E_DISCONNECTED;
   return standard_->get_accParent(parent);
 }
 
-HRESULT AccessibleSurface::get_accChildCount(long* count) {
+HRESULT AccessibleSurface::get_accChildCount(Guarded, long* count) {
   if (count == nullptr) return E_POINTER;
   *count = 0;
   return source_ ? S_OK : RPC_E_DISCONNECTED;
 }
 
-HRESULT AccessibleSurface::get_accChild(VARIANT, IDispatch** out) {
+HRESULT AccessibleSurface::get_accChild(Guarded, VARIANT, IDispatch** out) {
   if (out == nullptr) return E_POINTER;
   *out = nullptr;
   return source_ ? E_INVALIDARG : RPC_E_DISCONNECTED;
 }
 
-HRESULT AccessibleSurface::get_accName(VARIANT child, BSTR* name) {
+HRESULT AccessibleSurface::get_accName(Guarded, VARIANT child, BSTR* name) {
   return Text(child, name, [](const AccessibleFacts& f) { return f.name; });
 }
 
-HRESULT AccessibleSurface::get_accValue(VARIANT child, BSTR* value) {
+HRESULT AccessibleSurface::get_accValue(Guarded, VARIANT child, BSTR* value) {
   if (value == nullptr) return E_POINTER;
   *value = nullptr;
   return OnSelf(child, [] { return DISP_E_MEMBERNOTFOUND; });
 }
 
-HRESULT AccessibleSurface::get_accDescription(VARIANT child, BSTR* description) {
+HRESULT AccessibleSurface::get_accDescription(Guarded, VARIANT child, BSTR* description) {
   return Text(child, description, [](const AccessibleFacts& f) { return f.description; });
 }
 
-HRESULT AccessibleSurface::get_accRole(VARIANT child, VARIANT* role) {
+HRESULT AccessibleSurface::get_accRole(Guarded, VARIANT child, VARIANT* role) {
   if (role == nullptr) return E_POINTER;
   VariantInit(role);
   return OnSelf(child, [&] {
@@ -136,7 +136,7 @@ HRESULT AccessibleSurface::get_accRole(VARIANT child, VARIANT* role) {
   });
 }
 
-HRESULT AccessibleSurface::get_accState(VARIANT child, VARIANT* state) {
+HRESULT AccessibleSurface::get_accState(Guarded, VARIANT child, VARIANT* state) {
   if (state == nullptr) return E_POINTER;
   VariantInit(state);
   return OnSelf(child, [&] {
@@ -152,26 +152,26 @@ HRESULT AccessibleSurface::get_accState(VARIANT child, VARIANT* state) {
   });
 }
 
-HRESULT AccessibleSurface::get_accHelp(VARIANT child, BSTR* help) {
+HRESULT AccessibleSurface::get_accHelp(Guarded, VARIANT child, BSTR* help) {
   if (help == nullptr) return E_POINTER;
   *help = nullptr;
   return OnSelf(child, [] { return S_FALSE; });
 }
 
-HRESULT AccessibleSurface::get_accHelpTopic(BSTR* file, VARIANT child, long* topic) {
+HRESULT AccessibleSurface::get_accHelpTopic(Guarded, BSTR* file, VARIANT child, long* topic) {
   if (file == nullptr || topic == nullptr) return E_POINTER;
   *file = nullptr;
   *topic = 0;
   return OnSelf(child, [] { return S_FALSE; });
 }
 
-HRESULT AccessibleSurface::get_accKeyboardShortcut(VARIANT child, BSTR* shortcut) {
+HRESULT AccessibleSurface::get_accKeyboardShortcut(Guarded, VARIANT child, BSTR* shortcut) {
   if (shortcut == nullptr) return E_POINTER;
   *shortcut = nullptr;
   return OnSelf(child, [] { return S_FALSE; });
 }
 
-HRESULT AccessibleSurface::get_accFocus(VARIANT* focus) {
+HRESULT AccessibleSurface::get_accFocus(Guarded, VARIANT* focus) {
   if (focus == nullptr) return E_POINTER;
   VariantInit(focus);
   VARIANT self{};
@@ -184,22 +184,22 @@ HRESULT AccessibleSurface::get_accFocus(VARIANT* focus) {
   });
 }
 
-HRESULT AccessibleSurface::get_accSelection(VARIANT* selection) {
+HRESULT AccessibleSurface::get_accSelection(Guarded, VARIANT* selection) {
   if (selection == nullptr) return E_POINTER;
   VariantInit(selection);
   return source_ ? S_FALSE : RPC_E_DISCONNECTED;
 }
 
-HRESULT AccessibleSurface::get_accDefaultAction(VARIANT child, BSTR* action) {
+HRESULT AccessibleSurface::get_accDefaultAction(Guarded, VARIANT child, BSTR* action) {
   return Text(child, action, [](const AccessibleFacts& f) { return f.default_action; });
 }
 
-HRESULT AccessibleSurface::accSelect(long flags, VARIANT child) {
+HRESULT AccessibleSurface::accSelect(Guarded, long flags, VARIANT child) {
   if (!source_) return RPC_E_DISCONNECTED;
   return standard_->accSelect(flags, child);
 }
 
-HRESULT AccessibleSurface::accLocation(long* left, long* top, long* width, long* height,
+HRESULT AccessibleSurface::accLocation(Guarded, long* left, long* top, long* width, long* height,
                                        VARIANT child) {
   if (!left || !top || !width || !height) return E_POINTER;
   *left = *top = *width = *height = 0;
@@ -214,28 +214,28 @@ HRESULT AccessibleSurface::accLocation(long* left, long* top, long* width, long*
   });
 }
 
-HRESULT AccessibleSurface::accNavigate(long direction, VARIANT start, VARIANT* end) {
+HRESULT AccessibleSurface::accNavigate(Guarded, long direction, VARIANT start, VARIANT* end) {
   if (end == nullptr) return E_POINTER;
   VariantInit(end);
   if (!source_) return RPC_E_DISCONNECTED;
   return standard_->accNavigate(direction, start, end);
 }
 
-HRESULT AccessibleSurface::accHitTest(long x, long y, VARIANT* child) {
+HRESULT AccessibleSurface::accHitTest(Guarded, long x, long y, VARIANT* child) {
   if (child == nullptr) return E_POINTER;
   VariantInit(child);
   if (!source_) return RPC_E_DISCONNECTED;
   return standard_->accHitTest(x, y, child);
 }
 
-HRESULT AccessibleSurface::accDoDefaultAction(VARIANT child) {
+HRESULT AccessibleSurface::accDoDefaultAction(Guarded, VARIANT child) {
   return OnSelf(child, [&] {
     source_->DoSurfaceDefaultAction();
     return S_OK;
   });
 }
 
-HRESULT AccessibleSurface::put_accName(VARIANT, BSTR) { return E_NOTIMPL; }
-HRESULT AccessibleSurface::put_accValue(VARIANT, BSTR) { return E_NOTIMPL; }
+HRESULT AccessibleSurface::put_accName(Guarded, VARIANT, BSTR) { return E_NOTIMPL; }
+HRESULT AccessibleSurface::put_accValue(Guarded, VARIANT, BSTR) { return E_NOTIMPL; }
 
 }  // namespace pelzorvick

@@ -10,7 +10,7 @@
 
 #include <string>
 
-#include "component/ComBase.h"
+#include "component/win/ComObject.h"
 #include "component/win/ComPtr.h"
 
 namespace pelzorvick {
@@ -36,7 +36,7 @@ class AccessibleSource {
   virtual std::u16string SurfaceCaption() = 0;
 };
 
-class AccessibleSurface : public ComBase<Implements<IAccessible, IDispatch>> {
+class AccessibleSurface : public ComObject<AccessibleSurface, Implements<IAccessible, IDispatch>> {
  public:
   // Throws ComError when the standard object cannot be made.
   AccessibleSurface(HWND window, AccessibleSource& source);
@@ -46,38 +46,38 @@ class AccessibleSurface : public ComBase<Implements<IAccessible, IDispatch>> {
   LRESULT Lresult(WPARAM wparam);
 
   // IDispatch: not offered; clients use the vtable.
-  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override;
-  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** info) override;
-  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override;
-  HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*,
-                                   EXCEPINFO*, UINT*) override;
+  HRESULT GetTypeInfoCount(Guarded, UINT* count);
+  HRESULT GetTypeInfo(Guarded, UINT, LCID, ITypeInfo** info);
+  HRESULT GetIDsOfNames(Guarded, REFIID, LPOLESTR*, UINT, LCID, DISPID*);
+  HRESULT Invoke(Guarded, DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*,
+                                   EXCEPINFO*, UINT*);
 
-  HRESULT STDMETHODCALLTYPE get_accParent(IDispatch** parent) override;
-  HRESULT STDMETHODCALLTYPE get_accChildCount(long* count) override;
-  HRESULT STDMETHODCALLTYPE get_accChild(VARIANT child, IDispatch** out) override;
-  HRESULT STDMETHODCALLTYPE get_accName(VARIANT child, BSTR* name) override;
-  HRESULT STDMETHODCALLTYPE get_accValue(VARIANT child, BSTR* value) override;
-  HRESULT STDMETHODCALLTYPE get_accDescription(VARIANT child, BSTR* description) override;
-  HRESULT STDMETHODCALLTYPE get_accRole(VARIANT child, VARIANT* role) override;
-  HRESULT STDMETHODCALLTYPE get_accState(VARIANT child, VARIANT* state) override;
-  HRESULT STDMETHODCALLTYPE get_accHelp(VARIANT child, BSTR* help) override;
-  HRESULT STDMETHODCALLTYPE get_accHelpTopic(BSTR* file, VARIANT child, long* topic) override;
-  HRESULT STDMETHODCALLTYPE get_accKeyboardShortcut(VARIANT child, BSTR* shortcut) override;
-  HRESULT STDMETHODCALLTYPE get_accFocus(VARIANT* focus) override;
-  HRESULT STDMETHODCALLTYPE get_accSelection(VARIANT* selection) override;
-  HRESULT STDMETHODCALLTYPE get_accDefaultAction(VARIANT child, BSTR* action) override;
-  HRESULT STDMETHODCALLTYPE accSelect(long flags, VARIANT child) override;
-  HRESULT STDMETHODCALLTYPE accLocation(long* left, long* top, long* width, long* height,
-                                        VARIANT child) override;
-  HRESULT STDMETHODCALLTYPE accNavigate(long direction, VARIANT start, VARIANT* end) override;
-  HRESULT STDMETHODCALLTYPE accHitTest(long x, long y, VARIANT* child) override;
-  HRESULT STDMETHODCALLTYPE accDoDefaultAction(VARIANT child) override;
-  HRESULT STDMETHODCALLTYPE put_accName(VARIANT child, BSTR name) override;
-  HRESULT STDMETHODCALLTYPE put_accValue(VARIANT child, BSTR value) override;
+  HRESULT get_accParent(Guarded, IDispatch** parent);
+  HRESULT get_accChildCount(Guarded, long* count);
+  HRESULT get_accChild(Guarded, VARIANT child, IDispatch** out);
+  HRESULT get_accName(Guarded, VARIANT child, BSTR* name);
+  HRESULT get_accValue(Guarded, VARIANT child, BSTR* value);
+  HRESULT get_accDescription(Guarded, VARIANT child, BSTR* description);
+  HRESULT get_accRole(Guarded, VARIANT child, VARIANT* role);
+  HRESULT get_accState(Guarded, VARIANT child, VARIANT* state);
+  HRESULT get_accHelp(Guarded, VARIANT child, BSTR* help);
+  HRESULT get_accHelpTopic(Guarded, BSTR* file, VARIANT child, long* topic);
+  HRESULT get_accKeyboardShortcut(Guarded, VARIANT child, BSTR* shortcut);
+  HRESULT get_accFocus(Guarded, VARIANT* focus);
+  HRESULT get_accSelection(Guarded, VARIANT* selection);
+  HRESULT get_accDefaultAction(Guarded, VARIANT child, BSTR* action);
+  HRESULT accSelect(Guarded, long flags, VARIANT child);
+  HRESULT accLocation(Guarded, long* left, long* top, long* width, long* height,
+                                        VARIANT child);
+  HRESULT accNavigate(Guarded, long direction, VARIANT start, VARIANT* end);
+  HRESULT accHitTest(Guarded, long x, long y, VARIANT* child);
+  HRESULT accDoDefaultAction(Guarded, VARIANT child);
+  HRESULT put_accName(Guarded, VARIANT child, BSTR name);
+  HRESULT put_accValue(Guarded, VARIANT child, BSTR value);
 
  private:
   // The body of every call on the object itself: disconnected, another
-  // child, or the guarded work.
+  // child, or the work.
   template <class F>
   HRESULT OnSelf(const VARIANT& child, F&& f);
   template <class F>

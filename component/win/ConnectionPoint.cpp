@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "component/ComBase.h"
+#include "component/win/ComObject.h"
 #include "component/win/ErrorInfo.h"
 
 namespace pelzorvick {
@@ -23,14 +23,14 @@ void HandOut(const ComPtr<IConnectionPoint>& point, IConnectionPoint** out) { po
 // Items are snapshots taken at creation; clones share them and keep their
 // own position.
 template <class IEnum, class Item, class Stored>
-class Enumerator : public ComBase<Implements<IEnum>> {
+class Enumerator : public ComObject<Enumerator<IEnum, Item, Stored>, Implements<IEnum>> {
  public:
   using Items = std::vector<Stored>;
 
   Enumerator(std::shared_ptr<const Items> items, size_t position)
       : items_(std::move(items)), position_(position) {}
 
-  HRESULT STDMETHODCALLTYPE Next(ULONG count, Item* out, ULONG* fetched) override {
+  HRESULT Next(Guarded, ULONG count, Item* out, ULONG* fetched) {
     if (out == nullptr || (count != 1 && fetched == nullptr)) return E_POINTER;
     ULONG n = 0;
     while (n < count && position_ < items_->size()) {
@@ -41,7 +41,7 @@ class Enumerator : public ComBase<Implements<IEnum>> {
     return n == count ? S_OK : S_FALSE;
   }
 
-  HRESULT STDMETHODCALLTYPE Skip(ULONG count) override {
+  HRESULT Skip(Guarded, ULONG count) {
     const size_t left = items_->size() - position_;
     if (count > left) {
       position_ = items_->size();
@@ -51,12 +51,12 @@ class Enumerator : public ComBase<Implements<IEnum>> {
     return S_OK;
   }
 
-  HRESULT STDMETHODCALLTYPE Reset() override {
+  HRESULT Reset(Guarded) {
     position_ = 0;
     return S_OK;
   }
 
-  HRESULT STDMETHODCALLTYPE Clone(IEnum** out) override {
+  HRESULT Clone(Guarded, IEnum** out) {
     return CreateComObject<Enumerator>(__uuidof(IEnum), reinterpret_cast<void**>(out), items_,
                                        position_);
   }
@@ -91,34 +91,32 @@ HRESULT ConnectionPoint::QueryInterface(REFIID riid, void** ppv) {
 ULONG ConnectionPoint::AddRef() { return owner_.AddRef(); }
 ULONG ConnectionPoint::Release() { return owner_.Release(); }
 
-HRESULT ConnectionPoint::GetConnectionInterface(IID* iid) {
+HRESULT ConnectionPoint::GetConnectionInterface(Guarded, IID* iid) {
   if (iid == nullptr) return E_POINTER;
   *iid = iid_;
   return S_OK;
 }
 
-HRESULT ConnectionPoint::GetConnectionPointContainer(IConnectionPointContainer** cpc) {
+HRESULT ConnectionPoint::GetConnectionPointContainer(Guarded, IConnectionPointContainer** cpc) {
   return ComPtr<IConnectionPointContainer>(&container_).CopyTo(cpc);
 }
 
-HRESULT ConnectionPoint::Advise(IUnknown* sink, DWORD* cookie) {
-  return GuardedCall(IID_IConnectionPoint, [&]() -> HRESULT {
-    if (cookie == nullptr) return E_POINTER;
-    *cookie = 0;
-    if (sink == nullptr) return E_POINTER;
-    ComPtr<IUnknown> connected;
-    if (FAILED(sink->QueryInterface(iid_, reinterpret_cast<void**>(connected.GetAddressOf()))) ||
-        !connected) {
-      return CONNECT_E_CANNOTCONNECT;
-    }
-    connections_.push_back(Connection{next_cookie_, std::move(connected)});
-    *cookie = next_cookie_++;
-    if (next_cookie_ == 0) next_cookie_ = 1;
-    return S_OK;
-  });
+HRESULT ConnectionPoint::Advise(Guarded, IUnknown* sink, DWORD* cookie) {
+  if (cookie == nullptr) return E_POINTER;
+  *cookie = 0;
+  if (sink == nullptr) return E_POINTER;
+  ComPtr<IUnknown> connected;
+  if (FAILED(sink->QueryInterface(iid_, reinterpret_cast<void**>(connected.GetAddressOf()))) ||
+      !connected) {
+    return CONNECT_E_CANNOTCONNECT;
+  }
+  connections_.push_back(Connection{next_cookie_, std::move(connected)});
+  *cookie = next_cookie_++;
+  if (next_cookie_ == 0) next_cookie_ = 1;
+  return S_OK;
 }
 
-HRESULT ConnectionPoint::Unadvise(DWORD cookie) {
+HRESULT ConnectionPoint::Unadvise(Guarded, DWORD cookie) {
   for (auto it = connections_.begin(); it != connections_.end(); ++it) {
     if (it->cookie == cookie) {
       const ComPtr<IUnknown> sink = std::move(it->sink);
@@ -129,17 +127,15 @@ HRESULT ConnectionPoint::Unadvise(DWORD cookie) {
   return CONNECT_E_NOCONNECTION;
 }
 
-HRESULT ConnectionPoint::EnumConnections(IEnumConnections** out) {
+HRESULT ConnectionPoint::EnumConnections(Guarded, IEnumConnections** out) {
   if (out == nullptr) return E_POINTER;
   *out = nullptr;
-  return GuardedCall(IID_IConnectionPoint, [&] {
-    auto items = std::make_shared<ConnectionEnumerator::Items>();
-    items->reserve(connections_.size());
-    for (const Connection& c : connections_) items->push_back(ConnectionEntry{c.sink, c.cookie});
-    return CreateComObject<ConnectionEnumerator>(IID_IEnumConnections,
-                                                 reinterpret_cast<void**>(out),
-                                                 std::shared_ptr<const ConnectionEnumerator::Items>(items), 0);
-  });
+  auto items = std::make_shared<ConnectionEnumerator::Items>();
+  items->reserve(connections_.size());
+  for (const Connection& c : connections_) items->push_back(ConnectionEntry{c.sink, c.cookie});
+  return CreateComObject<ConnectionEnumerator>(IID_IEnumConnections,
+                                               reinterpret_cast<void**>(out),
+                                               std::shared_ptr<const ConnectionEnumerator::Items>(items), 0);
 }
 
 std::vector<ComPtr<IUnknown>> ConnectionPoint::Sinks() const {
@@ -159,14 +155,12 @@ HRESULT CreateConnectionPointEnumerator(const std::vector<IConnectionPoint*>& po
                                         IEnumConnectionPoints** out) {
   if (out == nullptr) return E_POINTER;
   *out = nullptr;
-  return GuardedCall(IID_IConnectionPointContainer, [&] {
-    auto items = std::make_shared<PointEnumerator::Items>();
-    items->reserve(points.size());
-    for (IConnectionPoint* p : points) items->emplace_back(p);
-    return CreateComObject<PointEnumerator>(IID_IEnumConnectionPoints,
-                                            reinterpret_cast<void**>(out),
-                                            std::shared_ptr<const PointEnumerator::Items>(items), 0);
-  });
+  auto items = std::make_shared<PointEnumerator::Items>();
+  items->reserve(points.size());
+  for (IConnectionPoint* p : points) items->emplace_back(p);
+  return CreateComObject<PointEnumerator>(IID_IEnumConnectionPoints,
+                                          reinterpret_cast<void**>(out),
+                                          std::shared_ptr<const PointEnumerator::Items>(items), 0);
 }
 
 }  // namespace pelzorvick

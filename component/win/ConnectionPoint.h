@@ -9,11 +9,12 @@
 
 #include <vector>
 
+#include "Boundary.h"
 #include "component/win/ComPtr.h"
 
 namespace pelzorvick {
 
-class ConnectionPoint : public IConnectionPoint {
+class ConnectionPoint : public Boundary<ConnectionPoint, IConnectionPoint> {
  public:
   // `owner` is the control's identity; `container` what
   // GetConnectionPointContainer answers. Neither is referenced.
@@ -22,15 +23,15 @@ class ConnectionPoint : public IConnectionPoint {
   ConnectionPoint(const ConnectionPoint&) = delete;
   ConnectionPoint& operator=(const ConnectionPoint&) = delete;
 
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override;
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv);
   ULONG STDMETHODCALLTYPE AddRef() override;
   ULONG STDMETHODCALLTYPE Release() override;
 
-  HRESULT STDMETHODCALLTYPE GetConnectionInterface(IID* iid) override;
-  HRESULT STDMETHODCALLTYPE GetConnectionPointContainer(IConnectionPointContainer** cpc) override;
-  HRESULT STDMETHODCALLTYPE Advise(IUnknown* sink, DWORD* cookie) override;
-  HRESULT STDMETHODCALLTYPE Unadvise(DWORD cookie) override;
-  HRESULT STDMETHODCALLTYPE EnumConnections(IEnumConnections** connections) override;
+  HRESULT GetConnectionInterface(Guarded, IID* iid);
+  HRESULT GetConnectionPointContainer(Guarded, IConnectionPointContainer** cpc);
+  HRESULT Advise(Guarded, IUnknown* sink, DWORD* cookie);
+  HRESULT Unadvise(Guarded, DWORD cookie);
+  HRESULT EnumConnections(Guarded, IEnumConnections** connections);
 
   const IID& Iid() const { return iid_; }
   // The sinks as they are now, each asked for the connection interface and

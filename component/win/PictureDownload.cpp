@@ -6,7 +6,7 @@
 #include <string>
 
 #include "common/ComError.h"
-#include "component/ComBase.h"
+#include "component/win/ComObject.h"
 #include "component/win/ComPtr.h"
 #include "component/win/DownloadErrors.h"
 #include "component/win/HttpFetch.h"
@@ -72,27 +72,28 @@ void Keep(IStream* memory, const char* data, ULONG size, ULONG& total) {
 
 // Sees the binding so that the HTTP status can be read while it is alive,
 // and the final result of the bind.
-class PictureDownload::Callback final : public ComBase<Implements<IBindStatusCallback>> {
+class PictureDownload::Callback final
+    : public ComObject<PictureDownload::Callback, Implements<IBindStatusCallback>> {
  public:
   // IBindStatusCallback
-  STDMETHODIMP OnStartBinding(DWORD, IBinding* binding) override {
+  HRESULT OnStartBinding(Guarded, DWORD, IBinding* binding) {
     binding_ = binding;
     return S_OK;
   }
-  STDMETHODIMP GetPriority(LONG*) override { return E_NOTIMPL; }
-  STDMETHODIMP OnLowResource(DWORD) override { return S_OK; }
-  STDMETHODIMP OnProgress(ULONG, ULONG, ULONG, LPCWSTR) override {
+  HRESULT GetPriority(Guarded, LONG*) { return E_NOTIMPL; }
+  HRESULT OnLowResource(Guarded, DWORD) { return S_OK; }
+  HRESULT OnProgress(Guarded, ULONG, ULONG, ULONG, LPCWSTR) {
     ReadHttpStatus();
     return S_OK;
   }
-  STDMETHODIMP OnStopBinding(HRESULT result, LPCWSTR) override {
+  HRESULT OnStopBinding(Guarded, HRESULT result, LPCWSTR) {
     ReadHttpStatus();
     stop_result_ = result;
     stopped_ = true;
     binding_.Reset();
     return S_OK;
   }
-  STDMETHODIMP GetBindInfo(DWORD* flags, BINDINFO* info) override {
+  HRESULT GetBindInfo(Guarded, DWORD* flags, BINDINFO* info) {
     if (!flags || !info) return E_INVALIDARG;
     // Synchronous: no BINDF_ASYNCHRONOUS. Always ask the server afresh.
     *flags = BINDF_GETNEWESTVERSION | BINDF_NO_UI | BINDF_SILENTOPERATION;
@@ -102,11 +103,11 @@ class PictureDownload::Callback final : public ComBase<Implements<IBindStatusCal
     info->dwBindVerb = BINDVERB_GET;
     return S_OK;
   }
-  STDMETHODIMP OnDataAvailable(DWORD, DWORD, FORMATETC*, STGMEDIUM*) override {
+  HRESULT OnDataAvailable(Guarded, DWORD, DWORD, FORMATETC*, STGMEDIUM*) {
     ReadHttpStatus();
     return S_OK;
   }
-  STDMETHODIMP OnObjectAvailable(REFIID, IUnknown*) override { return S_OK; }
+  HRESULT OnObjectAvailable(Guarded, REFIID, IUnknown*) { return S_OK; }
 
   unsigned long http_status() const { return http_status_; }
   bool stopped() const { return stopped_; }

@@ -28,19 +28,19 @@ ZorvickObject::~ZorvickObject() {
 
 // ISupportErrorInfo.
 
-HRESULT ZorvickObject::InterfaceSupportsErrorInfo(REFIID riid) {
+HRESULT ZorvickObject::InterfaceSupportsErrorInfo(Guarded, REFIID riid) {
   return riid == IID__ZorvickCtrl || riid == IID_IDispatch ? S_OK : S_FALSE;
 }
 
 // IProvideClassInfo2.
 
-HRESULT ZorvickObject::GetClassInfo(ITypeInfo** info) {
+HRESULT ZorvickObject::GetClassInfo(Guarded, ITypeInfo** info) {
   if (info == nullptr) return E_POINTER;
   *info = nullptr;
-  return GuardedCall(IID_IProvideClassInfo, [&] { return TypeInfoCache::Get(CLSID_ZorvickCtrl, info); });
+  return TypeInfoCache::Get(CLSID_ZorvickCtrl, info);
 }
 
-HRESULT ZorvickObject::GetGUID(DWORD kind, GUID* guid) {
+HRESULT ZorvickObject::GetGUID(Guarded, DWORD kind, GUID* guid) {
   if (guid == nullptr) return E_POINTER;
   if (kind != GUIDKIND_DEFAULT_SOURCE_DISP_IID) {
     *guid = GUID_NULL;
@@ -52,15 +52,13 @@ HRESULT ZorvickObject::GetGUID(DWORD kind, GUID* guid) {
 
 // IConnectionPointContainer.
 
-HRESULT ZorvickObject::EnumConnectionPoints(IEnumConnectionPoints** points) {
+HRESULT ZorvickObject::EnumConnectionPoints(Guarded, IEnumConnectionPoints** points) {
   if (points == nullptr) return E_POINTER;
   *points = nullptr;
-  return GuardedCall(IID_IConnectionPointContainer, [&] {
-    return CreateConnectionPointEnumerator({&events_point_, &notify_point_}, points);
-  });
+  return CreateConnectionPointEnumerator({&events_point_, &notify_point_}, points);
 }
 
-HRESULT ZorvickObject::FindConnectionPoint(REFIID riid, IConnectionPoint** point) {
+HRESULT ZorvickObject::FindConnectionPoint(Guarded, REFIID riid, IConnectionPoint** point) {
   if (point == nullptr) return E_POINTER;
   *point = nullptr;
   ConnectionPoint* found = riid == DIID___ZorvickCtrl      ? &events_point_

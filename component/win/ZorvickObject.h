@@ -9,7 +9,7 @@
 
 #include "PelZorvick_h.h"
 #include "command/FileSystem.h"
-#include "component/ComBase.h"
+#include "component/win/ComObject.h"
 #include "component/win/ComPtr.h"
 #include "component/win/ConnectionPoint.h"
 #include "component/win/ControlGeometry.h"
@@ -28,14 +28,15 @@ inline constexpr DWORD kMiscStatus = OLEMISC_SETCLIENTSITEFIRST | OLEMISC_ACTIVA
 static_assert(kMiscStatus == 0x00020191);
 
 class ZorvickObject
-    : public ComBase<Implements<_ZorvickCtrl, IDispatch>, Implements<ISupportErrorInfo>,
-                     Implements<IProvideClassInfo2, IProvideClassInfo>,
-                     Implements<IConnectionPointContainer>, Implements<IOleObject>,
-                     Implements<IOleInPlaceObject, IOleWindow>,
-                     Implements<IOleInPlaceActiveObject>, Implements<IOleControl>,
-                     Implements<IViewObject2, IViewObject>,
-                     Implements<IPersistStreamInit, IPersist>, Implements<IPersistPropertyBag>,
-                     Implements<IPersistStorage>>,
+    : public ComObject<ZorvickObject, Implements<_ZorvickCtrl, IDispatch>,
+                       Implements<ISupportErrorInfo>,
+                       Implements<IProvideClassInfo2, IProvideClassInfo>,
+                       Implements<IConnectionPointContainer>, Implements<IOleObject>,
+                       Implements<IOleInPlaceObject, IOleWindow>,
+                       Implements<IOleInPlaceActiveObject>, Implements<IOleControl>,
+                       Implements<IViewObject2, IViewObject>,
+                       Implements<IPersistStreamInit, IPersist>,
+                       Implements<IPersistPropertyBag>, Implements<IPersistStorage>>,
       public CanvasEvents,
       public ContainerLink {
  public:
@@ -43,134 +44,134 @@ class ZorvickObject
   ~ZorvickObject() override;
 
   // _ZorvickCtrl and IDispatch.
-  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override;
-  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID lcid, ITypeInfo** info) override;
-  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID lcid,
-                                          DISPID* ids) override;
-  HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID riid, LCID lcid, WORD flags,
+  HRESULT GetTypeInfoCount(Guarded, UINT* count);
+  HRESULT GetTypeInfo(Guarded, UINT index, LCID lcid, ITypeInfo** info);
+  HRESULT GetIDsOfNames(Guarded, REFIID riid, LPOLESTR* names, UINT count, LCID lcid,
+                                          DISPID* ids);
+  HRESULT Invoke(Guarded, DISPID id, REFIID riid, LCID lcid, WORD flags,
                                    DISPPARAMS* params, VARIANT* result, EXCEPINFO* exception,
-                                   UINT* arg_error) override;
-  HRESULT STDMETHODCALLTYPE Execute() override;
-  HRESULT STDMETHODCALLTYPE get_FontSize(float* value) override;
-  HRESULT STDMETHODCALLTYPE put_FontSize(float value) override;
-  HRESULT STDMETHODCALLTYPE get_Command(BSTR* value) override;
-  HRESULT STDMETHODCALLTYPE put_Command(BSTR value) override;
-  HRESULT STDMETHODCALLTYPE get_Control(BSTR* value) override;
-  HRESULT STDMETHODCALLTYPE put_Control(BSTR value) override;
-  HRESULT STDMETHODCALLTYPE get_Text(BSTR* value) override;
-  HRESULT STDMETHODCALLTYPE put_Text(BSTR value) override;
-  HRESULT STDMETHODCALLTYPE get_BackColor(BSTR* value) override;
-  HRESULT STDMETHODCALLTYPE put_BackColor(BSTR value) override;
-  HRESULT STDMETHODCALLTYPE get_ForeColor(BSTR* value) override;
-  HRESULT STDMETHODCALLTYPE put_ForeColor(BSTR value) override;
-  HRESULT STDMETHODCALLTYPE get_ImageURL(BSTR* value) override;
-  HRESULT STDMETHODCALLTYPE put_ImageURL(BSTR value) override;
-  HRESULT STDMETHODCALLTYPE get_Command1(BSTR* value) override;
-  HRESULT STDMETHODCALLTYPE put_Command1(BSTR value) override;
-  HRESULT STDMETHODCALLTYPE get_Command2(BSTR* value) override;
-  HRESULT STDMETHODCALLTYPE put_Command2(BSTR value) override;
-  HRESULT STDMETHODCALLTYPE get_Command3(BSTR* value) override;
-  HRESULT STDMETHODCALLTYPE put_Command3(BSTR value) override;
-  HRESULT STDMETHODCALLTYPE get_Command4(BSTR* value) override;
-  HRESULT STDMETHODCALLTYPE put_Command4(BSTR value) override;
-  HRESULT STDMETHODCALLTYPE get_Command5(BSTR* value) override;
-  HRESULT STDMETHODCALLTYPE put_Command5(BSTR value) override;
-  HRESULT STDMETHODCALLTYPE get_Command6(BSTR* value) override;
-  HRESULT STDMETHODCALLTYPE put_Command6(BSTR value) override;
-  HRESULT STDMETHODCALLTYPE get_Command7(BSTR* value) override;
-  HRESULT STDMETHODCALLTYPE put_Command7(BSTR value) override;
-  HRESULT STDMETHODCALLTYPE get_Command8(BSTR* value) override;
-  HRESULT STDMETHODCALLTYPE put_Command8(BSTR value) override;
-  HRESULT STDMETHODCALLTYPE get_Command9(BSTR* value) override;
-  HRESULT STDMETHODCALLTYPE put_Command9(BSTR value) override;
-  HRESULT STDMETHODCALLTYPE get_AutoSize(VARIANT_BOOL* value) override;
-  HRESULT STDMETHODCALLTYPE put_AutoSize(VARIANT_BOOL value) override;
-  HRESULT STDMETHODCALLTYPE get_Border(VARIANT_BOOL* value) override;
-  HRESULT STDMETHODCALLTYPE put_Border(VARIANT_BOOL value) override;
+                                   UINT* arg_error);
+  HRESULT Execute(Guarded);
+  HRESULT get_FontSize(Guarded, float* value);
+  HRESULT put_FontSize(Guarded, float value);
+  HRESULT get_Command(Guarded, BSTR* value);
+  HRESULT put_Command(Guarded, BSTR value);
+  HRESULT get_Control(Guarded, BSTR* value);
+  HRESULT put_Control(Guarded, BSTR value);
+  HRESULT get_Text(Guarded, BSTR* value);
+  HRESULT put_Text(Guarded, BSTR value);
+  HRESULT get_BackColor(Guarded, BSTR* value);
+  HRESULT put_BackColor(Guarded, BSTR value);
+  HRESULT get_ForeColor(Guarded, BSTR* value);
+  HRESULT put_ForeColor(Guarded, BSTR value);
+  HRESULT get_ImageURL(Guarded, BSTR* value);
+  HRESULT put_ImageURL(Guarded, BSTR value);
+  HRESULT get_Command1(Guarded, BSTR* value);
+  HRESULT put_Command1(Guarded, BSTR value);
+  HRESULT get_Command2(Guarded, BSTR* value);
+  HRESULT put_Command2(Guarded, BSTR value);
+  HRESULT get_Command3(Guarded, BSTR* value);
+  HRESULT put_Command3(Guarded, BSTR value);
+  HRESULT get_Command4(Guarded, BSTR* value);
+  HRESULT put_Command4(Guarded, BSTR value);
+  HRESULT get_Command5(Guarded, BSTR* value);
+  HRESULT put_Command5(Guarded, BSTR value);
+  HRESULT get_Command6(Guarded, BSTR* value);
+  HRESULT put_Command6(Guarded, BSTR value);
+  HRESULT get_Command7(Guarded, BSTR* value);
+  HRESULT put_Command7(Guarded, BSTR value);
+  HRESULT get_Command8(Guarded, BSTR* value);
+  HRESULT put_Command8(Guarded, BSTR value);
+  HRESULT get_Command9(Guarded, BSTR* value);
+  HRESULT put_Command9(Guarded, BSTR value);
+  HRESULT get_AutoSize(Guarded, VARIANT_BOOL* value);
+  HRESULT put_AutoSize(Guarded, VARIANT_BOOL value);
+  HRESULT get_Border(Guarded, VARIANT_BOOL* value);
+  HRESULT put_Border(Guarded, VARIANT_BOOL value);
 
   // ISupportErrorInfo.
-  HRESULT STDMETHODCALLTYPE InterfaceSupportsErrorInfo(REFIID riid) override;
+  HRESULT InterfaceSupportsErrorInfo(Guarded, REFIID riid);
 
   // IProvideClassInfo2.
-  HRESULT STDMETHODCALLTYPE GetClassInfo(ITypeInfo** info) override;
-  HRESULT STDMETHODCALLTYPE GetGUID(DWORD kind, GUID* guid) override;
+  HRESULT GetClassInfo(Guarded, ITypeInfo** info);
+  HRESULT GetGUID(Guarded, DWORD kind, GUID* guid);
 
   // IConnectionPointContainer.
-  HRESULT STDMETHODCALLTYPE EnumConnectionPoints(IEnumConnectionPoints** points) override;
-  HRESULT STDMETHODCALLTYPE FindConnectionPoint(REFIID riid, IConnectionPoint** point) override;
+  HRESULT EnumConnectionPoints(Guarded, IEnumConnectionPoints** points);
+  HRESULT FindConnectionPoint(Guarded, REFIID riid, IConnectionPoint** point);
 
   // IOleObject.
-  HRESULT STDMETHODCALLTYPE SetClientSite(IOleClientSite* site) override;
-  HRESULT STDMETHODCALLTYPE GetClientSite(IOleClientSite** site) override;
-  HRESULT STDMETHODCALLTYPE SetHostNames(LPCOLESTR app, LPCOLESTR object) override;
-  HRESULT STDMETHODCALLTYPE Close(DWORD save_option) override;
-  HRESULT STDMETHODCALLTYPE SetMoniker(DWORD which, IMoniker* moniker) override;
-  HRESULT STDMETHODCALLTYPE GetMoniker(DWORD assign, DWORD which, IMoniker** moniker) override;
-  HRESULT STDMETHODCALLTYPE InitFromData(IDataObject* data, BOOL creation, DWORD reserved) override;
-  HRESULT STDMETHODCALLTYPE GetClipboardData(DWORD reserved, IDataObject** data) override;
-  HRESULT STDMETHODCALLTYPE DoVerb(LONG verb, LPMSG msg, IOleClientSite* active_site, LONG index,
-                                   HWND parent, LPCRECT pos_rect) override;
-  HRESULT STDMETHODCALLTYPE EnumVerbs(IEnumOLEVERB** verbs) override;
-  HRESULT STDMETHODCALLTYPE Update() override;
-  HRESULT STDMETHODCALLTYPE IsUpToDate() override;
-  HRESULT STDMETHODCALLTYPE GetUserClassID(CLSID* clsid) override;
-  HRESULT STDMETHODCALLTYPE GetUserType(DWORD form, LPOLESTR* type) override;
-  HRESULT STDMETHODCALLTYPE SetExtent(DWORD aspect, SIZEL* size) override;
-  HRESULT STDMETHODCALLTYPE GetExtent(DWORD aspect, SIZEL* size) override;
-  HRESULT STDMETHODCALLTYPE Advise(IAdviseSink* sink, DWORD* connection) override;
-  HRESULT STDMETHODCALLTYPE Unadvise(DWORD connection) override;
-  HRESULT STDMETHODCALLTYPE EnumAdvise(IEnumSTATDATA** advise) override;
-  HRESULT STDMETHODCALLTYPE GetMiscStatus(DWORD aspect, DWORD* status) override;
-  HRESULT STDMETHODCALLTYPE SetColorScheme(LOGPALETTE* palette) override;
+  HRESULT SetClientSite(Guarded, IOleClientSite* site);
+  HRESULT GetClientSite(Guarded, IOleClientSite** site);
+  HRESULT SetHostNames(Guarded, LPCOLESTR app, LPCOLESTR object);
+  HRESULT Close(Guarded, DWORD save_option);
+  HRESULT SetMoniker(Guarded, DWORD which, IMoniker* moniker);
+  HRESULT GetMoniker(Guarded, DWORD assign, DWORD which, IMoniker** moniker);
+  HRESULT InitFromData(Guarded, IDataObject* data, BOOL creation, DWORD reserved);
+  HRESULT GetClipboardData(Guarded, DWORD reserved, IDataObject** data);
+  HRESULT DoVerb(Guarded, LONG verb, LPMSG msg, IOleClientSite* active_site, LONG index,
+                                   HWND parent, LPCRECT pos_rect);
+  HRESULT EnumVerbs(Guarded, IEnumOLEVERB** verbs);
+  HRESULT Update(Guarded);
+  HRESULT IsUpToDate(Guarded);
+  HRESULT GetUserClassID(Guarded, CLSID* clsid);
+  HRESULT GetUserType(Guarded, DWORD form, LPOLESTR* type);
+  HRESULT SetExtent(Guarded, DWORD aspect, SIZEL* size);
+  HRESULT GetExtent(Guarded, DWORD aspect, SIZEL* size);
+  HRESULT Advise(Guarded, IAdviseSink* sink, DWORD* connection);
+  HRESULT Unadvise(Guarded, DWORD connection);
+  HRESULT EnumAdvise(Guarded, IEnumSTATDATA** advise);
+  HRESULT GetMiscStatus(Guarded, DWORD aspect, DWORD* status);
+  HRESULT SetColorScheme(Guarded, LOGPALETTE* palette);
 
   // IOleWindow, IOleInPlaceObject, IOleInPlaceActiveObject.
-  HRESULT STDMETHODCALLTYPE GetWindow(HWND* hwnd) override;
-  HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL enter) override;
-  HRESULT STDMETHODCALLTYPE InPlaceDeactivate() override;
-  HRESULT STDMETHODCALLTYPE UIDeactivate() override;
-  HRESULT STDMETHODCALLTYPE SetObjectRects(LPCRECT pos, LPCRECT clip) override;
-  HRESULT STDMETHODCALLTYPE ReactivateAndUndo() override;
-  HRESULT STDMETHODCALLTYPE TranslateAccelerator(LPMSG msg) override;
-  HRESULT STDMETHODCALLTYPE OnFrameWindowActivate(BOOL activate) override;
-  HRESULT STDMETHODCALLTYPE OnDocWindowActivate(BOOL activate) override;
-  HRESULT STDMETHODCALLTYPE ResizeBorder(LPCRECT border, IOleInPlaceUIWindow* window,
-                                         BOOL frame) override;
-  HRESULT STDMETHODCALLTYPE EnableModeless(BOOL enable) override;
+  HRESULT GetWindow(Guarded, HWND* hwnd);
+  HRESULT ContextSensitiveHelp(Guarded, BOOL enter);
+  HRESULT InPlaceDeactivate(Guarded);
+  HRESULT UIDeactivate(Guarded);
+  HRESULT SetObjectRects(Guarded, LPCRECT pos, LPCRECT clip);
+  HRESULT ReactivateAndUndo(Guarded);
+  HRESULT TranslateAccelerator(Guarded, LPMSG msg);
+  HRESULT OnFrameWindowActivate(Guarded, BOOL activate);
+  HRESULT OnDocWindowActivate(Guarded, BOOL activate);
+  HRESULT ResizeBorder(Guarded, LPCRECT border, IOleInPlaceUIWindow* window,
+                                         BOOL frame);
+  HRESULT EnableModeless(Guarded, BOOL enable);
 
   // IOleControl.
-  HRESULT STDMETHODCALLTYPE GetControlInfo(CONTROLINFO* info) override;
-  HRESULT STDMETHODCALLTYPE OnMnemonic(MSG* msg) override;
-  HRESULT STDMETHODCALLTYPE OnAmbientPropertyChange(DISPID dispid) override;
-  HRESULT STDMETHODCALLTYPE FreezeEvents(BOOL freeze) override;
+  HRESULT GetControlInfo(Guarded, CONTROLINFO* info);
+  HRESULT OnMnemonic(Guarded, MSG* msg);
+  HRESULT OnAmbientPropertyChange(Guarded, DISPID dispid);
+  HRESULT FreezeEvents(Guarded, BOOL freeze);
 
   // IViewObject2.
-  HRESULT STDMETHODCALLTYPE Draw(DWORD aspect, LONG index, void* aspect_info, DVTARGETDEVICE* device,
+  HRESULT Draw(Guarded, DWORD aspect, LONG index, void* aspect_info, DVTARGETDEVICE* device,
                                  HDC target_dc, HDC dc, LPCRECTL bounds, LPCRECTL window_bounds,
-                                 BOOL(STDMETHODCALLTYPE* progress)(ULONG_PTR), ULONG_PTR argument) override;
-  HRESULT STDMETHODCALLTYPE GetColorSet(DWORD aspect, LONG index, void* aspect_info,
+                                 BOOL(STDMETHODCALLTYPE* progress)(ULONG_PTR), ULONG_PTR argument);
+  HRESULT GetColorSet(Guarded, DWORD aspect, LONG index, void* aspect_info,
                                         DVTARGETDEVICE* device, HDC target_dc,
-                                        LOGPALETTE** colors) override;
-  HRESULT STDMETHODCALLTYPE Freeze(DWORD aspect, LONG index, void* aspect_info, DWORD* freeze) override;
-  HRESULT STDMETHODCALLTYPE Unfreeze(DWORD freeze) override;
-  HRESULT STDMETHODCALLTYPE SetAdvise(DWORD aspects, DWORD flags, IAdviseSink* sink) override;
-  HRESULT STDMETHODCALLTYPE GetAdvise(DWORD* aspects, DWORD* flags, IAdviseSink** sink) override;
-  HRESULT STDMETHODCALLTYPE GetExtent(DWORD aspect, LONG index, DVTARGETDEVICE* device,
-                                      LPSIZEL size) override;
+                                        LOGPALETTE** colors);
+  HRESULT Freeze(Guarded, DWORD aspect, LONG index, void* aspect_info, DWORD* freeze);
+  HRESULT Unfreeze(Guarded, DWORD freeze);
+  HRESULT SetAdvise(Guarded, DWORD aspects, DWORD flags, IAdviseSink* sink);
+  HRESULT GetAdvise(Guarded, DWORD* aspects, DWORD* flags, IAdviseSink** sink);
+  HRESULT GetExtent(Guarded, DWORD aspect, LONG index, DVTARGETDEVICE* device,
+                                      LPSIZEL size);
 
   // IPersist, IPersistStreamInit, IPersistPropertyBag, IPersistStorage.
-  HRESULT STDMETHODCALLTYPE GetClassID(CLSID* clsid) override;
-  HRESULT STDMETHODCALLTYPE IsDirty() override;
-  HRESULT STDMETHODCALLTYPE Load(IStream* stream) override;
-  HRESULT STDMETHODCALLTYPE Save(IStream* stream, BOOL clear_dirty) override;
-  HRESULT STDMETHODCALLTYPE GetSizeMax(ULARGE_INTEGER* size) override;
-  HRESULT STDMETHODCALLTYPE InitNew() override;
-  HRESULT STDMETHODCALLTYPE Load(IPropertyBag* bag, IErrorLog* log) override;
-  HRESULT STDMETHODCALLTYPE Save(IPropertyBag* bag, BOOL clear_dirty, BOOL save_all) override;
-  HRESULT STDMETHODCALLTYPE InitNew(IStorage* storage) override;
-  HRESULT STDMETHODCALLTYPE Load(IStorage* storage) override;
-  HRESULT STDMETHODCALLTYPE Save(IStorage* storage, BOOL same_as_load) override;
-  HRESULT STDMETHODCALLTYPE SaveCompleted(IStorage* storage) override;
-  HRESULT STDMETHODCALLTYPE HandsOffStorage() override;
+  HRESULT GetClassID(Guarded, CLSID* clsid);
+  HRESULT IsDirty(Guarded);
+  HRESULT Load(Guarded, IStream* stream);
+  HRESULT Save(Guarded, IStream* stream, BOOL clear_dirty);
+  HRESULT GetSizeMax(Guarded, ULARGE_INTEGER* size);
+  HRESULT InitNew(Guarded);
+  HRESULT Load(Guarded, IPropertyBag* bag, IErrorLog* log);
+  HRESULT Save(Guarded, IPropertyBag* bag, BOOL clear_dirty, BOOL save_all);
+  HRESULT InitNew(Guarded, IStorage* storage);
+  HRESULT Load(Guarded, IStorage* storage);
+  HRESULT Save(Guarded, IStorage* storage, BOOL same_as_load);
+  HRESULT SaveCompleted(Guarded, IStorage* storage);
+  HRESULT HandsOffStorage(Guarded);
 
   // CanvasEvents.
   void OnCanvasMouseDown(int16_t button, int16_t shift, float x, float y) override;

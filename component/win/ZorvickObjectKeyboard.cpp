@@ -56,17 +56,15 @@ void ZorvickObject::DoSurfaceDefaultAction() {
   ctrl_.CanvasClick();
 }
 
-HRESULT ZorvickObject::TranslateAccelerator(LPMSG msg) {
+HRESULT ZorvickObject::TranslateAccelerator(Guarded, LPMSG msg) {
   if (msg == nullptr) return E_POINTER;
-  return GuardedCall(IID_IOleInPlaceActiveObject, [&]() -> HRESULT {
-    HWND surface = canvas_.Window();
-    if (!surface || msg->hwnd != surface || GetFocus() != surface || !canvas_.WantsKey(*msg)) {
-      return S_FALSE;
-    }
-    Microsoft::WRL::ComPtr<IUnknown> keep(Identity());
-    DispatchMessageW(msg);
-    return S_OK;
-  });
+  HWND surface = canvas_.Window();
+  if (!surface || msg->hwnd != surface || GetFocus() != surface || !canvas_.WantsKey(*msg)) {
+    return S_FALSE;
+  }
+  Microsoft::WRL::ComPtr<IUnknown> keep(Identity());
+  DispatchMessageW(msg);
+  return S_OK;
 }
 
 }  // namespace pelzorvick

@@ -18,89 +18,83 @@ constexpr wchar_t kControlClass[] = L"PelZorvickControl";
 
 // IOleObject.
 
-HRESULT ZorvickObject::SetClientSite(IOleClientSite* site) {
-  return GuardedCall(IID_IOleObject, [&] {
-    if (!site && inplace_site_) InPlaceDeactivate();
-    site_ = site;
-    return S_OK;
-  });
+HRESULT ZorvickObject::SetClientSite(Guarded g, IOleClientSite* site) {
+  if (!site && inplace_site_) InPlaceDeactivate(g);
+  site_ = site;
+  return S_OK;
 }
 
-HRESULT ZorvickObject::GetClientSite(IOleClientSite** site) {
+HRESULT ZorvickObject::GetClientSite(Guarded, IOleClientSite** site) {
   if (site == nullptr) return E_POINTER;
   return site_.CopyTo(site);
 }
 
-HRESULT ZorvickObject::SetHostNames(LPCOLESTR, LPCOLESTR) { return S_OK; }
+HRESULT ZorvickObject::SetHostNames(Guarded, LPCOLESTR, LPCOLESTR) { return S_OK; }
 
-HRESULT ZorvickObject::Close(DWORD save_option) {
-  return GuardedCall(IID_IOleObject, [&] {
-    ComPtr<IUnknown> keep(Identity());
-    InPlaceDeactivate();
-    if (dirty_ && site_ &&
-        (save_option == OLECLOSE_SAVEIFDIRTY || save_option == OLECLOSE_PROMPTSAVE)) {
-      site_->SaveObject();
-    }
-    if (advise_holder_) advise_holder_->SendOnClose();
-    return S_OK;
-  });
+HRESULT ZorvickObject::Close(Guarded g, DWORD save_option) {
+  ComPtr<IUnknown> keep(Identity());
+  InPlaceDeactivate(g);
+  if (dirty_ && site_ &&
+      (save_option == OLECLOSE_SAVEIFDIRTY || save_option == OLECLOSE_PROMPTSAVE)) {
+    site_->SaveObject();
+  }
+  if (advise_holder_) advise_holder_->SendOnClose();
+  return S_OK;
 }
 
-HRESULT ZorvickObject::SetMoniker(DWORD, IMoniker*) { return E_NOTIMPL; }
+HRESULT ZorvickObject::SetMoniker(Guarded, DWORD, IMoniker*) { return E_NOTIMPL; }
 
-HRESULT ZorvickObject::GetMoniker(DWORD, DWORD, IMoniker** moniker) {
+HRESULT ZorvickObject::GetMoniker(Guarded, DWORD, DWORD, IMoniker** moniker) {
   if (moniker == nullptr) return E_POINTER;
   *moniker = nullptr;
   return E_NOTIMPL;
 }
 
-HRESULT ZorvickObject::InitFromData(IDataObject*, BOOL, DWORD) { return E_NOTIMPL; }
+HRESULT ZorvickObject::InitFromData(Guarded, IDataObject*, BOOL, DWORD) { return E_NOTIMPL; }
 
-HRESULT ZorvickObject::GetClipboardData(DWORD, IDataObject** data) {
+HRESULT ZorvickObject::GetClipboardData(Guarded, DWORD, IDataObject** data) {
   if (data == nullptr) return E_POINTER;
   *data = nullptr;
   return E_NOTIMPL;
 }
 
-HRESULT ZorvickObject::DoVerb(LONG verb, LPMSG, IOleClientSite* active_site, LONG, HWND parent,
+HRESULT ZorvickObject::DoVerb(Guarded g, LONG verb, LPMSG, IOleClientSite* active_site, LONG, HWND parent,
                               LPCRECT pos_rect) {
-  return GuardedCall(IID_IOleObject, [&]() -> HRESULT {
-    switch (verb) {
-      case OLEIVERB_PRIMARY:
-      case OLEIVERB_SHOW:
-      case OLEIVERB_UIACTIVATE:
-        return ActivateInPlace(active_site, parent, pos_rect, true);
-      case OLEIVERB_INPLACEACTIVATE:
-        return ActivateInPlace(active_site, parent, pos_rect, false);
-      case OLEIVERB_HIDE:
-        UIDeactivate();
-        if (window_) ShowWindow(window_.get(), SW_HIDE);
-        return S_OK;
-      default:
-        return verb < 0 ? E_NOTIMPL : OLEOBJ_S_INVALIDVERB;
-    }
-  });
+  switch (verb) {
+    case OLEIVERB_PRIMARY:
+    case OLEIVERB_SHOW:
+    case OLEIVERB_UIACTIVATE:
+      return ActivateInPlace(active_site, parent, pos_rect, true);
+    case OLEIVERB_INPLACEACTIVATE:
+      return ActivateInPlace(active_site, parent, pos_rect, false);
+    case OLEIVERB_HIDE:
+      UIDeactivate(g);
+      if (window_) ShowWindow(window_.get(), SW_HIDE);
+      return S_OK;
+    default:
+      return verb < 0 ? E_NOTIMPL : OLEOBJ_S_INVALIDVERB;
+  }
 }
 
 // The control registers no verbs and answers from its own data, so that it
 // answers the same when it is used through a manifest, unregistered.
-HRESULT ZorvickObject::EnumVerbs(IEnumOLEVERB** verbs) {
+HRESULT ZorvickObject::EnumVerbs(Guarded, IEnumOLEVERB** verbs) {
   if (verbs == nullptr) return E_POINTER;
   *verbs = nullptr;
   return OLEOBJ_E_NOVERBS;
 }
 
-HRESULT ZorvickObject::Update() { return S_OK; }
-HRESULT ZorvickObject::IsUpToDate() { return S_OK; }
+HRESULT ZorvickObject::Update(Guarded) { return S_OK; }
+HRESULT ZorvickObject::IsUpToDate(Guarded) { return S_OK; }
 
-HRESULT ZorvickObject::GetUserClassID(CLSID* clsid) {
+HRESULT ZorvickObject::GetUserClassID(Guarded, CLSID* clsid) {
   if (clsid == nullptr) return E_POINTER;
   *clsid = CLSID_ZorvickCtrl;
   return S_OK;
 }
 
 // Every form of the name is the class title that registration writes.
-HRESULT ZorvickObject::GetUserType(DWORD, LPOLESTR* type) {
+HRESULT ZorvickObject::GetUserType(Guarded, DWORD, LPOLESTR* type) {
   if (type == nullptr) return E_POINTER;
   *type = static_cast<LPOLESTR>(CoTaskMemAlloc(sizeof kClassTitle));
   if (*type == nullptr) return E_OUTOFMEMORY;
@@ -108,28 +102,26 @@ HRESULT ZorvickObject::GetUserType(DWORD, LPOLESTR* type) {
   return S_OK;
 }
 
-HRESULT ZorvickObject::SetExtent(DWORD aspect, SIZEL* size) {
+HRESULT ZorvickObject::SetExtent(Guarded, DWORD aspect, SIZEL* size) {
   if (size == nullptr) return E_POINTER;
   if (aspect != DVASPECT_CONTENT) return DV_E_DVASPECT;
-  return GuardedCall(IID_IOleObject, [&] {
-    if (!IsPlaceableExtent(*size)) {
-      return ReportComError(E_INVALIDARG, u"The size is negative or larger than a window can be",
-                            IID_IOleObject);
-    }
-    geometry_.SetExtent(*size);
-    GeometryChanged();
-    return S_OK;
-  });
+  if (!IsPlaceableExtent(*size)) {
+    return ReportComError(E_INVALIDARG, u"The size is negative or larger than a window can be",
+                          IID_IOleObject);
+  }
+  geometry_.SetExtent(*size);
+  GeometryChanged();
+  return S_OK;
 }
 
-HRESULT ZorvickObject::GetExtent(DWORD aspect, SIZEL* size) {
+HRESULT ZorvickObject::GetExtent(Guarded, DWORD aspect, SIZEL* size) {
   if (size == nullptr) return E_POINTER;
   if (aspect != DVASPECT_CONTENT) return DV_E_DVASPECT;
   *size = geometry_.Extent();
   return S_OK;
 }
 
-HRESULT ZorvickObject::Advise(IAdviseSink* sink, DWORD* connection) {
+HRESULT ZorvickObject::Advise(Guarded, IAdviseSink* sink, DWORD* connection) {
   if (connection == nullptr) return E_POINTER;
   *connection = 0;
   if (!advise_holder_) {
@@ -139,25 +131,25 @@ HRESULT ZorvickObject::Advise(IAdviseSink* sink, DWORD* connection) {
   return advise_holder_->Advise(sink, connection);
 }
 
-HRESULT ZorvickObject::Unadvise(DWORD connection) {
+HRESULT ZorvickObject::Unadvise(Guarded, DWORD connection) {
   if (!advise_holder_) return OLE_E_NOCONNECTION;
   return advise_holder_->Unadvise(connection);
 }
 
-HRESULT ZorvickObject::EnumAdvise(IEnumSTATDATA** advise) {
+HRESULT ZorvickObject::EnumAdvise(Guarded, IEnumSTATDATA** advise) {
   if (advise == nullptr) return E_POINTER;
   *advise = nullptr;
   if (!advise_holder_) return E_FAIL;
   return advise_holder_->EnumAdvise(advise);
 }
 
-HRESULT ZorvickObject::GetMiscStatus(DWORD, DWORD* status) {
+HRESULT ZorvickObject::GetMiscStatus(Guarded, DWORD, DWORD* status) {
   if (status == nullptr) return E_POINTER;
   *status = kMiscStatus;
   return S_OK;
 }
 
-HRESULT ZorvickObject::SetColorScheme(LOGPALETTE*) { return E_NOTIMPL; }
+HRESULT ZorvickObject::SetColorScheme(Guarded, LOGPALETTE*) { return E_NOTIMPL; }
 
 // In-place activation.
 
@@ -238,66 +230,60 @@ void ZorvickObject::DestroyControlWindows() {
   window_.reset();
 }
 
-HRESULT ZorvickObject::GetWindow(HWND* hwnd) {
+HRESULT ZorvickObject::GetWindow(Guarded, HWND* hwnd) {
   if (hwnd == nullptr) return E_POINTER;
   *hwnd = window_.get();
   return window_ ? S_OK : E_FAIL;
 }
 
-HRESULT ZorvickObject::ContextSensitiveHelp(BOOL) { return E_NOTIMPL; }
+HRESULT ZorvickObject::ContextSensitiveHelp(Guarded, BOOL) { return E_NOTIMPL; }
 
-HRESULT ZorvickObject::InPlaceDeactivate() {
-  return GuardedCall(IID_IOleInPlaceObject, [&] {
-    if (!inplace_site_) return S_OK;
-    ComPtr<IUnknown> keep(Identity());
-    UIDeactivate();
-    DestroyControlWindows();
-    // The extent keeps the size the control had in place.
-    geometry_.ClearPosRect();
-    ComPtr<IOleInPlaceSite> site;
-    site.Swap(inplace_site_);
-    frame_.Reset();
-    ui_window_.Reset();
-    site->OnInPlaceDeactivate();
-    return S_OK;
-  });
+HRESULT ZorvickObject::InPlaceDeactivate(Guarded g) {
+  if (!inplace_site_) return S_OK;
+  ComPtr<IUnknown> keep(Identity());
+  UIDeactivate(g);
+  DestroyControlWindows();
+  // The extent keeps the size the control had in place.
+  geometry_.ClearPosRect();
+  ComPtr<IOleInPlaceSite> site;
+  site.Swap(inplace_site_);
+  frame_.Reset();
+  ui_window_.Reset();
+  site->OnInPlaceDeactivate();
+  return S_OK;
 }
 
-HRESULT ZorvickObject::UIDeactivate() {
-  return GuardedCall(IID_IOleInPlaceObject, [&] {
-    if (!ui_active_) return S_OK;
-    ui_active_ = false;
-    if (ui_window_) ui_window_->SetActiveObject(nullptr, nullptr);
-    if (frame_) frame_->SetActiveObject(nullptr, nullptr);
-    if (inplace_site_) inplace_site_->OnUIDeactivate(FALSE);
-    return S_OK;
-  });
+HRESULT ZorvickObject::UIDeactivate(Guarded) {
+  if (!ui_active_) return S_OK;
+  ui_active_ = false;
+  if (ui_window_) ui_window_->SetActiveObject(nullptr, nullptr);
+  if (frame_) frame_->SetActiveObject(nullptr, nullptr);
+  if (inplace_site_) inplace_site_->OnUIDeactivate(FALSE);
+  return S_OK;
 }
 
-HRESULT ZorvickObject::SetObjectRects(LPCRECT pos, LPCRECT) {
+HRESULT ZorvickObject::SetObjectRects(Guarded, LPCRECT pos, LPCRECT) {
   if (pos == nullptr) return E_POINTER;
-  return GuardedCall(IID_IOleInPlaceObject, [&] {
-    if (!IsPlaceableRect(*pos)) {
-      return ReportComError(E_INVALIDARG, u"The control's place is larger than a window can be",
-                            IID_IOleInPlaceObject);
-    }
-    MoveTo(*pos);
-    return S_OK;
-  });
+  if (!IsPlaceableRect(*pos)) {
+    return ReportComError(E_INVALIDARG, u"The control's place is larger than a window can be",
+                          IID_IOleInPlaceObject);
+  }
+  MoveTo(*pos);
+  return S_OK;
 }
 
-HRESULT ZorvickObject::ReactivateAndUndo() { return INPLACE_E_NOTUNDOABLE; }
+HRESULT ZorvickObject::ReactivateAndUndo(Guarded) { return INPLACE_E_NOTUNDOABLE; }
 
 // IOleInPlaceActiveObject.
 
-HRESULT ZorvickObject::OnFrameWindowActivate(BOOL) { return S_OK; }
-HRESULT ZorvickObject::OnDocWindowActivate(BOOL) { return S_OK; }
-HRESULT ZorvickObject::ResizeBorder(LPCRECT, IOleInPlaceUIWindow*, BOOL) { return S_OK; }
-HRESULT ZorvickObject::EnableModeless(BOOL) { return S_OK; }
+HRESULT ZorvickObject::OnFrameWindowActivate(Guarded, BOOL) { return S_OK; }
+HRESULT ZorvickObject::OnDocWindowActivate(Guarded, BOOL) { return S_OK; }
+HRESULT ZorvickObject::ResizeBorder(Guarded, LPCRECT, IOleInPlaceUIWindow*, BOOL) { return S_OK; }
+HRESULT ZorvickObject::EnableModeless(Guarded, BOOL) { return S_OK; }
 
 // IOleControl.
 
-HRESULT ZorvickObject::GetControlInfo(CONTROLINFO* info) {
+HRESULT ZorvickObject::GetControlInfo(Guarded, CONTROLINFO* info) {
   if (info == nullptr) return E_POINTER;
   info->cb = sizeof *info;
   info->hAccel = nullptr;
@@ -306,9 +292,9 @@ HRESULT ZorvickObject::GetControlInfo(CONTROLINFO* info) {
   return S_OK;
 }
 
-HRESULT ZorvickObject::OnMnemonic(MSG*) { return E_NOTIMPL; }
+HRESULT ZorvickObject::OnMnemonic(Guarded, MSG*) { return E_NOTIMPL; }
 
-HRESULT ZorvickObject::OnAmbientPropertyChange(DISPID dispid) {
+HRESULT ZorvickObject::OnAmbientPropertyChange(Guarded, DISPID dispid) {
   // UserMode is read afresh at every use; a change only needs a new paint.
   if ((dispid == DISPID_AMBIENT_USERMODE || dispid == DISPID_UNKNOWN) && window_) {
     InvalidateRect(window_.get(), nullptr, TRUE);
@@ -316,7 +302,7 @@ HRESULT ZorvickObject::OnAmbientPropertyChange(DISPID dispid) {
   return S_OK;
 }
 
-HRESULT ZorvickObject::FreezeEvents(BOOL freeze) {
+HRESULT ZorvickObject::FreezeEvents(Guarded, BOOL freeze) {
   if (freeze) {
     ++freeze_count_;
   } else if (freeze_count_ > 0) {

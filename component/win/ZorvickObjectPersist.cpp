@@ -44,32 +44,28 @@ const std::u16string kBadStream = u"The stored properties are damaged or of an u
 
 }  // namespace
 
-HRESULT ZorvickObject::GetClassID(CLSID* clsid) {
+HRESULT ZorvickObject::GetClassID(Guarded, CLSID* clsid) {
   if (clsid == nullptr) return E_POINTER;
   *clsid = CLSID_ZorvickCtrl;
   return S_OK;
 }
 
-HRESULT ZorvickObject::IsDirty() { return dirty_ ? S_OK : S_FALSE; }
+HRESULT ZorvickObject::IsDirty(Guarded) { return dirty_ ? S_OK : S_FALSE; }
 
 // IPersistStreamInit.
 
-HRESULT ZorvickObject::InitNew() {
-  return GuardedCall(IID_IPersistStreamInit, [&] {
-    ctrl_.InitProperties();
-    dirty_ = false;
-    return S_OK;
-  });
+HRESULT ZorvickObject::InitNew(Guarded) {
+  ctrl_.InitProperties();
+  dirty_ = false;
+  return S_OK;
 }
 
-HRESULT ZorvickObject::Load(IStream* stream) {
+HRESULT ZorvickObject::Load(Guarded, IStream* stream) {
   if (stream == nullptr) return E_POINTER;
-  return GuardedCall(IID_IPersistStreamInit, [&] {
-    // Held across the container's calls that loading makes (notifications,
-    // the image download): any of them may release the control.
-    ComPtr<IUnknown> keep(Identity());
-    return LoadStreamBytes(stream);
-  });
+  // Held across the container's calls that loading makes (notifications,
+  // the image download): any of them may release the control.
+  ComPtr<IUnknown> keep(Identity());
+  return LoadStreamBytes(stream);
 }
 
 HRESULT ZorvickObject::LoadStreamBytes(IStream* stream) {
@@ -91,13 +87,11 @@ HRESULT ZorvickObject::LoadStreamBytes(IStream* stream) {
   return S_OK;
 }
 
-HRESULT ZorvickObject::Save(IStream* stream, BOOL clear_dirty) {
+HRESULT ZorvickObject::Save(Guarded, IStream* stream, BOOL clear_dirty) {
   if (stream == nullptr) return E_POINTER;
-  return GuardedCall(IID_IPersistStreamInit, [&] {
-    const HRESULT hr = SaveStreamBytes(stream);
-    if (SUCCEEDED(hr) && clear_dirty) dirty_ = false;
-    return hr;
-  });
+  const HRESULT hr = SaveStreamBytes(stream);
+  if (SUCCEEDED(hr) && clear_dirty) dirty_ = false;
+  return hr;
 }
 
 HRESULT ZorvickObject::SaveStreamBytes(IStream* stream) {
@@ -110,73 +104,63 @@ HRESULT ZorvickObject::SaveStreamBytes(IStream* stream) {
   return written == data.size() ? S_OK : STG_E_MEDIUMFULL;
 }
 
-HRESULT ZorvickObject::GetSizeMax(ULARGE_INTEGER* size) {
+HRESULT ZorvickObject::GetSizeMax(Guarded, ULARGE_INTEGER* size) {
   if (size == nullptr) return E_POINTER;
-  return GuardedCall(IID_IPersistStreamInit, [&] {
-    MemoryPropertyBag bag;
-    ctrl_.WriteProperties(bag);
-    size->QuadPart = EncodePropertyStream(bag).size();
-    return S_OK;
-  });
+  MemoryPropertyBag bag;
+  ctrl_.WriteProperties(bag);
+  size->QuadPart = EncodePropertyStream(bag).size();
+  return S_OK;
 }
 
 // IPersistPropertyBag.
 
-HRESULT ZorvickObject::Load(IPropertyBag* bag, IErrorLog* log) {
+HRESULT ZorvickObject::Load(Guarded, IPropertyBag* bag, IErrorLog* log) {
   if (bag == nullptr) return E_POINTER;
-  return GuardedCall(IID_IPersistPropertyBag, [&] {
-    ComPtr<IUnknown> keep(Identity());
-    WinPropertyBag adapter(bag, log);
-    dirty_ = ctrl_.ReadProperties(adapter);
-    return S_OK;
-  });
+  ComPtr<IUnknown> keep(Identity());
+  WinPropertyBag adapter(bag, log);
+  dirty_ = ctrl_.ReadProperties(adapter);
+  return S_OK;
 }
 
-HRESULT ZorvickObject::Save(IPropertyBag* bag, BOOL clear_dirty, BOOL) {
+HRESULT ZorvickObject::Save(Guarded, IPropertyBag* bag, BOOL clear_dirty, BOOL) {
   if (bag == nullptr) return E_POINTER;
-  return GuardedCall(IID_IPersistPropertyBag, [&] {
-    WinPropertyBag adapter(bag);
-    ctrl_.WriteProperties(adapter);
-    if (clear_dirty) dirty_ = false;
-    return S_OK;
-  });
+  WinPropertyBag adapter(bag);
+  ctrl_.WriteProperties(adapter);
+  if (clear_dirty) dirty_ = false;
+  return S_OK;
 }
 
 // IPersistStorage: the same stream, under one name in the storage.
 
-HRESULT ZorvickObject::InitNew(IStorage* storage) {
+HRESULT ZorvickObject::InitNew(Guarded g, IStorage* storage) {
   if (storage == nullptr) return E_POINTER;
-  return InitNew();
+  return InitNew(g);
 }
 
-HRESULT ZorvickObject::Load(IStorage* storage) {
+HRESULT ZorvickObject::Load(Guarded, IStorage* storage) {
   if (storage == nullptr) return E_POINTER;
-  return GuardedCall(IID_IPersistStorage, [&] {
-    ComPtr<IUnknown> keep(Identity());
-    ComPtr<IStream> stream;
-    HRESULT hr = storage->OpenStream(kContentsStream, nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, 0,
-                                     &stream);
-    if (FAILED(hr)) return ReportComError(hr, kBadStream, IID_IPersistStorage);
-    return LoadStreamBytes(stream.Get());
-  });
+  ComPtr<IUnknown> keep(Identity());
+  ComPtr<IStream> stream;
+  HRESULT hr = storage->OpenStream(kContentsStream, nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, 0,
+                                   &stream);
+  if (FAILED(hr)) return ReportComError(hr, kBadStream, IID_IPersistStorage);
+  return LoadStreamBytes(stream.Get());
 }
 
-HRESULT ZorvickObject::Save(IStorage* storage, BOOL) {
+HRESULT ZorvickObject::Save(Guarded, IStorage* storage, BOOL) {
   if (storage == nullptr) return E_POINTER;
-  return GuardedCall(IID_IPersistStorage, [&] {
-    ComPtr<IStream> stream;
-    HRESULT hr = storage->CreateStream(
-        kContentsStream, STGM_WRITE | STGM_SHARE_EXCLUSIVE | STGM_CREATE, 0, 0, &stream);
-    if (FAILED(hr)) return hr;
-    return SaveStreamBytes(stream.Get());
-  });
+  ComPtr<IStream> stream;
+  HRESULT hr = storage->CreateStream(
+      kContentsStream, STGM_WRITE | STGM_SHARE_EXCLUSIVE | STGM_CREATE, 0, 0, &stream);
+  if (FAILED(hr)) return hr;
+  return SaveStreamBytes(stream.Get());
 }
 
-HRESULT ZorvickObject::SaveCompleted(IStorage*) {
+HRESULT ZorvickObject::SaveCompleted(Guarded, IStorage*) {
   dirty_ = false;
   return S_OK;
 }
 
-HRESULT ZorvickObject::HandsOffStorage() { return S_OK; }
+HRESULT ZorvickObject::HandsOffStorage(Guarded) { return S_OK; }
 
 }  // namespace pelzorvick

@@ -8,20 +8,18 @@
 
 namespace pelzorvick {
 
-HRESULT ZorvickObject::Draw(DWORD aspect, LONG, void*, DVTARGETDEVICE*, HDC, HDC dc, LPCRECTL bounds,
+HRESULT ZorvickObject::Draw(Guarded, DWORD aspect, LONG, void*, DVTARGETDEVICE*, HDC, HDC dc, LPCRECTL bounds,
                             LPCRECTL, BOOL(STDMETHODCALLTYPE*)(ULONG_PTR), ULONG_PTR) {
   if (aspect != DVASPECT_CONTENT) return DV_E_DVASPECT;
   if (dc == nullptr || bounds == nullptr) return E_INVALIDARG;
-  return GuardedCall(IID_IViewObject, [&] {
-    if (!IsDrawableRect(*bounds)) {
-      return ReportComError(E_INVALIDARG, u"The drawing bounds lie outside the device space",
-                            IID_IViewObject);
-    }
-    ComPtr<IUnknown> keep(Identity());
-    PaintControl();
-    DrawInto(dc, RECT{bounds->left, bounds->top, bounds->right, bounds->bottom});
-    return S_OK;
-  });
+  if (!IsDrawableRect(*bounds)) {
+    return ReportComError(E_INVALIDARG, u"The drawing bounds lie outside the device space",
+                          IID_IViewObject);
+  }
+  ComPtr<IUnknown> keep(Identity());
+  PaintControl();
+  DrawInto(dc, RECT{bounds->left, bounds->top, bounds->right, bounds->bottom});
+  return S_OK;
 }
 
 void ZorvickObject::DrawInto(HDC dc, const RECT& bounds) {
@@ -56,34 +54,34 @@ void ZorvickObject::DrawInto(HDC dc, const RECT& bounds) {
   if (memory) DeleteDC(memory);
 }
 
-HRESULT ZorvickObject::GetColorSet(DWORD, LONG, void*, DVTARGETDEVICE*, HDC, LOGPALETTE** colors) {
+HRESULT ZorvickObject::GetColorSet(Guarded, DWORD, LONG, void*, DVTARGETDEVICE*, HDC, LOGPALETTE** colors) {
   if (colors == nullptr) return E_POINTER;
   *colors = nullptr;
   return S_FALSE;
 }
 
-HRESULT ZorvickObject::Freeze(DWORD, LONG, void*, DWORD* freeze) {
+HRESULT ZorvickObject::Freeze(Guarded, DWORD, LONG, void*, DWORD* freeze) {
   if (freeze) *freeze = 0;
   return E_NOTIMPL;
 }
 
-HRESULT ZorvickObject::Unfreeze(DWORD) { return E_NOTIMPL; }
+HRESULT ZorvickObject::Unfreeze(Guarded, DWORD) { return E_NOTIMPL; }
 
-HRESULT ZorvickObject::SetAdvise(DWORD aspects, DWORD flags, IAdviseSink* sink) {
+HRESULT ZorvickObject::SetAdvise(Guarded, DWORD aspects, DWORD flags, IAdviseSink* sink) {
   view_aspects_ = aspects;
   view_flags_ = flags;
   view_sink_ = sink;
   return S_OK;
 }
 
-HRESULT ZorvickObject::GetAdvise(DWORD* aspects, DWORD* flags, IAdviseSink** sink) {
+HRESULT ZorvickObject::GetAdvise(Guarded, DWORD* aspects, DWORD* flags, IAdviseSink** sink) {
   if (aspects) *aspects = view_aspects_;
   if (flags) *flags = view_flags_;
   if (sink) view_sink_.CopyTo(sink);
   return S_OK;
 }
 
-HRESULT ZorvickObject::GetExtent(DWORD aspect, LONG, DVTARGETDEVICE*, LPSIZEL size) {
+HRESULT ZorvickObject::GetExtent(Guarded, DWORD aspect, LONG, DVTARGETDEVICE*, LPSIZEL size) {
   if (size == nullptr) return E_POINTER;
   if (aspect != DVASPECT_CONTENT) return DV_E_DVASPECT;
   *size = geometry_.Extent();
