@@ -14,11 +14,11 @@
 #include <string>
 #include <vector>
 
+#include "component/HostTool.h"
+
 namespace {
 
-struct Fail : std::runtime_error {
-  using std::runtime_error::runtime_error;
-};
+using pelzorvick::host_tool::Fail;
 
 void Put(std::vector<unsigned char>& out, uint32_t value, int bytes) {
   for (int i = 0; i < bytes; ++i) out.push_back((value >> (8 * i)) & 0xFF);
@@ -67,7 +67,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: %s PICTURE.txt OUT.bmp\n", argv[0]);
     return 2;
   }
-  try {
+  return pelzorvick::host_tool::Run("make_bitmap", argv[2], [&] {
     std::ifstream in(argv[1]);
     if (!in) throw Fail(std::string("cannot read ") + argv[1]);
     std::map<char, uint32_t> palette;
@@ -89,14 +89,6 @@ int main(int argc, char** argv) {
       rows.push_back(line);
     }
     if (rows.empty()) throw Fail("no pixel rows");
-    const std::vector<unsigned char> bmp = Encode(palette, rows);
-    std::ofstream out(argv[2], std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bmp.data()), static_cast<std::streamsize>(bmp.size()));
-    if (!out.flush()) throw Fail(std::string("cannot write ") + argv[2]);
-  } catch (const std::exception& e) {
-    std::fprintf(stderr, "make_bitmap: %s\n", e.what());
-    std::remove(argv[2]);
-    return 1;
-  }
-  return 0;
+    pelzorvick::host_tool::WriteBytes(argv[2], Encode(palette, rows));
+  });
 }

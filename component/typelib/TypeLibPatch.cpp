@@ -22,58 +22,32 @@
 #include <cctype>
 #include <cstdint>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "component/HostTool.h"
+#include "component/typelib/MsftLayout.h"
+
 namespace {
 
-constexpr uint32_t kMagic = 0x5446534D;  // "MSFT"
-constexpr uint32_t kNone = 0xFFFFFFFF;
-constexpr size_t kHeaderSize = 0x54;
-constexpr size_t kHeaderVarFlags = 0x14;
-constexpr size_t kHeaderTypeInfoCount = 0x20;
-constexpr size_t kHeaderNameCount = 0x30;
-constexpr size_t kHeaderNameChars = 0x34;
-constexpr uint32_t kHasHelpDll = 0x100;  // varflags: one more header word
-constexpr size_t kSegmentCount = 15;
-constexpr size_t kSegmentSize = 16;
-constexpr size_t kTypeInfoSegment = 0;
-constexpr size_t kGuidSegment = 5;
-constexpr size_t kNameSegment = 7;
-constexpr size_t kGuidEntrySize = 24;  // GUID, hreftype, next hash
-constexpr size_t kRecordSize = 0x64;
+using namespace pelzorvick::msft;
+
 constexpr size_t kRecordMembers = 0x04;   // file offset of the member data
 constexpr size_t kRecordCounts = 0x18;    // functions (low), variables (high)
-constexpr size_t kRecordGuid = 0x2C;
-constexpr size_t kRecordFlags = 0x30;
 constexpr size_t kFuncKinds = 0x10;       // bits 3-6: invoke kind
 constexpr size_t kFuncArgCount = 0x14;    // low word
 constexpr size_t kParamSize = 12;         // type, name offset, flags
 constexpr uint32_t kInvokePropertyPut = 4;
 
-struct Fail : std::runtime_error {
-  using std::runtime_error::runtime_error;
-};
+using pelzorvick::host_tool::Fail;
 
 class File {
  public:
-  explicit File(std::vector<unsigned char> bytes) : bytes_(std::move(bytes)) {
-    if (Word(0) != kMagic) throw Fail("not an MSFT type library");
-    count_ = Word(kHeaderTypeInfoCount);
-    if (count_ > 0x10000) throw Fail("implausible type info count");
-    offsets_ = kHeaderSize + ((Word(kHeaderVarFlags) & kHasHelpDll) ? 4 : 0);
-    segments_ = offsets_ + 4 * size_t(count_);
-    Need(segments_, kSegmentCount * kSegmentSize);
-  }
+  explicit File(std::vector<unsigned char> bytes)
+      : bytes_(std::move(bytes)), read_(bytes_), directory_(read_) {}
 
-  uint32_t Word(size_t at) const {
-    Need(at, 4);
-    return uint32_t(bytes_[at]) | uint32_t(bytes_[at + 1]) << 8 |
-           uint32_t(bytes_[at + 2]) << 16 | uint32_t(bytes_[at + 3]) << 24;
-  }
+  uint32_t Word(size_t at) const { return read_.Word(at); }
   void SetWord(size_t at, uint32_t value) {
     Need(at, 4);
     for (int i = 0; i < 4; ++i) bytes_[at + i] = (value >> (8 * i)) & 0xFF;
@@ -84,7 +58,7 @@ class File {
   }
   const std::vector<unsigned char>& Bytes() const { return bytes_; }
 
-  size_t SegmentEntry(size_t segment) const { return segments_ + segment * kSegmentSize; }
+  size_t SegmentEntry(size_t segment) const { return directory_.SegmentEntry(segment); }
   size_t SegmentOffset(size_t segment) const { return Word(SegmentEntry(segment)); }
   size_t SegmentLength(size_t segment) const { return Word(SegmentEntry(segment) + 4); }
 
@@ -92,8 +66,8 @@ class File {
   size_t Record(const std::vector<unsigned char>& guid, const std::string& name) const {
     size_t found = 0;
     int matches = 0;
-    for (uint32_t i = 0; i < count_; ++i) {
-      const size_t offset = Word(offsets_ + 4 * i);
+    for (uint32_t i = 0; i < directory_.count; ++i) {
+      const size_t offset = Word(directory_.offsets + 4 * i);
       if (offset + kRecordSize > SegmentLength(kTypeInfoSegment)) {
         throw Fail("type info outside its segment");
       }
@@ -166,14 +140,11 @@ class File {
   }
 
  private:
-  void Need(size_t at, size_t n) const {
-    if (at > bytes_.size() || n > bytes_.size() - at) throw Fail("truncated type library");
-  }
+  void Need(size_t at, size_t n) const { read_.Need(at, n); }
 
   std::vector<unsigned char> bytes_;
-  uint32_t count_ = 0;
-  size_t offsets_ = 0;
-  size_t segments_ = 0;
+  pelzorvick::msft::Bytes read_;  // over bytes_, which only grows in place
+  Directory directory_;
   std::vector<std::string> added_;
   size_t pending_ = 0;
 };
@@ -283,20 +254,10 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: %s IN.tlb OUT.tlb ACTION...\n", argv[0]);
     return 2;
   }
-  try {
-    std::ifstream in(argv[1], std::ios::binary);
-    if (!in) throw Fail(std::string("cannot read ") + argv[1]);
-    File file({std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()});
+  return pelzorvick::host_tool::Run("typelib_patch", argv[2], [&] {
+    File file(pelzorvick::host_tool::ReadBytes(argv[1]));
     for (int i = 3; i < argc; ++i) Apply(file, argv[i]);
     file.PlaceNames();
-    std::ofstream out(argv[2], std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(file.Bytes().data()),
-              static_cast<std::streamsize>(file.Bytes().size()));
-    if (!out.flush()) throw Fail(std::string("cannot write ") + argv[2]);
-  } catch (const std::exception& e) {
-    std::fprintf(stderr, "typelib_patch: %s\n", e.what());
-    std::remove(argv[2]);
-    return 1;
-  }
-  return 0;
+    pelzorvick::host_tool::WriteBytes(argv[2], file.Bytes());
+  });
 }
