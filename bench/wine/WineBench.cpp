@@ -92,19 +92,17 @@ class ActiveControl {
     factory->CreateInstance(nullptr, IID_IOleObject, reinterpret_cast<void**>(ole_.GetAddressOf()));
     ole_.As(&inplace_);
     site_ = new FakeSite(parent, Ambient::kRunning);
+    site_->calls.Expect(kSiteOfAPlacedControl);
     site_->object = inplace_.Get();
     ole_->SetClientSite(site_.Get());
     ComPtr<IPersistPropertyBag> persist;
     ole_.As(&persist);
     ComPtr<FakeBag> bag(new FakeBag);
+    bag->calls.Expect({"Read"});
     const std::pair<const wchar_t*, std::wstring> values[] = {
         {L"Control", mode}, {L"Command", setup.command}, {L"Text", L"A life"},
         {L"ImageURL", setup.image}, {L"BackColor", L"#204060"}};
-    for (const auto& [key, value] : values) {
-      VARIANT v = BstrVariant(value.c_str());
-      bag->Write(key, &v);
-      VariantClear(&v);
-    }
+    for (const auto& [key, value] : values) bag->PutText(key, value);
     persist->Load(bag.Get(), nullptr);
     ole_->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, site_.Get(), 0, parent, &site_->rect);
     inplace_->GetWindow(&window_);
