@@ -2,9 +2,12 @@
 
 #include "command/CommandUtil.h"
 #include "common/ComError.h"
+#include "tests/support/ErrorCode.h"
 
 namespace pelzorvick {
 namespace {
+
+using test::ErrorCodeOf;
 
 struct ProgramRow {
   std::u16string line;
@@ -69,12 +72,8 @@ TEST(ArgumentsAfterProgram, StartWhereTheProgramTextEnds) {
 std::u16string Repeat(char16_t c, std::size_t n) { return std::u16string(n, c); }
 
 void ExpectOverflow(const std::u16string& line) {
-  try {
-    GetProgram(line);
-    ADD_FAILURE() << "no overflow for a line of " << line.size() << " characters";
-  } catch (const ComError& e) {
-    EXPECT_EQ(e.code(), errc::kOverflow);
-  }
+  EXPECT_EQ(ErrorCodeOf([&] { GetProgram(line); }), errc::kOverflow)
+      << line.size() << " characters";
 }
 
 TEST(GetProgramLimits, DecidingCharacterAtPosition32767IsStillRead) {

@@ -5,18 +5,12 @@
 #include <gtest/gtest.h>
 
 #include "common/ComError.h"
+#include "tests/support/ErrorCode.h"
 
 namespace pelzorvick {
 namespace {
 
-int32_t ErrorCodeOf(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const ComError& e) {
-    return e.code();
-  }
-  return 0;
-}
+using test::ErrorCodeOf;
 
 TEST(MemoryPropertyBagTest, AbsentKeysReadAsTheirDefaults) {
   MemoryPropertyBag bag;

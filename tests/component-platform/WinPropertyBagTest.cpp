@@ -9,9 +9,12 @@
 
 #include "common/ComError.h"
 #include "component/win/WideString.h"
+#include "tests/support/ErrorCode.h"
 
 namespace pelzorvick {
 namespace {
+
+using test::ErrorCodeOf;
 
 // A container's bag: typed values by name, an absent name answered with a
 // configurable failure.
@@ -80,15 +83,6 @@ class FakePropertyBag : public IPropertyBag {
   std::vector<std::wstring> order_;
 };
 
-int32_t ErrorOf(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const ComError& e) {
-    return e.code();
-  }
-  return 0;
-}
-
 TEST(WinPropertyBagTest, AbsentAndEmptyValuesGiveTheDefaults) {
   FakePropertyBag fake(E_INVALIDARG);
   fake.PutTyped(L"Empty", VT_EMPTY, [](VARIANT&) {});
@@ -107,9 +101,9 @@ TEST(WinPropertyBagTest, OtherReadFailuresThrowTheBagsCode) {
   for (HRESULT failure : {E_FAIL, E_OUTOFMEMORY, STG_E_ACCESSDENIED, E_UNEXPECTED}) {
     FakePropertyBag fake(failure);
     WinPropertyBag bag(&fake);
-    EXPECT_EQ(failure, ErrorOf([&] { bag.ReadString(u"Text", u"def"); }));
-    EXPECT_EQ(failure, ErrorOf([&] { bag.ReadSingle(u"FontSize", 9); }));
-    EXPECT_EQ(failure, ErrorOf([&] { bag.ReadBool(u"Border", true); }));
+    EXPECT_EQ(failure, ErrorCodeOf([&] { bag.ReadString(u"Text", u"def"); }));
+    EXPECT_EQ(failure, ErrorCodeOf([&] { bag.ReadSingle(u"FontSize", 9); }));
+    EXPECT_EQ(failure, ErrorCodeOf([&] { bag.ReadBool(u"Border", true); }));
   }
 }
 
@@ -165,13 +159,13 @@ TEST(WinPropertyBagTest, UnconvertibleValuesThrowTheTypeMismatch) {
   SAFEARRAY* array = SafeArrayCreateVector(VT_I4, 0, 2);
   fake.PutTyped(L"Array", VT_ARRAY | VT_I4, [&](VARIANT& v) { V_ARRAY(&v) = array; });
   WinPropertyBag bag(&fake);
-  EXPECT_EQ(ErrorOf([&] { bag.ReadSingle(u"Abc", 9); }), errc::kTypeMismatch);
-  EXPECT_EQ(ErrorOf([&] { bag.ReadBool(u"Abc", true); }), errc::kTypeMismatch);
-  EXPECT_EQ(ErrorOf([&] { bag.ReadString(u"Null", u""); }), errc::kTypeMismatch);
-  EXPECT_EQ(ErrorOf([&] { bag.ReadSingle(u"Null", 9); }), errc::kTypeMismatch);
-  EXPECT_EQ(ErrorOf([&] { bag.ReadSingle(u"Huge", 9); }), errc::kTypeMismatch);
-  EXPECT_EQ(ErrorOf([&] { bag.ReadString(u"Array", u""); }), errc::kTypeMismatch);
-  EXPECT_EQ(ErrorOf([&] { bag.ReadBool(u"Array", false); }), errc::kTypeMismatch);
+  EXPECT_EQ(ErrorCodeOf([&] { bag.ReadSingle(u"Abc", 9); }), errc::kTypeMismatch);
+  EXPECT_EQ(ErrorCodeOf([&] { bag.ReadBool(u"Abc", true); }), errc::kTypeMismatch);
+  EXPECT_EQ(ErrorCodeOf([&] { bag.ReadString(u"Null", u""); }), errc::kTypeMismatch);
+  EXPECT_EQ(ErrorCodeOf([&] { bag.ReadSingle(u"Null", 9); }), errc::kTypeMismatch);
+  EXPECT_EQ(ErrorCodeOf([&] { bag.ReadSingle(u"Huge", 9); }), errc::kTypeMismatch);
+  EXPECT_EQ(ErrorCodeOf([&] { bag.ReadString(u"Array", u""); }), errc::kTypeMismatch);
+  EXPECT_EQ(ErrorCodeOf([&] { bag.ReadBool(u"Array", false); }), errc::kTypeMismatch);
 }
 
 TEST(WinPropertyBagTest, WritesTheThreeTypesDefaultsIncluded) {
@@ -206,7 +200,7 @@ TEST(WinPropertyBagTest, AFailedWriteThrowsTheBagsCode) {
   FakePropertyBag fake;
   fake.write_result_ = STG_E_MEDIUMFULL;
   WinPropertyBag bag(&fake);
-  EXPECT_EQ(ErrorOf([&] { bag.WriteBool(u"Border", true, true); }), static_cast<int32_t>(STG_E_MEDIUMFULL));
+  EXPECT_EQ(ErrorCodeOf([&] { bag.WriteBool(u"Border", true, true); }), static_cast<int32_t>(STG_E_MEDIUMFULL));
 }
 
 TEST(WinPropertyBagTest, TheErrorLogIsPassedToTheBag) {

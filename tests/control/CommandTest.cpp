@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/control/Fakes.h"
+#include "tests/support/ErrorCode.h"
 
 namespace pelzorvick::test {
 namespace {
@@ -124,12 +125,7 @@ TEST_F(Commands, FailingStartLeavesExecuteAndClickBeforeClickIsRaised) {
   Set(0, u"C:\\Tools\\app.exe");
   platform.fail_start = true;
 
-  try {
-    ctrl.Execute();
-    FAIL() << "Execute swallowed the failure";
-  } catch (const ComError& e) {
-    EXPECT_EQ(e.code(), errc::kFileNotFound);
-  }
+  EXPECT_EQ(ErrorCodeOf([&] { ctrl.Execute(); }), errc::kFileNotFound);
   EXPECT_EQ(Take(), Log{"StartProcess(C:\\Tools\\app.exe,1)"});
 
   EXPECT_THROW(ctrl.CanvasClick(), ComError);

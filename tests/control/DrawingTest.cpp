@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "tests/control/Fakes.h"
+#include "tests/support/ErrorCode.h"
 
 namespace pelzorvick::test {
 namespace {
@@ -370,12 +371,7 @@ TEST_F(Drawing, SurfaceFailureLeavesThePaint) {
 TEST_F(Drawing, MarginArithmeticThatOverflowsIsAnError) {
   Mode(u"Button", u"Go");
   canvas.char_width = std::numeric_limits<float>::max();
-  try {
-    ctrl.Paint();
-    FAIL() << "no overflow";
-  } catch (const ComError& e) {
-    EXPECT_EQ(e.code(), errc::kOverflow);
-  }
+  EXPECT_EQ(ErrorCodeOf([&] { ctrl.Paint(); }), errc::kOverflow);
 }
 
 }  // namespace

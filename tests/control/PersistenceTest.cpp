@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/control/Fakes.h"
+#include "tests/support/ErrorCode.h"
 
 namespace pelzorvick::test {
 namespace {
@@ -131,12 +132,7 @@ TEST_F(Persistence, TypeErrorStopsReadingKeepingWhatWasRead) {
   bag.values[u"ImageURL"] = std::u16string(u"http://h/i.png");
   bag.values[u"Border"] = false;
 
-  try {
-    ctrl.ReadProperties(bag);
-    FAIL() << "no type error";
-  } catch (const ComError& e) {
-    EXPECT_EQ(e.code(), errc::kTypeMismatch);
-  }
+  EXPECT_EQ(ErrorCodeOf([&] { ctrl.ReadProperties(bag); }), errc::kTypeMismatch);
 
   EXPECT_EQ(Take(), (Log{"SetAutoRedraw(false)", "SetBackStyle(1)", "ReadString(Control)",
                          "PropertyChanged(Control)", "ReadString(BackColor)",
