@@ -13,6 +13,7 @@
 #include "component/ContainerServices.h"
 #include "component/Picture.h"
 #include "component/Platform.h"
+#include "tests/support/SizedSeams.h"
 
 namespace pelzorvick::fuzz {
 
@@ -52,14 +53,13 @@ class FakeRead : public AsyncReadResult {
   const Options& o_;
 };
 
-class FakeContainer : public ContainerServices {
+class FakeContainer : public test::SizedContainer {
  public:
   explicit FakeContainer(const Options& o) : o_(o) {}
   ZorvickCtrl* control = nullptr;
   std::vector<std::u16string> changed;
   std::vector<std::u16string> reads;
   int auto_redraw = -1, back_style = -1, clicks = 0;
-  float width = 1500, height = 600;
 
   bool UserMode() override { return o_.user_mode; }
   void PropertyChanged(int32_t dispid) override {
@@ -68,12 +68,6 @@ class FakeContainer : public ContainerServices {
   }
   void SetAutoRedraw(bool on) override { auto_redraw = on; }
   void SetBackStyle(int style) override { back_style = style; }
-  float Width() override { return width; }
-  float Height() override { return height; }
-  void SetWidth(float twips) override { width = twips; }
-  void SetHeight(float twips) override { height = twips; }
-  void SetScaleWidth(float) override {}
-  void SetScaleHeight(float) override {}
   void AsyncRead(std::u16string_view target, int, std::u16string_view, int) override {
     if (o_.read_fails) throw ComError(errc::kFail, u"cannot start");
     reads.emplace_back(target);
@@ -90,18 +84,13 @@ class FakeContainer : public ContainerServices {
   const Options& o_;
 };
 
-class FakeCanvas : public Canvas {
+class FakeCanvas : public test::SizedCanvas {
  public:
   explicit FakeCanvas(const Options& o) : o_(o) {}
-  float width = 0, height = 0;
   long calls = 0;
 
   void SetLeft(float) override { ++calls; }
   void SetTop(float) override { ++calls; }
-  float Width() override { return width; }
-  float Height() override { return height; }
-  void SetWidth(float twips) override { width = twips; }
-  void SetHeight(float twips) override { height = twips; }
   void SetForeColor(int32_t) override { ++calls; }
   void SetBackColor(int32_t) override { ++calls; }
   void SetFontSize(float) override { ++calls; }
@@ -119,10 +108,6 @@ class FakeCanvas : public Canvas {
     return o_.huge_text ? 3e38f * static_cast<float>(text.size()) : 120.0f * text.size();
   }
   float TextHeight(std::u16string_view) override { return o_.huge_text ? 3e38f : 225.0f; }
-  float HimetricToTwipsX(float himetric) override { return himetric * 1440 / 2540; }
-  float HimetricToTwipsY(float himetric) override { return himetric * 1440 / 2540; }
-  float TwipsPerPixelX() override { return 15; }
-  float TwipsPerPixelY() override { return 15; }
 
  private:
   const Options& o_;

@@ -8,6 +8,7 @@
 
 #include "component/persist/MemoryPropertyBag.h"
 #include "control/ZorvickCtrl.h"
+#include "tests/support/SizedSeams.h"
 
 namespace {
 
@@ -25,18 +26,12 @@ class NoRead : public AsyncReadResult {
   PicturePtr Value() const override { return std::make_shared<NoPicture>(); }
 };
 
-class NoContainer : public ContainerServices {
+class NoContainer : public test::SizedContainer {
  public:
   bool UserMode() override { return true; }
   void PropertyChanged(int32_t) override {}
   void SetAutoRedraw(bool) override {}
   void SetBackStyle(int) override {}
-  float Width() override { return width; }
-  float Height() override { return height; }
-  void SetWidth(float twips) override { width = twips; }
-  void SetHeight(float twips) override { height = twips; }
-  void SetScaleWidth(float) override {}
-  void SetScaleHeight(float) override {}
   // The download completes before it returns, as a container may do.
   void AsyncRead(std::u16string_view, int, std::u16string_view, int) override {
     if (control) control->PictureReadComplete(NoRead());
@@ -44,17 +39,12 @@ class NoContainer : public ContainerServices {
   void RaiseClick() override {}
 
   ZorvickCtrl* control = nullptr;
-  float width = 1500, height = 600;
 };
 
-class NoCanvas : public Canvas {
+class NoCanvas : public test::SizedCanvas {
  public:
   void SetLeft(float) override {}
   void SetTop(float) override {}
-  float Width() override { return width; }
-  float Height() override { return height; }
-  void SetWidth(float twips) override { width = twips; }
-  void SetHeight(float twips) override { height = twips; }
   void SetForeColor(int32_t) override {}
   void SetBackColor(int32_t) override {}
   void SetFontSize(float) override {}
@@ -70,12 +60,6 @@ class NoCanvas : public Canvas {
   void DrawFocusRect(float, float, float, float) override {}
   float TextWidth(std::u16string_view text) override { return 105.0f * text.size(); }
   float TextHeight(std::u16string_view) override { return 225; }
-  float HimetricToTwipsX(float himetric) override { return himetric * 1440 / 2540; }
-  float HimetricToTwipsY(float himetric) override { return himetric * 1440 / 2540; }
-  float TwipsPerPixelX() override { return 15; }
-  float TwipsPerPixelY() override { return 15; }
-
-  float width = 0, height = 0;
 };
 
 class NoPlatform : public Platform {
