@@ -230,25 +230,14 @@ TEST_F(Accessibility, FactsInEveryDisplayMode) {
 }
 
 TEST_F(Accessibility, DefaultActionStartsTheCommandAndRaisesClick) {
-  wchar_t temp[MAX_PATH] = {};
-  GetTempPathW(MAX_PATH, temp);
-  const std::wstring marker = std::wstring(temp) + L"pz-accessible-marker.txt";
-  DeleteFileW(marker.c_str());
-  wchar_t system[MAX_PATH] = {};
-  GetSystemDirectoryW(system, MAX_PATH);
-  PutText(dual_.Get(), &_ZorvickCtrl::put_Command,
-          std::wstring(system) + L"\\cmd.exe /c echo pressed> \"" + marker + L"\"");
+  const MarkerCommand marker(L"pz-accessible-marker.txt");
+  PutText(dual_.Get(), &_ZorvickCtrl::put_Command, marker.command);
   Activate(L"Button");
   ComPtr<IAccessible> acc = Accessible();
   ASSERT_TRUE(acc);
   EXPECT_EQ(S_OK, acc->accDoDefaultAction(Self()));
   EXPECT_EQ(1u, Clicks());
-  // The started program runs on its own; wait for its mark.
-  for (int i = 0; i < 200 && GetFileAttributesW(marker.c_str()) == INVALID_FILE_ATTRIBUTES; ++i) {
-    Sleep(100);
-  }
-  EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(marker.c_str()));
-  DeleteFileW(marker.c_str());
+  EXPECT_TRUE(marker.Ran());
 }
 
 TEST_F(Accessibility, TheObjectFailsCleanlyAfterTheControlIsGone) {

@@ -155,10 +155,7 @@ TEST(ObjectActivation, DesignModeAsksUserModeAndNeverSizes) {
 }
 
 TEST(ObjectView, DrawRendersTheCurrentLookIntoAMemoryDC) {
-  ComPtr<IOleObject> control = NewControl<IOleObject>();
-  ComPtr<IPersistStreamInit> persist;
-  control.As(&persist);
-  persist->InitNew();
+  ComPtr<IOleObject> control = NewInitialisedControl<IOleObject>();
   ComPtr<_ZorvickCtrl> dual;
   control.As(&dual);
   PutString(dual.Get(), &_ZorvickCtrl::put_Control, L"Button");

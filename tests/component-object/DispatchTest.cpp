@@ -66,10 +66,7 @@ TEST(ObjectDispatch, NamesFindTheTypeLibrarysIds) {
 }
 
 TEST(ObjectDispatch, EveryPropertySetAndReadByName) {
-  ComPtr<IDispatch> control = NewControl<IDispatch>();
-  ComPtr<IPersistStreamInit> persist;
-  control.As(&persist);
-  persist->InitNew();
+  ComPtr<IDispatch> control = NewInitialisedControl<IDispatch>();
   for (const Property& p : ZorvickCtrl::kProperties) {
     if (p.type() != PropertyType::kString) continue;
     const std::wstring name = Wide(p.name);
@@ -122,10 +119,7 @@ TEST(ObjectDispatch, EveryPropertySetAndReadByName) {
 
 TEST(ObjectDispatch, FailingExecuteCarriesTheErrorText) {
   const std::wstring broken = WriteBrokenProgram();
-  ComPtr<IDispatch> control = NewControl<IDispatch>();
-  ComPtr<IPersistStreamInit> persist;
-  control.As(&persist);
-  persist->InitNew();
+  ComPtr<IDispatch> control = NewInitialisedControl<IDispatch>();
   VARIANT v = Str(broken.c_str());
   ASSERT_EQ(S_OK, PutByName(control.Get(), L"Command", v));
   VariantClear(&v);
@@ -169,32 +163,15 @@ TEST(ObjectDispatch, FailingExecuteCarriesTheErrorText) {
 }
 
 TEST(ObjectDispatch, ExecuteStartsAProgram) {
-  wchar_t folder[MAX_PATH] = {};
-  GetTempPathW(MAX_PATH, folder);
-  const std::wstring marker = std::wstring(folder) + L"pz-object-ran.txt";
-  DeleteFileW(marker.c_str());
-  wchar_t system[MAX_PATH] = {};
-  GetSystemDirectoryW(system, MAX_PATH);
-  const std::wstring command =
-      std::wstring(system) + L"\\cmd.exe /c echo ran> \"" + marker + L"\"";
-  ComPtr<IDispatch> control = NewControl<IDispatch>();
-  ComPtr<IPersistStreamInit> persist;
-  control.As(&persist);
-  persist->InitNew();
-  VARIANT v = Str(command.c_str());
+  const MarkerCommand marker(L"pz-object-ran.txt");
+  ComPtr<IDispatch> control = NewInitialisedControl<IDispatch>();
+  VARIANT v = Str(marker.command.c_str());
   ASSERT_EQ(S_OK, PutByName(control.Get(), L"Command", v));
   VariantClear(&v);
   DISPPARAMS none{};
   ASSERT_EQ(S_OK, control->Invoke(kDispidExecute, IID_NULL, 0, DISPATCH_METHOD, &none, nullptr,
                                   nullptr, nullptr));
-  bool ran = false;
-  for (int i = 0; i < 150 && !ran; ++i) {
-    ran = GetFileAttributesW(marker.c_str()) != INVALID_FILE_ATTRIBUTES;
-    if (!ran) Sleep(100);
-  }
-  EXPECT_TRUE(ran);
-  Sleep(200);
-  DeleteFileW(marker.c_str());
+  EXPECT_TRUE(marker.Ran());
 }
 
 }  // namespace

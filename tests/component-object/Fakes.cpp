@@ -194,6 +194,29 @@ void PumpMessages() {
   }
 }
 
+MarkerCommand::MarkerCommand(const wchar_t* name) {
+  wchar_t temp[MAX_PATH] = {};
+  GetTempPathW(MAX_PATH, temp);
+  file = std::wstring(temp) + name;
+  DeleteFileW(file.c_str());
+  wchar_t system[MAX_PATH] = {};
+  GetSystemDirectoryW(system, MAX_PATH);
+  command = std::wstring(system) + L"\\cmd.exe /c echo ran> \"" + file + L"\"";
+}
+
+MarkerCommand::~MarkerCommand() {
+  Sleep(200);  // the program may still hold the file it wrote
+  DeleteFileW(file.c_str());
+}
+
+bool MarkerCommand::Ran() const {
+  for (int i = 0; i < 200; ++i) {
+    if (GetFileAttributesW(file.c_str()) != INVALID_FILE_ATTRIBUTES) return true;
+    Sleep(100);
+  }
+  return false;
+}
+
 SitedControl::SitedControl(HWND parent_window, Ambient ambient, ComPtr<IOleObject> object,
                            IPropertyBag* bag)
     : parent(parent_window), control(std::move(object)) {

@@ -172,6 +172,15 @@ ComPtr<T> NewControl() {
   return control;
 }
 
+// A new control as a container starts one (IPersistStreamInit::InitNew).
+template <class T>
+ComPtr<T> NewInitialisedControl() {
+  ComPtr<T> control = NewControl<T>();
+  ComPtr<IPersistStreamInit> persist;
+  if (control && SUCCEEDED(control.As(&persist))) persist->InitNew();
+  return control;
+}
+
 // A top-level window for in-place activation. Post(f) runs f when the window
 // receives the message, from whichever message loop gets it first.
 class ParentWindow {
@@ -191,6 +200,19 @@ class ParentWindow {
 };
 
 void PumpMessages();
+
+// A command line that leaves `file` (in the temporary folder, removed before
+// and after) when the system's cmd.exe runs it.
+class MarkerCommand {
+ public:
+  explicit MarkerCommand(const wchar_t* name);
+  ~MarkerCommand();
+  // A started program runs on its own: waits up to 20 s for its mark.
+  bool Ran() const;
+
+  std::wstring file;
+  std::wstring command;
+};
 
 // A control sited on a FakeSite over `parent`, initialised fresh or loaded
 // from `bag`; the site expects what a placed control asks of it. `control`

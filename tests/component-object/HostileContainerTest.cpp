@@ -30,12 +30,10 @@ struct ActionCase {
   bool in_message_box;  // from inside "Command not found!"'s loop
 };
 
-class ClickHandler : public ::testing::TestWithParam<ActionCase> {};
+class ClickHandler : public OcxTest, public ::testing::WithParamInterface<ActionCase> {};
 
 TEST_P(ClickHandler, MayDoAnythingToTheControl) {
   const ActionCase& c = GetParam();
-  OcxLibrary ocx;
-  ASSERT_TRUE(ocx.Loaded());
   {
     ParentWindow window;
     SitedControl placed = PlaceButton(ocx, window, c.in_message_box ? kMissing : kRunnable);
@@ -113,11 +111,11 @@ const ActionCase kActions[] = {
 INSTANTIATE_TEST_SUITE_P(Actions, ClickHandler, ::testing::ValuesIn(kActions),
                          [](const auto& info) { return std::string(info.param.name); });
 
+using ContainerReleases = OcxTest;
+
 // The container's last reference let go while the control calls out to it:
 // in a change notification, in the bag's and the stream's reads of a load.
-TEST(ContainerReleases, InsideTheChangeNotification) {
-  OcxLibrary ocx;
-  ASSERT_TRUE(ocx.Loaded());
+TEST_F(ContainerReleases, InsideTheChangeNotification) {
   ComPtr<_ZorvickCtrl> control = ocx.Create<_ZorvickCtrl>();
   ASSERT_TRUE(control);
   ComPtr<NotifySink> sink(new NotifySink);
@@ -132,9 +130,7 @@ TEST(ContainerReleases, InsideTheChangeNotification) {
   ExpectNothingLeft(ocx);
 }
 
-TEST(ContainerReleases, WhileTheBagIsRead) {
-  OcxLibrary ocx;
-  ASSERT_TRUE(ocx.Loaded());
+TEST_F(ContainerReleases, WhileTheBagIsRead) {
   ComPtr<IPersistPropertyBag> persist = ocx.Create<IPersistPropertyBag>();
   ASSERT_TRUE(persist);
   ComPtr<FakeBag> bag(new FakeBag);
@@ -164,9 +160,7 @@ class ActingStream : public ComBase<Implements<ISequentialStream>> {
   ComPtr<IStream> inner_;
 };
 
-TEST(ContainerReleases, WhileTheStreamIsRead) {
-  OcxLibrary ocx;
-  ASSERT_TRUE(ocx.Loaded());
+TEST_F(ContainerReleases, WhileTheStreamIsRead) {
   ComPtr<IStream> stream;
   ASSERT_EQ(S_OK, CreateStreamOnHGlobal(nullptr, TRUE, &stream));
   {

@@ -30,24 +30,28 @@ void Store(FakeBag& bag) {
   bag.Put(L"Border", off);
 }
 
+// A running container's site, asked for nothing but ambient properties.
+ComPtr<FakeSite> SiteOf(IOleObject* ole) {
+  ComPtr<FakeSite> site(new FakeSite(nullptr, Ambient::kRunning));
+  site->calls.Expect({"Invoke"});
+  ole->SetClientSite(site.Get());
+  return site;
+}
+
 struct ReadFailure {
   const char* name;
   HRESULT failure;
 };
 
-class BagReadFails : public ::testing::TestWithParam<ReadFailure> {};
+class BagReadFails : public OcxTest, public ::testing::WithParamInterface<ReadFailure> {};
 
 TEST_P(BagReadFails, StopsTheLoadAndReachesTheContainer) {
-  OcxLibrary ocx;
-  ASSERT_TRUE(ocx.Loaded());
   ComPtr<IDispatch> control = ocx.Create<IDispatch>();
   ASSERT_TRUE(control);
   {
     ComPtr<IOleObject> ole;
     control.As(&ole);
-    ComPtr<FakeSite> site(new FakeSite(nullptr, Ambient::kRunning));
-    site->calls.Expect({"Invoke"});
-    ole->SetClientSite(site.Get());
+    ComPtr<FakeSite> site = SiteOf(ole.Get());
     ComPtr<IPersistPropertyBag> persist;
     control.As(&persist);
     ComPtr<FakeBag> bag(new FakeBag);
@@ -78,10 +82,10 @@ INSTANTIATE_TEST_SUITE_P(Failures, BagReadFails,
                                            ReadFailure{"Unexpected", E_UNEXPECTED}),
                          [](const auto& info) { return std::string(info.param.name); });
 
+using BagRead = OcxTest;
+
 // "Not in the bag" (E_INVALIDARG) and an empty value read as the default.
-TEST(BagRead, AbsenceReadsAsTheDefault) {
-  OcxLibrary ocx;
-  ASSERT_TRUE(ocx.Loaded());
+TEST_F(BagRead, AbsenceReadsAsTheDefault) {
   ComPtr<IDispatch> control = ocx.Create<IDispatch>();
   ASSERT_TRUE(control);
   {
@@ -99,11 +103,11 @@ TEST(BagRead, AbsenceReadsAsTheDefault) {
   EXPECT_EQ(0u, control.Reset());
 }
 
+using LoadDirty = OcxTest;
+
 // A load whose image fails has changed the control; one that does not, has
 // not.
-TEST(LoadDirty, OnlyWhenTheLoadsOwnImageFailed) {
-  OcxLibrary ocx;
-  ASSERT_TRUE(ocx.Loaded());
+TEST_F(LoadDirty, OnlyWhenTheLoadsOwnImageFailed) {
   struct Case {
     const wchar_t* mode;
     const wchar_t* url;
@@ -119,9 +123,7 @@ TEST(LoadDirty, OnlyWhenTheLoadsOwnImageFailed) {
     {
       ComPtr<IOleObject> ole;
       control.As(&ole);
-      ComPtr<FakeSite> site(new FakeSite(nullptr, Ambient::kRunning));
-      site->calls.Expect({"Invoke"});
-      ole->SetClientSite(site.Get());
+      ComPtr<FakeSite> site = SiteOf(ole.Get());
       ComPtr<FakeBag> bag(new FakeBag);
       bag->calls.Expect({"Read"});
       bag->PutText(L"Control", c.mode);
@@ -147,11 +149,11 @@ TEST(LoadDirty, OnlyWhenTheLoadsOwnImageFailed) {
   EXPECT_EQ(S_OK, ocx.CanUnloadNow());
 }
 
+using SaveFails = OcxTest;
+
 // A write that fails reaches the container with its code and error info;
 // what was written before stays, and the control stays dirty.
-TEST(SaveFails, ReachesTheContainer) {
-  OcxLibrary ocx;
-  ASSERT_TRUE(ocx.Loaded());
+TEST_F(SaveFails, ReachesTheContainer) {
   ComPtr<IDispatch> control = ocx.Create<IDispatch>();
   ASSERT_TRUE(control);
   for (const wchar_t* key : {L"BackColor", L"Text", L"FontSize", L"Border"}) {

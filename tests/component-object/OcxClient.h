@@ -8,6 +8,8 @@
 
 #include <string>
 
+#include <gtest/gtest.h>
+
 #include "tests/component-object/Fakes.h"
 
 namespace pelzorvick::test {
@@ -40,6 +42,13 @@ class OcxLibrary {
   HMODULE module_ = nullptr;
   GetClassObjectFn get_class_object_ = nullptr;
   CanUnloadFn can_unload_ = nullptr;
+};
+
+// A test through the built library, which is loaded before the body runs.
+class OcxTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(ocx.Loaded()); }
+  OcxLibrary ocx;
 };
 
 inline constexpr wchar_t kControlClass[] = L"PelZorvickControl";

@@ -11,11 +11,11 @@
 namespace pelzorvick::test {
 namespace {
 
+using ContainerWindowGone = OcxTest;
+
 // The container destroys its window (and ours with it) before it
 // deactivates the control: the control forgets the handles.
-TEST(ContainerWindowGone, BeforeDeactivation) {
-  OcxLibrary ocx;
-  ASSERT_TRUE(ocx.Loaded());
+TEST_F(ContainerWindowGone, BeforeDeactivation) {
   {
     ParentWindow window;
     SitedControl placed = PlaceButton(ocx, window, kRunnable);
@@ -41,9 +41,9 @@ LRESULT CALLBACK RefuseCanvas(int code, WPARAM wparam, LPARAM lparam) {
   return CallNextHookEx(g_hook, code, wparam, lparam);
 }
 
-TEST(FailedActivation, LeavesNoWindowAndAnInactiveSite) {
-  OcxLibrary ocx;
-  ASSERT_TRUE(ocx.Loaded());
+using FailedActivation = OcxTest;
+
+TEST_F(FailedActivation, LeavesNoWindowAndAnInactiveSite) {
   {
     ParentWindow window;
     SitedControl placed(window.hwnd(), Ambient::kRunning, ocx.Create<IOleObject>());
@@ -79,11 +79,11 @@ TEST(FailedActivation, LeavesNoWindowAndAnInactiveSite) {
   ExpectNothingLeft(ocx);
 }
 
+using ExtremeBounds = OcxTest;
+
 // Sizes and bounds beyond what a window or a device can have are refused
 // with an error; the control keeps what it had.
-TEST(ExtremeBounds, AreRefusedWithAnError) {
-  OcxLibrary ocx;
-  ASSERT_TRUE(ocx.Loaded());
+TEST_F(ExtremeBounds, AreRefusedWithAnError) {
   {
     ParentWindow window;
     SitedControl placed = PlaceButton(ocx, window, kRunnable);

@@ -12,13 +12,7 @@
 namespace pelzorvick::test {
 namespace {
 
-ComPtr<_ZorvickCtrl> Fresh() {
-  ComPtr<_ZorvickCtrl> dual = NewControl<_ZorvickCtrl>();
-  ComPtr<IPersistStreamInit> persist;
-  dual.As(&persist);
-  persist->InitNew();
-  return dual;
-}
+ComPtr<_ZorvickCtrl> Fresh() { return NewInitialisedControl<_ZorvickCtrl>(); }
 
 // A control with a value in every property other than the defaults.
 ComPtr<_ZorvickCtrl> Filled() {

@@ -21,13 +21,7 @@ constexpr size_t kLong = 40000;
 std::wstring SpaceBeyond() { return std::wstring(kLong - 2, L'a') + L" b"; }
 std::wstring ColonBeyond() { return std::wstring(kLong - 1, L'x') + L":"; }
 
-ComPtr<IDispatch> FreshControl() {
-  ComPtr<IDispatch> control = NewControl<IDispatch>();
-  ComPtr<IPersistStreamInit> persist;
-  control.As(&persist);
-  persist->InitNew();
-  return control;
-}
+ComPtr<IDispatch> FreshControl() { return NewInitialisedControl<IDispatch>(); }
 
 std::wstring ThreadErrorText() {
   ComPtr<IErrorInfo> info;

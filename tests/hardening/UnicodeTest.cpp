@@ -24,10 +24,7 @@ std::wstring ProgramIn(const std::wstring& folder) {
 }
 
 ComPtr<IDispatch> WithCommand(const std::wstring& command) {
-  ComPtr<IDispatch> control = NewControl<IDispatch>();
-  ComPtr<IPersistStreamInit> persist;
-  control.As(&persist);
-  persist->InitNew();
+  ComPtr<IDispatch> control = NewInitialisedControl<IDispatch>();
   EXPECT_EQ(S_OK, PutText(control.Get(), L"Command", command));
   return control;
 }
