@@ -38,3 +38,11 @@ function(pz_add_gtest name)
     gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60)
   endif()
 endfunction()
+
+# pz_add_helper_program(<name> <source>)
+# A small Windows program the tests start and watch; static, so that it runs
+# from any folder of a fresh prefix.
+function(pz_add_helper_program name source)
+  add_executable(${name} ${source})
+  target_link_options(${name} PRIVATE -municode -static)
+endfunction()

@@ -7,11 +7,7 @@ add_executable(pz_click_witness WIN32 ClickWitness.cpp)
 add_executable(pz_atl_container_test AtlContainerTest.cpp)
 target_link_libraries(pz_atl_container_test PRIVATE pz_hostcore)
 
-if(CMAKE_SIZEOF_VOID_P EQUAL 8)
-  set(pz_bits 64)
-else()
-  set(pz_bits 32)
-endif()
+math(EXPR pz_bits "${CMAKE_SIZEOF_VOID_P} * 8")
 
 set(pz_e2e ${PZ_PYTHON3} ${CMAKE_CURRENT_SOURCE_DIR}/e2e.py
   --wine-run ${CMAKE_SOURCE_DIR}/scripts/wine-run
