@@ -25,6 +25,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "common/ComError.h"
@@ -204,21 +205,15 @@ void Allowed(Step step) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::u16string rest = fuzz::ToText(data, size);
   Options o;
+  // The first line's letters, each an option.
+  static constexpr std::pair<char16_t, bool Options::*> kLetters[] = {
+      {u'U', &Options::user_mode},   {u'E', &Options::files_exist}, {u'I', &Options::icon},
+      {u'A', &Options::complete_at_once}, {u'F', &Options::read_fails}, {u'N', &Options::no_name},
+      {u'W', &Options::wrong_name},  {u'V', &Options::value_fails}, {u'S', &Options::start_fails},
+      {u'C', &Options::comma},       {u'T', &Options::huge_text},   {u'P', &Options::huge_picture}};
   for (char16_t c : fuzz::TakeLine(rest)) {
-    switch (c) {
-      case u'U': o.user_mode = true; break;
-      case u'E': o.files_exist = true; break;
-      case u'I': o.icon = true; break;
-      case u'A': o.complete_at_once = true; break;
-      case u'F': o.read_fails = true; break;
-      case u'N': o.no_name = true; break;
-      case u'W': o.wrong_name = true; break;
-      case u'V': o.value_fails = true; break;
-      case u'S': o.start_fails = true; break;
-      case u'C': o.comma = true; break;
-      case u'T': o.huge_text = true; break;
-      case u'P': o.huge_picture = true; break;
-      default: break;
+    for (const auto& [letter, option] : kLetters) {
+      if (c == letter) o.*option = true;
     }
   }
   std::vector<Answer> answers;

@@ -37,31 +37,29 @@ class TypeLibrary : public ::testing::Test {
   Ref<ITypeLib> lib_;
 };
 
-// Owns a TYPEATTR for the scope.
-class Attr {
+// Owns what `info` handed out for the scope, given back through `release`.
+template <class T, void (STDMETHODCALLTYPE ITypeInfo::*release)(T*)>
+class Held {
  public:
-  explicit Attr(ITypeInfo* info) : info_(info) { EXPECT_EQ(info->GetTypeAttr(&attr_), S_OK); }
-  ~Attr() {
-    if (attr_ != nullptr) info_->ReleaseTypeAttr(attr_);
+  explicit Held(ITypeInfo* info) : info_(info) {}
+  ~Held() {
+    if (held_ != nullptr) (info_->*release)(held_);
   }
-  const TYPEATTR* operator->() const { return attr_; }
+  const T* operator->() const { return held_; }
 
- private:
+ protected:
   ITypeInfo* info_;
-  TYPEATTR* attr_ = nullptr;
+  T* held_ = nullptr;
 };
 
-class Func {
+class Attr : public Held<TYPEATTR, &ITypeInfo::ReleaseTypeAttr> {
  public:
-  Func(ITypeInfo* info, UINT index) : info_(info) { EXPECT_EQ(info->GetFuncDesc(index, &desc_), S_OK); }
-  ~Func() {
-    if (desc_ != nullptr) info_->ReleaseFuncDesc(desc_);
-  }
-  const FUNCDESC* operator->() const { return desc_; }
+  explicit Attr(ITypeInfo* info) : Held(info) { EXPECT_EQ(info->GetTypeAttr(&held_), S_OK); }
+};
 
- private:
-  ITypeInfo* info_;
-  FUNCDESC* desc_ = nullptr;
+class Func : public Held<FUNCDESC, &ITypeInfo::ReleaseFuncDesc> {
+ public:
+  Func(ITypeInfo* info, UINT index) : Held(info) { EXPECT_EQ(info->GetFuncDesc(index, &held_), S_OK); }
 };
 
 TEST_F(TypeLibrary, LibraryAttributes) {

@@ -31,18 +31,24 @@ def case_setup(env):
     env.kill()
 
 
+def pressed_shots(env, form, name, exit_after, what, *more):
+    """`form` pressed once, shot released and pressed: the run, its description
+    and the two images."""
+    up, down = env.out(name + ".png"), env.out(name + "-pressed.png")
+    r = env.host(winpath(form), "--describe", "--dismiss-messages", "--press", *more,
+                 "--screenshot", winpath(up), "--screenshot-pressed", winpath(down),
+                 "--exit-after", exit_after)
+    check(r.rc == 0, what + "the host ran every step")
+    return r, r.describe(), read_png(up), read_png(down)
+
+
 def case_click(env):
     """The road of one click in "Icon" mode, with a real program on a drive path."""
     ran = env.drive_c("Tools", "app.ran")
     if os.path.exists(ran):
         os.remove(ran)
     form = env.file("icon.txt", 'Control = "Icon"\nCommand = "%s"\n' % WITNESS_COMMAND)
-    up, down = env.out("icon.png"), env.out("icon-pressed.png")
-    r = env.host(winpath(form), "--log", "--describe", "--dismiss-messages", "--press",
-                 "--screenshot", winpath(up), "--screenshot-pressed", winpath(down),
-                 "--exit-after", "300")
-    check(r.rc == 0, "the host ran every step")
-    d = r.describe()
+    r, d, a, b = pressed_shots(env, form, "icon", "300", "", "--log")
     check(r.log("notify")[:18] == READ_ORDER, "loading notified the eighteen properties in order")
     check(r.log("message") == [], "no message box")
     check(r.log("event") == ["Click"], "the press raised Click once")
@@ -52,7 +58,6 @@ def case_click(env):
     check((w, h) == (icon[0] + 3, icon[1] + 3),
           "the surface is the icon's size plus three pixels (%dx%d)" % (w, h))
     hl, dk = d["syscolor"]["BTNHIGHLIGHT"], d["syscolor"]["3DDKSHADOW"]
-    a, b = read_png(up), read_png(down)
     check(frame_ok(a, rect, hl, dk), "raised frame: highlight top and left, dark shadow bottom and right")
     face = a.px(x0 + w - 2, y0 + h - 2)  # the gap between icon and frame
     check(ink_box(a, (x0 + 1, y0 + 1, icon[0], icon[1]), face) is not None,
@@ -119,14 +124,8 @@ def case_pixels(env):
 
     # Button, released and pressed.
     form = env.file("button.txt", 'Control = "Button"\nText = "Press me"\n')
-    up, down = env.out("button.png"), env.out("button-pressed.png")
-    r = env.host(winpath(form), "--describe", "--dismiss-messages", "--log", "--press",
-                 "--screenshot", winpath(up), "--screenshot-pressed", winpath(down),
-                 "--exit-after", "0")
-    check(r.rc == 0, "button: the host ran every step")
-    d = r.describe()
+    r, d, a, b = pressed_shots(env, form, "button", "0", "button: ", "--log")
     rect = d["surface"][1]
-    a, b = read_png(up), read_png(down)
     box_up = check_button(a, d, rect)
     box_down = check_button(b, d, rect, pressed=True, shift=(1, 1))
     check(box_down == tuple(v + 1 for v in box_up), "button: pressed, the caption moves by one pixel")
@@ -136,14 +135,8 @@ def case_pixels(env):
 
     # Text: blue, underlined, white, no frame; pressing changes nothing.
     form = env.file("text.txt", 'Control = "Text"\nText = "Open the file"\nBorder = True\n')
-    up, down = env.out("text.png"), env.out("text-pressed.png")
-    r = env.host(winpath(form), "--describe", "--dismiss-messages", "--press",
-                 "--screenshot", winpath(up), "--screenshot-pressed", winpath(down),
-                 "--exit-after", "0")
-    check(r.rc == 0, "text: the host ran every step")
-    d = r.describe()
+    r, d, a, b = pressed_shots(env, form, "text", "0", "text: ")
     rect = d["surface"][1]
-    a, b = read_png(up), read_png(down)
     check_text_look(a, rect, False, d)
     check(region(a, *rect) == region(b, *rect), "text: pressing changes nothing visible")
     blue = ink_box(a, rect, WHITE)
