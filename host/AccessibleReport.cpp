@@ -1,7 +1,5 @@
 #include "host/AccessibleReport.h"
 
-#include <functional>
-
 #include "component/win/Handles.h"
 #include "component/win/WideString.h"
 #include "host/ControlHost.h"
@@ -40,23 +38,49 @@ std::u16string StateText(const VARIANT& state) {
                  {STATE_SYSTEM_INVISIBLE, u"invisible"}, {STATE_SYSTEM_UNAVAILABLE, u"unavailable"}};
   auto bits = static_cast<LONG>(V_I4(&state));
   std::u16string text;
+  const auto add = [&](std::u16string_view word) {
+    if (!text.empty()) text += u' ';
+    text += word;
+  };
   for (const auto& s : kStates) {
     if (!(bits & s.bit)) continue;
-    text += (text.empty() ? u"" : u" ") + std::u16string(s.name);
+    add(s.name);
     bits &= ~s.bit;
   }
-  if (bits) text += (text.empty() ? u"" : u" ") + HexCode(bits);
+  if (bits) add(HexCode(bits));
   return text.empty() ? u"(none)" : text;
 }
 
-// One question: its answer, or its failure (which fails the report).
-bool Ask(const std::u16string& name, const char* what, HRESULT hr, const std::u16string& answer) {
+using TextQuestion = HRESULT (STDMETHODCALLTYPE IAccessible::*)(VARIANT, BSTR*);
+using ValueQuestion = HRESULT (STDMETHODCALLTYPE IAccessible::*)(VARIANT, VARIANT*);
+
+const struct {
+  const char* what;
+  TextQuestion ask;
+} kTextQuestions[] = {{"name", &IAccessible::get_accName},
+                      {"description", &IAccessible::get_accDescription},
+                      {"action", &IAccessible::get_accDefaultAction}};
+
+const struct {
+  const char* what;
+  ValueQuestion ask;
+  std::u16string (*show)(const VARIANT&);
+} kValueQuestions[] = {{"role", &IAccessible::get_accRole, RoleText},
+                       {"state", &IAccessible::get_accState, StateText}};
+
+// One answer; a failed question fails the report.
+bool Answer(const std::u16string& name, const char* what, HRESULT hr,
+            const std::u16string& answer) {
   if (hr != S_OK) {
     Output::Error(name + u": accessible " + ToU16(what) + u": " + DescribeFailure(hr));
     return false;
   }
   Output::Line(u"accessible: " + name + u" " + ToU16(what) + u" " + answer);
   return true;
+}
+
+std::u16string Rect(long x, long y, long w, long h) {
+  return Num(x) + u" " + Num(y) + u" " + Num(w) + u" " + Num(h);
 }
 
 }  // namespace
@@ -77,31 +101,23 @@ bool PrintAccessible(const std::u16string& name, HWND surface) {
   if (!acc) return false;
   const VARIANT self = Self();
   bool ok = true;
-  const auto text = [&](const char* what, HRESULT (STDMETHODCALLTYPE IAccessible::*get)(
-                                               VARIANT, BSTR*)) {
+  for (const auto& q : kTextQuestions) {
     UniqueBstr b;
-    const HRESULT hr = (acc.Get()->*get)(self, b.put());
-    ok = Ask(name, what, hr, FromBstr(b.get())) && ok;
-  };
-  const auto number = [&](const char* what, HRESULT (STDMETHODCALLTYPE IAccessible::*get)(
-                                                 VARIANT, VARIANT*),
-                          std::u16string (*show)(const VARIANT&)) {
+    const HRESULT hr = (acc.Get()->*q.ask)(self, b.put());
+    ok = Answer(name, q.what, hr, FromBstr(b.get())) && ok;
+  }
+  for (const auto& q : kValueQuestions) {
     UniqueVariant v;
-    const HRESULT hr = (acc.Get()->*get)(self, v.get());
-    ok = Ask(name, what, hr, show(*v.get())) && ok;
-  };
-  text("name", &IAccessible::get_accName);
-  number("role", &IAccessible::get_accRole, RoleText);
-  number("state", &IAccessible::get_accState, StateText);
-  text("description", &IAccessible::get_accDescription);
-  text("action", &IAccessible::get_accDefaultAction);
+    const HRESULT hr = (acc.Get()->*q.ask)(self, v.get());
+    ok = Answer(name, q.what, hr, q.show(*v.get())) && ok;
+  }
   long x = 0, y = 0, w = 0, h = 0;
   const HRESULT hr = acc->accLocation(&x, &y, &w, &h, self);
-  ok = Ask(name, "location", hr, Num(x) + u" " + Num(y) + u" " + Num(w) + u" " + Num(h)) && ok;
+  ok = Answer(name, "location", hr, Rect(x, y, w, h)) && ok;
   RECT rc{};
   GetWindowRect(surface, &rc);
-  Output::Line(u"accessible: " + name + u" window " + Num(rc.left) + u" " + Num(rc.top) + u" " +
-               Num(rc.right - rc.left) + u" " + Num(rc.bottom - rc.top));
+  Output::Line(u"accessible: " + name + u" window " +
+               Rect(rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top));
   return ok;
 }
 
@@ -119,34 +135,20 @@ bool DoAccessibleDefaultAction(const std::u16string& name, HWND surface) {
 
 void PrintReleasedAccessible(const std::u16string& name, IAccessible* acc) {
   const VARIANT self = Self();
-  const auto show = [&](const char* what, const std::function<HRESULT()>& call) {
-    Output::Line(u"accessible: " + name + u" released " + ToU16(what) + u" " + HexCode(call()));
+  const auto show = [&](const char* what, HRESULT hr) {
+    Output::Line(u"accessible: " + name + u" released " + ToU16(what) + u" " + HexCode(hr));
   };
-  show("get_accName", [&] {
+  for (const auto& q : kTextQuestions) {
     UniqueBstr b;
-    return acc->get_accName(self, b.put());
-  });
-  show("get_accRole", [&] {
+    show(q.what, (acc->*q.ask)(self, b.put()));
+  }
+  for (const auto& q : kValueQuestions) {
     UniqueVariant v;
-    return acc->get_accRole(self, v.get());
-  });
-  show("get_accState", [&] {
-    UniqueVariant v;
-    return acc->get_accState(self, v.get());
-  });
-  show("get_accDescription", [&] {
-    UniqueBstr b;
-    return acc->get_accDescription(self, b.put());
-  });
-  show("get_accDefaultAction", [&] {
-    UniqueBstr b;
-    return acc->get_accDefaultAction(self, b.put());
-  });
-  show("accLocation", [&] {
-    long x, y, w, h;
-    return acc->accLocation(&x, &y, &w, &h, self);
-  });
-  show("accDoDefaultAction", [&] { return acc->accDoDefaultAction(self); });
+    show(q.what, (acc->*q.ask)(self, v.get()));
+  }
+  long x, y, w, h;
+  show("location", acc->accLocation(&x, &y, &w, &h, self));
+  show("doaction", acc->accDoDefaultAction(self));
 }
 
 }  // namespace pelzorvick
