@@ -17,6 +17,13 @@ const Property* ZorvickCtrl::FindProperty(int32_t dispid) {
   return nullptr;
 }
 
+const Property* ZorvickCtrl::FindProperty(std::u16string_view name) {
+  for (const Property& p : kProperties) {
+    if (p.name == name) return &p;
+  }
+  return nullptr;
+}
+
 void ZorvickCtrl::StoreSingle(const Property& p, float value) {
   // A size of nothing (or no number) would print nothing: the default stands in.
   FieldOf<float>(p) = (value == 0 || std::isnan(value)) ? p.default_value : value;

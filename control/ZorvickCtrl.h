@@ -34,8 +34,9 @@ class ZorvickCtrl {
   // The bag's orders: they differ ("Control" is read first, written fourth).
   static const std::array<const Property*, kPropertyCount> kReadOrder;
   static const std::array<const Property*, kPropertyCount> kWriteOrder;
-  // Null for a dispatch id that is no property's.
+  // Null for a dispatch id or a name that is no property's.
   static const Property* FindProperty(int32_t dispid);
+  static const Property* FindProperty(std::u16string_view name);
 
   // Properties. Every setter notifies the container with the property's
   // dispatch id, also when the value is unchanged.
@@ -75,6 +76,15 @@ class ZorvickCtrl {
   void SetAutoSize(bool New_AutoSize);
   bool Border() const;
   void SetBorder(bool New_Border);
+  // The same through a row of the table, for the automation side: T must
+  // be the row's type (std::bad_variant_access otherwise).
+  template <class T>
+  const T& ValueOf(const Property& p) const {
+    return FieldOf<T>(p);
+  }
+  void Set(const Property& p, float value) { StoreSingle(p, value); }
+  void Set(const Property& p, std::u16string_view value) { StoreString(p, value); }
+  void Set(const Property& p, bool value) { StoreBool(p, value); }
 
   // Runs the first available command; raises no Click. Throws ComError when
   // the process cannot be started.

@@ -13,21 +13,8 @@ STDMETHODIMP EventSink::QueryInterface(REFIID riid, void** ppv) {
   return ComBase::QueryInterface(riid, ppv);
 }
 
-HRESULT EventSink::GetTypeInfoCount(Guarded, UINT* n) {
-  if (!n) return E_POINTER;
-  *n = 0;
-  return S_OK;
-}
-HRESULT EventSink::GetTypeInfo(Guarded, UINT, LCID, ITypeInfo** ti) {
-  if (ti) *ti = nullptr;
-  return E_NOTIMPL;
-}
-HRESULT EventSink::GetIDsOfNames(Guarded, REFIID, LPOLESTR*, UINT, LCID, DISPID*) {
-  return E_NOTIMPL;
-}
-
 HRESULT EventSink::Invoke(Guarded, DISPID id, REFIID, LCID, WORD, DISPPARAMS*, VARIANT* result,
-                               EXCEPINFO*, UINT*) {
+                          EXCEPINFO*, UINT*) {
   if (result) VariantInit(result);
   std::u16string name;
   if (id == kDispidClick) {

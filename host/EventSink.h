@@ -14,7 +14,7 @@
 
 namespace pelzorvick {
 
-class EventSink : public ComObject<EventSink, Implements<IDispatch>> {
+class EventSink : public ComObject<EventSink, Implements<IDispatch>>, private NoTypeInfo {
  public:
   // `on_event` is called with the event's name after it was printed.
   EventSink(std::u16string prefix, std::function<void(const std::u16string&)> on_event = {});
@@ -22,12 +22,11 @@ class EventSink : public ComObject<EventSink, Implements<IDispatch>> {
   int Clicks() const { return clicks_; }
 
   // The events' dispinterface is answered as IDispatch.
-  STDMETHODIMP QueryInterface(REFIID riid, void** ppv);
-  HRESULT GetTypeInfoCount(Guarded, UINT*);
-  HRESULT GetTypeInfo(Guarded, UINT, LCID, ITypeInfo**);
-  HRESULT GetIDsOfNames(Guarded, REFIID, LPOLESTR*, UINT, LCID, DISPID*);
-  HRESULT Invoke(Guarded, DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
-                      UINT*);
+  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
+  using NoTypeInfo::GetTypeInfoCount;
+  using NoTypeInfo::GetTypeInfo;
+  using NoTypeInfo::GetIDsOfNames;
+  HRESULT Invoke(Guarded, DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*);
 
  private:
   std::u16string prefix_;

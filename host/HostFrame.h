@@ -38,7 +38,7 @@ class HostFrame : public Boundary<HostFrame, IOleInPlaceFrame> {
   static constexpr int kMargin = 10;
 
   // IUnknown
-  STDMETHODIMP QueryInterface(REFIID riid, void** ppv);
+  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
   STDMETHODIMP_(ULONG) AddRef() override;
   STDMETHODIMP_(ULONG) Release() override;
   // IOleWindow

@@ -83,8 +83,8 @@ HRESULT HostSite::OnInPlaceActivate(Guarded) {
 HRESULT HostSite::OnUIActivate(Guarded) { return S_OK; }
 
 HRESULT HostSite::GetWindowContext(Guarded, IOleInPlaceFrame** ppFrame, IOleInPlaceUIWindow** ppDoc,
-                                        LPRECT lprcPosRect, LPRECT lprcClipRect,
-                                        LPOLEINPLACEFRAMEINFO info) {
+                                   LPRECT lprcPosRect, LPRECT lprcClipRect,
+                                   LPOLEINPLACEFRAMEINFO info) {
   if (!ppFrame || !ppDoc || !lprcPosRect || !lprcClipRect || !info) return E_POINTER;
   ComPtr<IOleInPlaceFrame>(&frame_).CopyTo(ppFrame);
   *ppDoc = nullptr;
@@ -140,16 +140,6 @@ HRESULT HostSite::TranslateAccelerator(Guarded, MSG*, DWORD) { return S_FALSE; }
 HRESULT HostSite::OnFocus(Guarded, BOOL) { return S_OK; }
 HRESULT HostSite::ShowPropertyFrame(Guarded) { return E_NOTIMPL; }
 
-HRESULT HostSite::GetTypeInfoCount(Guarded, UINT* n) {
-  if (!n) return E_POINTER;
-  *n = 0;
-  return S_OK;
-}
-HRESULT HostSite::GetTypeInfo(Guarded, UINT, LCID, ITypeInfo** ti) {
-  if (ti) *ti = nullptr;
-  return E_NOTIMPL;
-}
-
 HRESULT HostSite::GetIDsOfNames(Guarded, REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
   static const struct {
     const wchar_t* name;
@@ -172,7 +162,7 @@ HRESULT HostSite::GetIDsOfNames(Guarded, REFIID, LPOLESTR* names, UINT count, LC
 }
 
 HRESULT HostSite::Invoke(Guarded, DISPID id, REFIID, LCID, WORD flags, DISPPARAMS*, VARIANT* result,
-                              EXCEPINFO*, UINT*) {
+                         EXCEPINFO*, UINT*) {
   if (!(flags & DISPATCH_PROPERTYGET)) return DISP_E_MEMBERNOTFOUND;
   if (!result) return E_POINTER;
   VariantInit(result);

@@ -17,7 +17,8 @@ class HostFrame;
 
 class HostSite : public ComObject<HostSite, Implements<IOleClientSite>,
                                   Implements<IOleInPlaceSite, IOleWindow>,
-                                  Implements<IOleControlSite>, Implements<IDispatch>> {
+                                  Implements<IOleControlSite>, Implements<IDispatch>>,
+                 private NoTypeInfo {
  public:
   // `display_name` is the ambient DisplayName; `user_mode` the ambient
   // UserMode (false while the form is being designed).
@@ -50,7 +51,7 @@ class HostSite : public ComObject<HostSite, Implements<IOleClientSite>,
   HRESULT OnInPlaceActivate(Guarded);
   HRESULT OnUIActivate(Guarded);
   HRESULT GetWindowContext(Guarded, IOleInPlaceFrame**, IOleInPlaceUIWindow**, LPRECT, LPRECT,
-                                LPOLEINPLACEFRAMEINFO);
+                           LPOLEINPLACEFRAMEINFO);
   HRESULT Scroll(Guarded, SIZE);
   HRESULT OnUIDeactivate(Guarded, BOOL);
   HRESULT OnInPlaceDeactivate(Guarded);
@@ -66,11 +67,11 @@ class HostSite : public ComObject<HostSite, Implements<IOleClientSite>,
   HRESULT OnFocus(Guarded, BOOL);
   HRESULT ShowPropertyFrame(Guarded);
   // IDispatch: the ambient properties
-  HRESULT GetTypeInfoCount(Guarded, UINT*);
-  HRESULT GetTypeInfo(Guarded, UINT, LCID, ITypeInfo**);
+  using NoTypeInfo::GetTypeInfoCount;
+  using NoTypeInfo::GetTypeInfo;
   HRESULT GetIDsOfNames(Guarded, REFIID, LPOLESTR*, UINT, LCID, DISPID*);
   HRESULT Invoke(Guarded, DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
-                      UINT*);
+                 UINT*);
 
  private:
   HostFrame& frame_;

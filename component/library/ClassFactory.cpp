@@ -13,7 +13,7 @@ namespace {
 class ClassFactory : public ComObject<ClassFactory, Implements<IClassFactory>> {
  public:
   HRESULT CreateInstance(Guarded, IUnknown* outer, REFIID riid,
-                                           void** ppv) {
+                         void** ppv) {
     if (ppv == nullptr) return E_POINTER;
     *ppv = nullptr;
     // The control keeps no separate inner unknown, so it cannot be aggregated.

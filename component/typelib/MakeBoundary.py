@@ -6,7 +6,12 @@ called with the tag `Guarded` first, inside GuardedCall, so whatever the body
 throws becomes an HRESULT with error info. An object that lists its
 interfaces through these templates cannot have an unguarded COM method.
 
-usage: MakeBoundary.py OUTPUT HEADER... -- INTERFACE...
+usage: MakeBoundary.py OUTPUT HEADER... -- INTERFACE[=properties]...
+
+With "=properties", the interface's property accessors get_Name and put_Name
+all run one pair of bodies, GetProperty and PutProperty, given the name
+(u"Name") after the tag: an object with a table of properties implements two
+bodies per type instead of two per property.
 
 The headers are widl's C++ declarations (mingw-w64's and our own), in which
 every interface reads:
@@ -111,14 +116,20 @@ def main():
         '  friend class Boundary;',
         '};',
     ]
-    for name in wanted:
+    for entry in wanted:
+        name, _, option = entry.partition('=')
         out += ['', 'template <class D>', f'class Boundary<D, {name}> : public {name} {{', ' public:']
         for declaring, (method, parameters) in entry_points(name, interfaces):
-            names = ', '.join(['Guarded{}'] + [parameter_name(p) for p in parameters])
+            arguments = [parameter_name(p) for p in parameters]
+            body, accessor = method, re.fullmatch(r'(get|put)_(\w+)', method)
+            if option == 'properties' and declaring == name and accessor:
+                body = 'GetProperty' if accessor.group(1) == 'get' else 'PutProperty'
+                arguments = [f'u"{accessor.group(2)}"'] + arguments
+            names = ', '.join(['Guarded{}'] + arguments)
             out += [
                 f'  HRESULT STDMETHODCALLTYPE {method}({", ".join(parameters)}) noexcept final {{',
                 f'    return GuardedCall(__uuidof({declaring}), [&]() -> HRESULT {{',
-                f'      return static_cast<D*>(this)->{method}({names});',
+                f'      return static_cast<D*>(this)->{body}({names});',
                 '    });',
                 '  }',
             ]

@@ -73,20 +73,8 @@ HRESULT AccessibleSurface::Text(const VARIANT& child, BSTR* out, F&& pick) {
   });
 }
 
-HRESULT AccessibleSurface::GetTypeInfoCount(Guarded, UINT* count) {
-  if (count == nullptr) return E_POINTER;
-  *count = 0;
-  return S_OK;
-}
-HRESULT AccessibleSurface::GetTypeInfo(Guarded, UINT, LCID, ITypeInfo** info) {
-  if (info) *info = nullptr;
-  return E_NOTIMPL;
-}
-HRESULT AccessibleSurface::GetIDsOfNames(Guarded, REFIID, LPOLESTR*, UINT, LCID, DISPID*) {
-  return E_NOTIMPL;
-}
-HRESULT AccessibleSurface::Invoke(Guarded, DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
-                                  UINT*) {
+HRESULT AccessibleSurface::Invoke(Guarded, DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*,
+                                  EXCEPINFO*, UINT*) {
   return E_NOTIMPL;
 }
 

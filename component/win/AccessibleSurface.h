@@ -36,7 +36,8 @@ class AccessibleSource {
   virtual std::u16string SurfaceCaption() = 0;
 };
 
-class AccessibleSurface : public ComObject<AccessibleSurface, Implements<IAccessible, IDispatch>> {
+class AccessibleSurface : public ComObject<AccessibleSurface, Implements<IAccessible, IDispatch>>,
+                          private NoTypeInfo {
  public:
   // Throws ComError when the standard object cannot be made.
   AccessibleSurface(HWND window, AccessibleSource& source);
@@ -46,11 +47,11 @@ class AccessibleSurface : public ComObject<AccessibleSurface, Implements<IAccess
   LRESULT Lresult(WPARAM wparam);
 
   // IDispatch: not offered; clients use the vtable.
-  HRESULT GetTypeInfoCount(Guarded, UINT* count);
-  HRESULT GetTypeInfo(Guarded, UINT, LCID, ITypeInfo** info);
-  HRESULT GetIDsOfNames(Guarded, REFIID, LPOLESTR*, UINT, LCID, DISPID*);
+  using NoTypeInfo::GetTypeInfoCount;
+  using NoTypeInfo::GetTypeInfo;
+  using NoTypeInfo::GetIDsOfNames;
   HRESULT Invoke(Guarded, DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*,
-                                   EXCEPINFO*, UINT*);
+                 EXCEPINFO*, UINT*);
 
   HRESULT get_accParent(Guarded, IDispatch** parent);
   HRESULT get_accChildCount(Guarded, long* count);
@@ -68,7 +69,7 @@ class AccessibleSurface : public ComObject<AccessibleSurface, Implements<IAccess
   HRESULT get_accDefaultAction(Guarded, VARIANT child, BSTR* action);
   HRESULT accSelect(Guarded, long flags, VARIANT child);
   HRESULT accLocation(Guarded, long* left, long* top, long* width, long* height,
-                                        VARIANT child);
+                      VARIANT child);
   HRESULT accNavigate(Guarded, long direction, VARIANT start, VARIANT* end);
   HRESULT accHitTest(Guarded, long x, long y, VARIANT* child);
   HRESULT accDoDefaultAction(Guarded, VARIANT child);

@@ -22,4 +22,23 @@ struct Guarding : Entry {
 template <class D, class... Entries>
 using ComObject = ComBase<Guarding<D, Entries>...>;
 
+// IDispatch bodies for objects called by dispatch id alone (event sinks,
+// ambient properties, the accessible object): no type information and no
+// names. An object derives from it and names the bodies it takes with
+// `using`, which also keeps them apart from the entry points.
+struct NoTypeInfo {
+  static HRESULT GetTypeInfoCount(Guarded, UINT* count) {
+    if (count == nullptr) return E_POINTER;
+    *count = 0;
+    return S_OK;
+  }
+  static HRESULT GetTypeInfo(Guarded, UINT, LCID, ITypeInfo** info) {
+    if (info != nullptr) *info = nullptr;
+    return E_NOTIMPL;
+  }
+  static HRESULT GetIDsOfNames(Guarded, REFIID, LPOLESTR*, UINT, LCID, DISPID*) {
+    return E_NOTIMPL;
+  }
+};
+
 }  // namespace pelzorvick

@@ -47,47 +47,18 @@ class ZorvickObject
   HRESULT GetTypeInfoCount(Guarded, UINT* count);
   HRESULT GetTypeInfo(Guarded, UINT index, LCID lcid, ITypeInfo** info);
   HRESULT GetIDsOfNames(Guarded, REFIID riid, LPOLESTR* names, UINT count, LCID lcid,
-                                          DISPID* ids);
+                        DISPID* ids);
   HRESULT Invoke(Guarded, DISPID id, REFIID riid, LCID lcid, WORD flags,
-                                   DISPPARAMS* params, VARIANT* result, EXCEPINFO* exception,
-                                   UINT* arg_error);
+                 DISPPARAMS* params, VARIANT* result, EXCEPINFO* exception,
+                 UINT* arg_error);
   HRESULT Execute(Guarded);
-  HRESULT get_FontSize(Guarded, float* value);
-  HRESULT put_FontSize(Guarded, float value);
-  HRESULT get_Command(Guarded, BSTR* value);
-  HRESULT put_Command(Guarded, BSTR value);
-  HRESULT get_Control(Guarded, BSTR* value);
-  HRESULT put_Control(Guarded, BSTR value);
-  HRESULT get_Text(Guarded, BSTR* value);
-  HRESULT put_Text(Guarded, BSTR value);
-  HRESULT get_BackColor(Guarded, BSTR* value);
-  HRESULT put_BackColor(Guarded, BSTR value);
-  HRESULT get_ForeColor(Guarded, BSTR* value);
-  HRESULT put_ForeColor(Guarded, BSTR value);
-  HRESULT get_ImageURL(Guarded, BSTR* value);
-  HRESULT put_ImageURL(Guarded, BSTR value);
-  HRESULT get_Command1(Guarded, BSTR* value);
-  HRESULT put_Command1(Guarded, BSTR value);
-  HRESULT get_Command2(Guarded, BSTR* value);
-  HRESULT put_Command2(Guarded, BSTR value);
-  HRESULT get_Command3(Guarded, BSTR* value);
-  HRESULT put_Command3(Guarded, BSTR value);
-  HRESULT get_Command4(Guarded, BSTR* value);
-  HRESULT put_Command4(Guarded, BSTR value);
-  HRESULT get_Command5(Guarded, BSTR* value);
-  HRESULT put_Command5(Guarded, BSTR value);
-  HRESULT get_Command6(Guarded, BSTR* value);
-  HRESULT put_Command6(Guarded, BSTR value);
-  HRESULT get_Command7(Guarded, BSTR* value);
-  HRESULT put_Command7(Guarded, BSTR value);
-  HRESULT get_Command8(Guarded, BSTR* value);
-  HRESULT put_Command8(Guarded, BSTR value);
-  HRESULT get_Command9(Guarded, BSTR* value);
-  HRESULT put_Command9(Guarded, BSTR value);
-  HRESULT get_AutoSize(Guarded, VARIANT_BOOL* value);
-  HRESULT put_AutoSize(Guarded, VARIANT_BOOL value);
-  HRESULT get_Border(Guarded, VARIANT_BOOL* value);
-  HRESULT put_Border(Guarded, VARIANT_BOOL value);
+  // Every property accessor of the dual interface, by the property's name.
+  HRESULT GetProperty(Guarded, std::u16string_view name, float* value);
+  HRESULT GetProperty(Guarded, std::u16string_view name, BSTR* value);
+  HRESULT GetProperty(Guarded, std::u16string_view name, VARIANT_BOOL* value);
+  HRESULT PutProperty(Guarded, std::u16string_view name, float value);
+  HRESULT PutProperty(Guarded, std::u16string_view name, BSTR value);
+  HRESULT PutProperty(Guarded, std::u16string_view name, VARIANT_BOOL value);
 
   // ISupportErrorInfo.
   HRESULT InterfaceSupportsErrorInfo(Guarded, REFIID riid);
@@ -110,7 +81,7 @@ class ZorvickObject
   HRESULT InitFromData(Guarded, IDataObject* data, BOOL creation, DWORD reserved);
   HRESULT GetClipboardData(Guarded, DWORD reserved, IDataObject** data);
   HRESULT DoVerb(Guarded, LONG verb, LPMSG msg, IOleClientSite* active_site, LONG index,
-                                   HWND parent, LPCRECT pos_rect);
+                 HWND parent, LPCRECT pos_rect);
   HRESULT EnumVerbs(Guarded, IEnumOLEVERB** verbs);
   HRESULT Update(Guarded);
   HRESULT IsUpToDate(Guarded);
@@ -135,7 +106,7 @@ class ZorvickObject
   HRESULT OnFrameWindowActivate(Guarded, BOOL activate);
   HRESULT OnDocWindowActivate(Guarded, BOOL activate);
   HRESULT ResizeBorder(Guarded, LPCRECT border, IOleInPlaceUIWindow* window,
-                                         BOOL frame);
+                       BOOL frame);
   HRESULT EnableModeless(Guarded, BOOL enable);
 
   // IOleControl.
@@ -146,17 +117,17 @@ class ZorvickObject
 
   // IViewObject2.
   HRESULT Draw(Guarded, DWORD aspect, LONG index, void* aspect_info, DVTARGETDEVICE* device,
-                                 HDC target_dc, HDC dc, LPCRECTL bounds, LPCRECTL window_bounds,
-                                 BOOL(STDMETHODCALLTYPE* progress)(ULONG_PTR), ULONG_PTR argument);
+               HDC target_dc, HDC dc, LPCRECTL bounds, LPCRECTL window_bounds,
+               BOOL(STDMETHODCALLTYPE* progress)(ULONG_PTR), ULONG_PTR argument);
   HRESULT GetColorSet(Guarded, DWORD aspect, LONG index, void* aspect_info,
-                                        DVTARGETDEVICE* device, HDC target_dc,
-                                        LOGPALETTE** colors);
+                      DVTARGETDEVICE* device, HDC target_dc,
+                      LOGPALETTE** colors);
   HRESULT Freeze(Guarded, DWORD aspect, LONG index, void* aspect_info, DWORD* freeze);
   HRESULT Unfreeze(Guarded, DWORD freeze);
   HRESULT SetAdvise(Guarded, DWORD aspects, DWORD flags, IAdviseSink* sink);
   HRESULT GetAdvise(Guarded, DWORD* aspects, DWORD* flags, IAdviseSink** sink);
   HRESULT GetExtent(Guarded, DWORD aspect, LONG index, DVTARGETDEVICE* device,
-                                      LPSIZEL size);
+                    LPSIZEL size);
 
   // IPersist, IPersistStreamInit, IPersistPropertyBag, IPersistStorage.
   HRESULT GetClassID(Guarded, CLSID* clsid);
@@ -208,10 +179,10 @@ class ZorvickObject
   HRESULT SaveStreamBytes(IStream* stream);
 
   // The accessors of the dual interface, over the core's.
-  template <class Out, class Getter>
-  HRESULT GetProperty(Out* out, Getter getter);
-  template <class In, class Setter>
-  HRESULT PutProperty(In value, Setter setter);
+  template <class Out>
+  HRESULT Get(std::u16string_view name, Out* out);
+  template <class In>
+  HRESULT Put(std::u16string_view name, In value);
 
   ControlGeometry geometry_;
   WinCanvas canvas_;

@@ -45,6 +45,21 @@ HRESULT ZorvickObject::Invoke(Guarded, DISPID id, REFIID riid, LCID, WORD flags,
 namespace {
 
 // Between the core's types and the automation types of the interface.
+template <class Automation>
+struct CoreTypeOf;
+template <>
+struct CoreTypeOf<float> {
+  using type = float;
+};
+template <>
+struct CoreTypeOf<BSTR> {
+  using type = std::u16string;
+};
+template <>
+struct CoreTypeOf<VARIANT_BOOL> {
+  using type = bool;
+};
+
 float ToAutomation(float value) { return value; }
 VARIANT_BOOL ToAutomation(bool value) { return value ? VARIANT_TRUE : VARIANT_FALSE; }
 BSTR ToAutomation(const std::u16string& value) { return MakeBstr(value); }
@@ -52,23 +67,50 @@ float FromAutomation(float value) { return value; }
 bool FromAutomation(VARIANT_BOOL value) { return value != VARIANT_FALSE; }
 std::u16string FromAutomation(BSTR value) { return FromBstr(value); }
 
+// The table's row of an accessor's property; the type library tests keep the
+// two alike, so a miss is a fault of ours.
+const Property& RowNamed(std::u16string_view name) {
+  const Property* row = ZorvickCtrl::FindProperty(name);
+  if (row == nullptr) throw ComError(E_UNEXPECTED, u"No such property");
+  return *row;
+}
+
 }  // namespace
 
-template <class Out, class Getter>
-HRESULT ZorvickObject::GetProperty(Out* out, Getter getter) {
+template <class Out>
+HRESULT ZorvickObject::Get(std::u16string_view name, Out* out) {
   if (out == nullptr) return E_POINTER;
   *out = Out{};
-  *out = ToAutomation((ctrl_.*getter)());
+  *out = ToAutomation(ctrl_.ValueOf<typename CoreTypeOf<Out>::type>(RowNamed(name)));
   return S_OK;
 }
 
 // Setters hold a reference while the change is announced: a sink that hears
 // of it may release the control.
-template <class In, class Setter>
-HRESULT ZorvickObject::PutProperty(In value, Setter setter) {
+template <class In>
+HRESULT ZorvickObject::Put(std::u16string_view name, In value) {
   ComPtr<IUnknown> keep(Identity());
-  (ctrl_.*setter)(FromAutomation(value));
+  ctrl_.Set(RowNamed(name), FromAutomation(value));
   return S_OK;
+}
+
+HRESULT ZorvickObject::GetProperty(Guarded, std::u16string_view name, float* value) {
+  return Get(name, value);
+}
+HRESULT ZorvickObject::GetProperty(Guarded, std::u16string_view name, BSTR* value) {
+  return Get(name, value);
+}
+HRESULT ZorvickObject::GetProperty(Guarded, std::u16string_view name, VARIANT_BOOL* value) {
+  return Get(name, value);
+}
+HRESULT ZorvickObject::PutProperty(Guarded, std::u16string_view name, float value) {
+  return Put(name, value);
+}
+HRESULT ZorvickObject::PutProperty(Guarded, std::u16string_view name, BSTR value) {
+  return Put(name, value);
+}
+HRESULT ZorvickObject::PutProperty(Guarded, std::u16string_view name, VARIANT_BOOL value) {
+  return Put(name, value);
 }
 
 HRESULT ZorvickObject::Execute(Guarded) {
@@ -76,59 +118,5 @@ HRESULT ZorvickObject::Execute(Guarded) {
   ctrl_.Execute();
   return S_OK;
 }
-
-HRESULT ZorvickObject::get_FontSize(Guarded, float* value) { return GetProperty(value, &ZorvickCtrl::FontSize); }
-HRESULT ZorvickObject::put_FontSize(Guarded, float value) { return PutProperty(value, &ZorvickCtrl::SetFontSize); }
-
-HRESULT ZorvickObject::get_Command(Guarded, BSTR* value) { return GetProperty(value, &ZorvickCtrl::Command); }
-HRESULT ZorvickObject::put_Command(Guarded, BSTR value) { return PutProperty(value, &ZorvickCtrl::SetCommand); }
-
-HRESULT ZorvickObject::get_Control(Guarded, BSTR* value) { return GetProperty(value, &ZorvickCtrl::Control); }
-HRESULT ZorvickObject::put_Control(Guarded, BSTR value) { return PutProperty(value, &ZorvickCtrl::SetControl); }
-
-HRESULT ZorvickObject::get_Text(Guarded, BSTR* value) { return GetProperty(value, &ZorvickCtrl::Text); }
-HRESULT ZorvickObject::put_Text(Guarded, BSTR value) { return PutProperty(value, &ZorvickCtrl::SetText); }
-
-HRESULT ZorvickObject::get_BackColor(Guarded, BSTR* value) { return GetProperty(value, &ZorvickCtrl::BackColor); }
-HRESULT ZorvickObject::put_BackColor(Guarded, BSTR value) { return PutProperty(value, &ZorvickCtrl::SetBackColor); }
-
-HRESULT ZorvickObject::get_ForeColor(Guarded, BSTR* value) { return GetProperty(value, &ZorvickCtrl::ForeColor); }
-HRESULT ZorvickObject::put_ForeColor(Guarded, BSTR value) { return PutProperty(value, &ZorvickCtrl::SetForeColor); }
-
-HRESULT ZorvickObject::get_ImageURL(Guarded, BSTR* value) { return GetProperty(value, &ZorvickCtrl::ImageURL); }
-HRESULT ZorvickObject::put_ImageURL(Guarded, BSTR value) { return PutProperty(value, &ZorvickCtrl::SetImageURL); }
-
-HRESULT ZorvickObject::get_Command1(Guarded, BSTR* value) { return GetProperty(value, &ZorvickCtrl::Command1); }
-HRESULT ZorvickObject::put_Command1(Guarded, BSTR value) { return PutProperty(value, &ZorvickCtrl::SetCommand1); }
-
-HRESULT ZorvickObject::get_Command2(Guarded, BSTR* value) { return GetProperty(value, &ZorvickCtrl::Command2); }
-HRESULT ZorvickObject::put_Command2(Guarded, BSTR value) { return PutProperty(value, &ZorvickCtrl::SetCommand2); }
-
-HRESULT ZorvickObject::get_Command3(Guarded, BSTR* value) { return GetProperty(value, &ZorvickCtrl::Command3); }
-HRESULT ZorvickObject::put_Command3(Guarded, BSTR value) { return PutProperty(value, &ZorvickCtrl::SetCommand3); }
-
-HRESULT ZorvickObject::get_Command4(Guarded, BSTR* value) { return GetProperty(value, &ZorvickCtrl::Command4); }
-HRESULT ZorvickObject::put_Command4(Guarded, BSTR value) { return PutProperty(value, &ZorvickCtrl::SetCommand4); }
-
-HRESULT ZorvickObject::get_Command5(Guarded, BSTR* value) { return GetProperty(value, &ZorvickCtrl::Command5); }
-HRESULT ZorvickObject::put_Command5(Guarded, BSTR value) { return PutProperty(value, &ZorvickCtrl::SetCommand5); }
-
-HRESULT ZorvickObject::get_Command6(Guarded, BSTR* value) { return GetProperty(value, &ZorvickCtrl::Command6); }
-HRESULT ZorvickObject::put_Command6(Guarded, BSTR value) { return PutProperty(value, &ZorvickCtrl::SetCommand6); }
-
-HRESULT ZorvickObject::get_Command7(Guarded, BSTR* value) { return GetProperty(value, &ZorvickCtrl::Command7); }
-HRESULT ZorvickObject::put_Command7(Guarded, BSTR value) { return PutProperty(value, &ZorvickCtrl::SetCommand7); }
-
-HRESULT ZorvickObject::get_Command8(Guarded, BSTR* value) { return GetProperty(value, &ZorvickCtrl::Command8); }
-HRESULT ZorvickObject::put_Command8(Guarded, BSTR value) { return PutProperty(value, &ZorvickCtrl::SetCommand8); }
-
-HRESULT ZorvickObject::get_Command9(Guarded, BSTR* value) { return GetProperty(value, &ZorvickCtrl::Command9); }
-HRESULT ZorvickObject::put_Command9(Guarded, BSTR value) { return PutProperty(value, &ZorvickCtrl::SetCommand9); }
-
-HRESULT ZorvickObject::get_AutoSize(Guarded, VARIANT_BOOL* value) { return GetProperty(value, &ZorvickCtrl::AutoSize); }
-HRESULT ZorvickObject::put_AutoSize(Guarded, VARIANT_BOOL value) { return PutProperty(value, &ZorvickCtrl::SetAutoSize); }
-
-HRESULT ZorvickObject::get_Border(Guarded, VARIANT_BOOL* value) { return GetProperty(value, &ZorvickCtrl::Border); }
-HRESULT ZorvickObject::put_Border(Guarded, VARIANT_BOOL value) { return PutProperty(value, &ZorvickCtrl::SetBorder); }
 
 }  // namespace pelzorvick
