@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "component/Extent.h"
 #include "component/Picture.h"
 
 namespace pelzorvick {
@@ -12,16 +13,13 @@ namespace pelzorvick {
 // The keys the focused surface acts on.
 enum class CanvasKey { kSpace, kEnter, kEscape };
 
-class Canvas {
+// Its Extent is the surface's size.
+class Canvas : public Extent {
  public:
   virtual ~Canvas() = default;
 
   virtual void SetLeft(float twips) = 0;
   virtual void SetTop(float twips) = 0;
-  virtual float Width() = 0;
-  virtual float Height() = 0;
-  virtual void SetWidth(float twips) = 0;
-  virtual void SetHeight(float twips) = 0;
 
   // 0x00BBGGRR, or 0x800000nn for system colour nn.
   virtual void SetForeColor(int32_t color) = 0;

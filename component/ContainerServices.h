@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "component/Extent.h"
 #include "component/Picture.h"
 
 namespace pelzorvick {
@@ -22,7 +23,8 @@ class AsyncReadResult {
 inline constexpr int kAsyncReadPicture = 0;   // read type: deliver a picture
 inline constexpr int kAsyncReadSynchronous = 1;  // read option
 
-class ContainerServices {
+// Its Extent is the control's own size, as the container keeps it.
+class ContainerServices : public Extent {
  public:
   virtual ~ContainerServices() = default;
 
@@ -32,12 +34,6 @@ class ContainerServices {
   virtual void PropertyChanged(int32_t dispid) = 0;
   virtual void SetAutoRedraw(bool on) = 0;
   virtual void SetBackStyle(int style) = 0;
-
-  // The control's size in twips.
-  virtual float Width() = 0;
-  virtual float Height() = 0;
-  virtual void SetWidth(float twips) = 0;
-  virtual void SetHeight(float twips) = 0;
   // Extent of the inner coordinate system over the whole client area.
   virtual void SetScaleWidth(float twips) = 0;
   virtual void SetScaleHeight(float twips) = 0;

@@ -41,41 +41,40 @@ class UniqueHandle {
   H h_{};
 };
 
-namespace handle_close {
-inline void Window(HWND h) { DestroyWindow(h); }
+// Closes a handle with the system's own function for it.
+template <class H, auto Api>
+void CloseWith(H h) {
+  Api(h);
+}
+
 // A window whose procedure finds its object through GWLP_USERDATA forgets it
 // first, so the messages of its destruction reach no half-gone object.
-inline void OwnedWindow(HWND h) {
+inline void DestroyOwnedWindow(HWND h) {
   SetWindowLongPtrW(h, GWLP_USERDATA, 0);
   DestroyWindow(h);
 }
-inline void MemoryDc(HDC h) { DeleteDC(h); }
-inline void GdiObject(HGDIOBJ h) { DeleteObject(h); }
-inline void Bitmap(HBITMAP h) { DeleteObject(h); }
-inline void Brush(HBRUSH h) { DeleteObject(h); }
-inline void Pen(HPEN h) { DeleteObject(h); }
-inline void Font(HFONT h) { DeleteObject(h); }
-inline void Icon(HICON h) { DestroyIcon(h); }
-inline void Cursor(HCURSOR h) { DestroyCursor(h); }
-inline void Bstr(BSTR h) { SysFreeString(h); }
-inline void KernelHandle(HANDLE h) { CloseHandle(h); }
-inline void Key(HKEY h) { RegCloseKey(h); }
-}  // namespace handle_close
 
-using UniqueWindow = UniqueHandle<HWND, handle_close::Window>;
-using UniqueOwnedWindow = UniqueHandle<HWND, handle_close::OwnedWindow>;
-using UniqueMemoryDc = UniqueHandle<HDC, handle_close::MemoryDc>;
-using UniqueGdiObject = UniqueHandle<HGDIOBJ, handle_close::GdiObject>;
-using UniqueBrush = UniqueHandle<HBRUSH, handle_close::Brush>;
-using UniquePen = UniqueHandle<HPEN, handle_close::Pen>;
-using UniqueBitmap = UniqueHandle<HBITMAP, handle_close::Bitmap>;
-using UniqueFont = UniqueHandle<HFONT, handle_close::Font>;
-using UniqueIcon = UniqueHandle<HICON, handle_close::Icon>;
-using UniqueCursor = UniqueHandle<HCURSOR, handle_close::Cursor>;
-using UniqueBstr = UniqueHandle<BSTR, handle_close::Bstr>;
-// Threads, processes, events; not files (their "none" is INVALID_HANDLE_VALUE).
-using UniqueKernelHandle = UniqueHandle<HANDLE, handle_close::KernelHandle>;
-using UniqueKey = UniqueHandle<HKEY, handle_close::Key>;
+// Windows and memory device contexts.
+using UniqueWindow = UniqueHandle<HWND, CloseWith<HWND, DestroyWindow>>;
+using UniqueOwnedWindow = UniqueHandle<HWND, DestroyOwnedWindow>;
+using UniqueMemoryDc = UniqueHandle<HDC, CloseWith<HDC, DeleteDC>>;
+
+// GDI objects, all given back by DeleteObject.
+template <class H>
+using UniqueGdi = UniqueHandle<H, CloseWith<H, DeleteObject>>;
+using UniqueGdiObject = UniqueGdi<HGDIOBJ>;
+using UniqueBrush = UniqueGdi<HBRUSH>;
+using UniquePen = UniqueGdi<HPEN>;
+using UniqueBitmap = UniqueGdi<HBITMAP>;
+using UniqueFont = UniqueGdi<HFONT>;
+
+// Icons and cursors, strings, kernel objects (threads, processes, events;
+// not files, whose "none" is INVALID_HANDLE_VALUE) and registry keys.
+using UniqueIcon = UniqueHandle<HICON, CloseWith<HICON, DestroyIcon>>;
+using UniqueCursor = UniqueHandle<HCURSOR, CloseWith<HCURSOR, DestroyCursor>>;
+using UniqueBstr = UniqueHandle<BSTR, CloseWith<BSTR, SysFreeString>>;
+using UniqueKernelHandle = UniqueHandle<HANDLE, CloseWith<HANDLE, CloseHandle>>;
+using UniqueKey = UniqueHandle<HKEY, CloseWith<HKEY, RegCloseKey>>;
 
 // A window's device context from GetDC, given back to its window.
 class WindowDc {
