@@ -6,7 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "component/ComBase.h"
+#include "common/Stopwatch.h"
+#include "component/win/ComObject.h"
 #include "component/win/Handles.h"
 #include "host/Output.h"
 #include "common/Utf8.h"
@@ -14,34 +15,27 @@
 namespace pelzorvick {
 namespace {
 
-double Microseconds() {
-  LARGE_INTEGER t, f;
-  QueryPerformanceCounter(&t);
-  QueryPerformanceFrequency(&f);
-  return static_cast<double>(t.QuadPart) * 1e6 / static_cast<double>(f.QuadPart);
-}
-
 void PrintTime(double us, std::size_t controls) {
   Output::Line(u"first complete paint: " + ToU16(std::to_string(static_cast<long long>(us))) +
                u" us, " + ToU16(std::to_string(controls)) + u" controls");
 }
 
-class Trivial : public ComBase<Implements<IPersist>> {
+class Trivial : public ComObject<Trivial, Implements<IPersist>> {
  public:
-  HRESULT STDMETHODCALLTYPE GetClassID(CLSID* id) override {
+  HRESULT GetClassID(Guarded, CLSID* id) {
     *id = CLSID_NULL;
     return S_OK;
   }
 };
 
-class TrivialFactory : public ComBase<Implements<IClassFactory>> {
+class TrivialFactory : public ComObject<TrivialFactory, Implements<IClassFactory>> {
  public:
-  HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID riid, void** ppv) override {
+  HRESULT CreateInstance(Guarded, IUnknown* outer, REFIID riid, void** ppv) {
     if (outer) return CLASS_E_NOAGGREGATION;
     ComPtr<Trivial> object(new Trivial);
     return object->QueryInterface(riid, ppv);
   }
-  HRESULT STDMETHODCALLTYPE LockServer(BOOL) override { return S_OK; }
+  HRESULT LockServer(Guarded, BOOL) { return S_OK; }
 };
 
 constexpr CLSID kTrivialClass = {0x7D31C0A2, 0x4E59, 0x4B8C, {0x8F, 0x02, 0x61, 0xAE, 0x3B, 0x95, 0x17, 0xC4}};
@@ -50,11 +44,7 @@ constexpr CLSID kTrivialClass = {0x7D31C0A2, 0x4E59, 0x4B8C, {0x8F, 0x02, 0x61, 
 
 FloorClass::FloorClass() : factory_(new TrivialFactory) {
   registered_ = CoRegisterClassObject(kTrivialClass, factory_.Get(), CLSCTX_INPROC_SERVER,
-                                      REGCLS_MULTIPLEUSE, &cookie_);
-}
-
-FloorClass::~FloorClass() {
-  if (SUCCEEDED(registered_)) CoRevokeClassObject(cookie_);
+                                      REGCLS_MULTIPLEUSE, registration_.put());
 }
 
 ComPtr<IUnknown> FloorClass::Create() const {

@@ -10,6 +10,7 @@
 #include <cstddef>
 
 #include "component/win/ComPtr.h"
+#include "component/win/Handles.h"
 #include "host/HostFrame.h"
 
 namespace pelzorvick {
@@ -19,16 +20,13 @@ namespace pelzorvick {
 class FloorClass {
  public:
   FloorClass();
-  ~FloorClass();
-  FloorClass(const FloorClass&) = delete;
-  FloorClass& operator=(const FloorClass&) = delete;
   HRESULT registered() const { return registered_; }
   // Through CoCreateInstance, as a control is made.
   ComPtr<IUnknown> Create() const;
 
  private:
   ComPtr<IClassFactory> factory_;
-  DWORD cookie_ = 0;
+  UniqueHandle<DWORD, CloseWith<DWORD, CoRevokeClassObject>> registration_;
   HRESULT registered_;
 };
 

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "common/Stopwatch.h"
 #include "tests/component-object/Fakes.h"
 #include "tests/hardening/Support.h"
 
@@ -10,13 +11,6 @@ namespace pelzorvick::test {
 const wchar_t* const kDisplayModes[5] = {L"Image", L"Icon", L"SmallIcon", L"Text", L"Button"};
 
 namespace {
-
-double Microseconds() {
-  LARGE_INTEGER t, f;
-  QueryPerformanceCounter(&t);
-  QueryPerformanceFrequency(&f);
-  return static_cast<double>(t.QuadPart) * 1e6 / static_cast<double>(f.QuadPart);
-}
 
 // Adds the time since the last mark to step `i`.
 class StepClock {
