@@ -36,6 +36,29 @@ Log Join(std::initializer_list<Log> parts) {
   return all;
 }
 
+// A caption measured, then printed at (x, y).
+Log Caption(const std::string& text, float x, float y) {
+  return {"TextWidth(" + text + ")", "SetCurrentX(" + Num(x) + ")", "TextHeight(" + text + ")",
+          "SetCurrentY(" + Num(y) + ")", "Print(" + text + ")"};
+}
+
+// A first paint up to the clearing when the control is sized to its caption:
+// the look, the measured W x H, the tooltip, and the control made that size.
+Log SizedToCaption(const Log& look, const std::string& text, float W, float H) {
+  const std::string w = Num(W), h = Num(H);
+  return Join({{"SetLeft(0)", "SetTop(0)"}, look,
+               {"TextWidth(" + text + ")", "SetWidth(" + w + ")", "TextHeight(" + text + ")",
+                "SetHeight(" + h + ")", "SetToolTipText(Exec command not set)",
+                "Control.SetWidth(" + w + ")", "Control.SetHeight(" + h + ")", "Cls()"}});
+}
+
+const Log kButtonLook{"SetForeColor(0x80000012)", "SetBackColor(0x8000000F)", "SetFontSize(9)",
+                      "SetFontBold(true)"};
+Log TextLook(const std::string& points) {
+  return {"SetForeColor(0xFF0000)", "SetBackColor(0xFFFFFF)", "SetFontSize(" + points + ")",
+          "SetFontUnderline(true)"};
+}
+
 class Drawing : public ::testing::Test, public ControlFixture {
  protected:
   void SetUp() override { Fresh(); }
@@ -108,19 +131,11 @@ TEST_F(Drawing, ButtonMarginsInsetAndPressedShift) {
   log.clear();
 
   ctrl.Paint();
-  EXPECT_EQ(Take(), Join({{"SetLeft(0)", "SetTop(0)", "SetForeColor(0x80000012)",
-                           "SetBackColor(0x8000000F)", "SetFontSize(9)", "SetFontBold(true)",
-                           "TextWidth(Go)", "SetWidth(380)", "TextHeight(Go)", "SetHeight(420)",
-                           "SetToolTipText(Exec command not set)", "Control.SetWidth(380)",
-                           "Control.SetHeight(420)", "Cls()"},
-                          Frame(380, 420, false),
-                          {"TextWidth(Go)", "SetCurrentX(90)", "TextHeight(Go)", "SetCurrentY(90)",
-                           "Print(Go)"}}));
+  EXPECT_EQ(Take(), Join({SizedToCaption(kButtonLook, "Go", 380, 420), Frame(380, 420, false),
+                          Caption("Go", 90, 90)}));
 
   LeftDown();
-  EXPECT_EQ(Take(), Join({{"Cls()"}, Frame(380, 420, true),
-                          {"TextWidth(Go)", "SetCurrentX(105)", "TextHeight(Go)",
-                           "SetCurrentY(105)", "Print(Go)"}}));
+  EXPECT_EQ(Take(), Join({{"Cls()"}, Frame(380, 420, true), Caption("Go", 105, 105)}));
 }
 
 TEST_F(Drawing, TextIsBlueUnderlinedOnWhiteSizedToTheCaptionNeverFramed) {
@@ -129,12 +144,8 @@ TEST_F(Drawing, TextIsBlueUnderlinedOnWhiteSizedToTheCaptionNeverFramed) {
   log.clear();
 
   ctrl.Paint();
-  EXPECT_EQ(Take(), (Log{"SetLeft(0)", "SetTop(0)", "SetForeColor(0xFF0000)",
-                         "SetBackColor(0xFFFFFF)", "SetFontSize(12.5)", "SetFontUnderline(true)",
-                         "TextWidth(Hi)", "SetWidth(200)", "TextHeight(Hi)", "SetHeight(240)",
-                         "SetToolTipText(Exec command not set)", "Control.SetWidth(200)",
-                         "Control.SetHeight(240)", "Cls()", "SetCurrentX(0)", "SetCurrentY(0)",
-                         "Print(Hi)"}));
+  EXPECT_EQ(Take(), Join({SizedToCaption(TextLook("12.5"), "Hi", 200, 240),
+                          {"SetCurrentX(0)", "SetCurrentY(0)", "Print(Hi)"}}));
   LeftDown();
   EXPECT_EQ(Take(), (Log{"Cls()", "SetCurrentX(0)", "SetCurrentY(0)", "Print(Hi)"}));
 }
@@ -142,14 +153,8 @@ TEST_F(Drawing, TextIsBlueUnderlinedOnWhiteSizedToTheCaptionNeverFramed) {
 TEST_F(Drawing, UnknownModeHasTheTextLookButAFrameWhenBorderIsTrue) {
   Mode(u"Link", u"Hi");
   ctrl.Paint();
-  EXPECT_EQ(Take(), Join({{"SetLeft(0)", "SetTop(0)", "SetForeColor(0xFF0000)",
-                           "SetBackColor(0xFFFFFF)", "SetFontSize(9)", "SetFontUnderline(true)",
-                           "TextWidth(Hi)", "SetWidth(200)", "TextHeight(Hi)", "SetHeight(240)",
-                           "SetToolTipText(Exec command not set)", "Control.SetWidth(200)",
-                           "Control.SetHeight(240)", "Cls()"},
-                          Frame(200, 240, false),
-                          {"TextWidth(Hi)", "SetCurrentX(0)", "TextHeight(Hi)", "SetCurrentY(0)",
-                           "Print(Hi)"}}));
+  EXPECT_EQ(Take(), Join({SizedToCaption(TextLook("9"), "Hi", 200, 240), Frame(200, 240, false),
+                          Caption("Hi", 0, 0)}));
 }
 
 TEST_F(Drawing, ColoursComeFromTheTextWithTheModesFallback) {
@@ -189,13 +194,10 @@ TEST_F(Drawing, AutoSizeFalseTakesTheControlsSizeOnceAndNeverSizesTheControl) {
   log.clear();
 
   ctrl.Paint();
-  EXPECT_EQ(Take(), Join({{"SetLeft(0)", "SetTop(0)", "SetForeColor(0x80000012)",
-                           "SetBackColor(0x8000000F)", "SetFontSize(9)", "SetFontBold(true)",
-                           "SetWidth(2000)", "SetHeight(1000)",
+  EXPECT_EQ(Take(), Join({{"SetLeft(0)", "SetTop(0)"}, kButtonLook,
+                          {"SetWidth(2000)", "SetHeight(1000)",
                            "SetToolTipText(Exec command not set)", "Cls()"},
-                          Frame(2000, 1000, false),
-                          {"TextWidth(Go)", "SetCurrentX(900)", "TextHeight(Go)",
-                           "SetCurrentY(380)", "Print(Go)"}}));
+                          Frame(2000, 1000, false), Caption("Go", 900, 380)}));
 
   container.width = 4000;
   ctrl.Paint();
@@ -255,9 +257,7 @@ TEST_F(Drawing, TooltipNamesTheCommandAClickWouldRun) {
   for (const auto& c : cases) {
     ControlFixture f;
     f.Fresh();
-    f.ctrl.SetControl(u"Text");
-    f.ctrl.SetCommand(c.command);
-    f.ctrl.SetCommand2(c.command2);
+    f.SetProperties({{u"Control", u"Text"}, {u"Command", c.command}, {u"Command2", c.command2}});
     f.log.clear();
     f.ctrl.Paint();
     EXPECT_EQ(f.Take()[10], c.tooltip) << Narrow(c.command) << " / " << Narrow(c.command2);
@@ -274,9 +274,7 @@ TEST_F(Drawing, LayoutHappensOnceEvenWhenPropertiesChange) {
 
   ctrl.Paint();
   EXPECT_EQ(Take(), Join({{"Control.SetScaleWidth(200)", "Control.SetScaleHeight(240)", "Cls()"},
-                          Frame(200, 240, false),
-                          {"TextWidth(Longer)", "SetCurrentX(-200)", "TextHeight(Longer)",
-                           "SetCurrentY(0)", "Print(Longer)"}}));
+                          Frame(200, 240, false), Caption("Longer", -200, 0)}));
 }
 
 TEST_F(Drawing, EmptyModePaintsNothingButAPressStillDraws) {
@@ -286,9 +284,7 @@ TEST_F(Drawing, EmptyModePaintsNothingButAPressStillDraws) {
   EXPECT_FALSE(ZorvickCtrlProbe::LaidOut(ctrl));
 
   LeftDown();  // the surface as created: 1200 x 600
-  EXPECT_EQ(Take(), Join({{"Cls()"}, Frame(1200, 600, true),
-                          {"TextWidth()", "SetCurrentX(615)", "TextHeight()", "SetCurrentY(195)",
-                           "Print()"}}));
+  EXPECT_EQ(Take(), Join({{"Cls()"}, Frame(1200, 600, true), Caption("", 615, 195)}));
 }
 
 TEST_F(Drawing, PictureModeWaitsForItsPicture) {
@@ -301,9 +297,7 @@ TEST_F(Drawing, PictureModeWaitsForItsPicture) {
   // Pressing draws the caption where the picture would be.
   Mode(u"Icon", u"Hi");
   LeftDown();
-  EXPECT_EQ(Take(), Join({{"Cls()"}, Frame(1200, 600, true),
-                          {"TextWidth(Hi)", "SetCurrentX(515)", "TextHeight(Hi)",
-                           "SetCurrentY(195)", "Print(Hi)"}}));
+  EXPECT_EQ(Take(), Join({{"Cls()"}, Frame(1200, 600, true), Caption("Hi", 515, 195)}));
   LeftUp();
   log.clear();
 
@@ -335,9 +329,7 @@ TEST_F(Drawing, DesignModeDrawsOnTheSurfaceAsCreatedAndNeverSizes) {
   Mode(u"Button", u"Go");
   ctrl.Paint();
   EXPECT_TRUE(ZorvickCtrlProbe::LaidOut(ctrl));
-  EXPECT_EQ(Take(), Join({{"Cls()"}, Frame(1200, 600, false),
-                          {"TextWidth(Go)", "SetCurrentX(500)", "TextHeight(Go)",
-                           "SetCurrentY(180)", "Print(Go)"}}));
+  EXPECT_EQ(Take(), Join({{"Cls()"}, Frame(1200, 600, false), Caption("Go", 500, 180)}));
   ctrl.Paint();
   EXPECT_EQ(Take()[0], "Cls()");
   EXPECT_FALSE(ZorvickCtrlProbe::Sized(ctrl));

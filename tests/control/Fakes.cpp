@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <stdexcept>
 
 namespace pelzorvick::test {
 
@@ -197,6 +198,15 @@ void FakePropertyBag::WriteBool(std::u16string_view key, bool value, bool def) {
   log_.push_back("WriteBool(" + Narrow(key) + "," + Bool(value) + "," + Bool(def) + ")");
   if (drop_defaults && value == def) return;
   values[std::u16string(key)] = value;
+}
+
+void ControlFixture::SetProperties(
+    std::initializer_list<std::pair<std::u16string_view, FakePropertyBag::Value>> values) {
+  for (const auto& [name, value] : values) {
+    const Property* property = ZorvickCtrl::FindProperty(name);
+    if (!property) throw std::invalid_argument("no property " + Narrow(name));
+    std::visit([&](const auto& v) { ctrl.Set(*property, v); }, value);
+  }
 }
 
 }  // namespace pelzorvick::test

@@ -233,6 +233,10 @@ class ControlFixture {
     ctrl.InitProperties();
     log.clear();
   }
+  // Each through the control's own table, in the order given, as its setter
+  // would; an unknown name throws.
+  void SetProperties(
+      std::initializer_list<std::pair<std::u16string_view, FakePropertyBag::Value>> values);
 };
 
 }  // namespace test

@@ -104,9 +104,7 @@ TEST_F(Keyboard, FocusRectangleInsideTheFrameOrAroundTheCaption) {
   for (const auto& c : cases) {
     ControlFixture f;
     f.Fresh();
-    f.ctrl.SetControl(c.mode);
-    f.ctrl.SetText(c.text);
-    f.ctrl.SetAutoSize(false);
+    f.SetProperties({{u"Control", c.mode}, {u"Text", c.text}, {u"AutoSize", false}});
     f.container.width = 1200;
     f.container.height = 600;
     f.ctrl.Paint();

@@ -75,15 +75,10 @@ TEST_F(Persistence, RoundTripKeepsAllEighteenWhetherOrNotDefaultsAreStored) {
   for (const bool drop : {false, true}) {
     ControlFixture source;
     source.Fresh();
-    source.ctrl.SetControl(u"Icon");
-    source.ctrl.SetText(u"Go");
-    source.ctrl.SetBackColor(u"#102030");
-    source.ctrl.SetForeColor(u"navy");
-    source.ctrl.SetImageURL(u" http://h/i.png ");
-    source.ctrl.SetCommand(u"C:\\a.exe");
-    source.ctrl.SetCommand9(u"nine");
-    source.ctrl.SetFontSize(-3);
-    source.ctrl.SetAutoSize(false);
+    source.SetProperties({{u"Control", u"Icon"}, {u"Text", u"Go"}, {u"BackColor", u"#102030"},
+                          {u"ForeColor", u"navy"}, {u"ImageURL", u" http://h/i.png "},
+                          {u"Command", u"C:\\a.exe"}, {u"Command9", u"nine"},
+                          {u"FontSize", -3.0f}, {u"AutoSize", false}});
     FakePropertyBag stored(source.log);
     stored.drop_defaults = drop;
     source.ctrl.WriteProperties(stored);

@@ -106,10 +106,8 @@ TEST(ControlProperties, FontSizeTurnsZeroAndNotANumberIntoNine) {
 TEST(ControlProperties, SettersNeitherLayOutNorDrawNorFetch) {
   ControlFixture f;
   f.Fresh();
-  f.ctrl.SetControl(u"Image");
-  f.ctrl.SetImageURL(u"http://example.invalid/a.png");
-  f.ctrl.SetCommand(u"notepad");
-  f.ctrl.SetText(u"Hi");
+  f.SetProperties({{u"Control", u"Image"}, {u"ImageURL", u"http://example.invalid/a.png"},
+                   {u"Command", u"notepad"}, {u"Text", u"Hi"}});
   EXPECT_EQ(f.Take(), (Log{"PropertyChanged(Control)", "PropertyChanged(ImageURL)",
                            "PropertyChanged(Command)", "PropertyChanged(Text)"}));
   EXPECT_EQ(f.ctrl.Picture(), nullptr);
