@@ -4,6 +4,7 @@
 #include "common/ComError.h"
 #include "tests/support/RecordingFileSystem.h"
 #include "tests/support/ErrorCode.h"
+#include "tests/support/Rows.h"
 
 namespace pelzorvick {
 namespace {
@@ -13,32 +14,20 @@ using test::ErrorCodeOf;
 using Paths = std::vector<std::u16string>;
 using test::RecordingFileSystem;
 
-struct SchemeRow {
-  std::u16string program;
-  std::u16string scheme;
-};
-
-class GetSchemeRows : public ::testing::TestWithParam<SchemeRow> {};
+class GetSchemeRows : public ::testing::TestWithParam<test::TextRow> {};
 
 TEST_P(GetSchemeRows, TakesTheLettersBeforeTheFirstColon) {
-  EXPECT_EQ(GetScheme(GetParam().program), GetParam().scheme);
+  EXPECT_EQ(GetScheme(GetParam().in), GetParam().out);
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, GetSchemeRows,
-                         ::testing::Values(SchemeRow{u"C:\\Windows\\notepad.exe", u"C"},
-                                           SchemeRow{u"c:x", u"c"},
-                                           SchemeRow{u"CC:\\x", u"CC"},
-                                           SchemeRow{u"shell:Startup", u"shell"},
-                                           SchemeRow{u"mailto:", u"mailto"},
-                                           SchemeRow{u"file:///C:/x.txt", u"file"},
-                                           SchemeRow{u"x:y:z", u"x"},
-                                           SchemeRow{u"my-app:open", u""},
-                                           SchemeRow{u"a1:b", u""},
-                                           SchemeRow{u":abc", u""},
-                                           SchemeRow{u"\u00e9:x", u""},
-                                           SchemeRow{u"notepad.exe", u""},
-                                           SchemeRow{u"\\\\server\\share\\x.exe", u""},
-                                           SchemeRow{u"", u""}));
+INSTANTIATE_TEST_SUITE_P(
+    Table, GetSchemeRows,
+    ::testing::ValuesIn(std::vector<test::TextRow>{
+        {u"C:\\Windows\\notepad.exe", u"C"}, {u"c:x", u"c"}, {u"CC:\\x", u"CC"},
+        {u"shell:Startup", u"shell"}, {u"mailto:", u"mailto"}, {u"file:///C:/x.txt", u"file"},
+        {u"x:y:z", u"x"}, {u"my-app:open", u""}, {u"a1:b", u""}, {u":abc", u""},
+        {u"\u00e9:x", u""}, {u"notepad.exe", u""}, {u"\\\\server\\share\\x.exe", u""},
+        {u"", u""}}));
 
 TEST(GetSchemeLimits, FirstColonBeyond32767Overflows) {
   EXPECT_EQ(GetScheme(std::u16string(32766, u'-') + u":"), u"");
@@ -105,7 +94,7 @@ INSTANTIATE_TEST_SUITE_P(
         LookupRow{"PathextUnsetMissing", u"", {}, u"C:\\a.exe", false, {u"C:\\a.exe"}},
         // The empty entry repeats the program's own test; it is answered once.
         LookupRow{"EmptyEntryMissing", u".COM;", {}, u"C:\\a", false, {u"C:\\a", u"C:\\a.COM"}}),
-    [](const ::testing::TestParamInfo<LookupRow>& info) { return std::string(info.param.name); });
+    test::RowName());
 
 // IsExecutableFile on its own, over existing and missing program files.
 struct ExecutableRow {
@@ -161,7 +150,7 @@ INSTANTIATE_TEST_SUITE_P(
         ExecutableRow{"UnsetMissing", u"", {}, u"C:\\a.exe", false, 1},
         ExecutableRow{"UnsetExisting", u"", {u"C:\\a.exe"}, u"C:\\a.exe", false, 1},
         ExecutableRow{"OnlySeparator", u";", {}, u"C:\\a", false, 3}),
-    [](const ::testing::TestParamInfo<ExecutableRow>& info) { return std::string(info.param.name); });
+    test::RowName());
 
 TEST(IsExecutableFileProbes, AppendsEntriesAsWrittenInOrder) {
   RecordingFileSystem fs;

@@ -3,48 +3,44 @@
 #include "command/CommandUtil.h"
 #include "common/ComError.h"
 #include "tests/support/ErrorCode.h"
+#include "tests/support/Rows.h"
 
 namespace pelzorvick {
 namespace {
 
 using test::ErrorCodeOf;
 
-struct ProgramRow {
-  std::u16string line;
-  std::u16string program;
-};
-
-class GetProgramRows : public ::testing::TestWithParam<ProgramRow> {};
+class GetProgramRows : public ::testing::TestWithParam<test::TextRow> {};
 
 TEST_P(GetProgramRows, PicksTheProgramText) {
-  EXPECT_EQ(GetProgram(GetParam().line), GetParam().program);
+  EXPECT_EQ(GetProgram(GetParam().in), GetParam().out);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     WorkedExamples, GetProgramRows,
-    ::testing::Values(
-        ProgramRow{u"", u""},
-        ProgramRow{u"notepad.exe", u"notepad.exe"},
-        ProgramRow{u"notepad.exe readme.txt", u"notepad.exe"},
-        ProgramRow{u"notepad.exe ", u"notepad.exe"},
-        ProgramRow{u" notepad.exe x", u" notepad.exe x"},
-        ProgramRow{u"notepad.exe\treadme.txt", u"notepad.exe\treadme.txt"},
-        ProgramRow{u"C:\\Tools\\app.exe /s", u"C:\\Tools\\app.exe"},
-        ProgramRow{u"a\"b c", u"a\"b"},
-        ProgramRow{u"\"C:\\Program Files\\App\\app.exe\" /s", u"C:\\Program Files\\App\\app.exe"},
-        ProgramRow{u"'C:\\Program Files\\App\\app.exe' /s", u"C:\\Program Files\\App\\app.exe"},
-        ProgramRow{u"\"x\"", u"x"},
-        ProgramRow{u"\"abc\"def ghi", u"abc"},
-        ProgramRow{u"'abc\" def'", u"abc\" def"},
-        ProgramRow{u"\"C:\\Tools\\app.exe /s", u"C:\\Tools\\app.exe"},
-        ProgramRow{u"\"abc' def", u"abc'"},
-        ProgramRow{u"\"\" x", u"\""},
-        ProgramRow{u"\"C:\\Tools\\app.exe", u"C:\\Tools\\app.exe"},
-        ProgramRow{u"\" abc", u" abc"},
-        ProgramRow{u"\"\"abc", u"\"abc"},
-        ProgramRow{u"\"\"", u"\""},
-        ProgramRow{u"\"", u""},
-        ProgramRow{u"'", u""}));
+    ::testing::ValuesIn(std::vector<test::TextRow>{
+        {u"", u""},
+        {u"notepad.exe", u"notepad.exe"},
+        {u"notepad.exe readme.txt", u"notepad.exe"},
+        {u"notepad.exe ", u"notepad.exe"},
+        {u" notepad.exe x", u" notepad.exe x"},
+        {u"notepad.exe\treadme.txt", u"notepad.exe\treadme.txt"},
+        {u"C:\\Tools\\app.exe /s", u"C:\\Tools\\app.exe"},
+        {u"a\"b c", u"a\"b"},
+        {u"\"C:\\Program Files\\App\\app.exe\" /s", u"C:\\Program Files\\App\\app.exe"},
+        {u"'C:\\Program Files\\App\\app.exe' /s", u"C:\\Program Files\\App\\app.exe"},
+        {u"\"x\"", u"x"},
+        {u"\"abc\"def ghi", u"abc"},
+        {u"'abc\" def'", u"abc\" def"},
+        {u"\"C:\\Tools\\app.exe /s", u"C:\\Tools\\app.exe"},
+        {u"\"abc' def", u"abc'"},
+        {u"\"\" x", u"\""},
+        {u"\"C:\\Tools\\app.exe", u"C:\\Tools\\app.exe"},
+        {u"\" abc", u" abc"},
+        {u"\"\"abc", u"\"abc"},
+        {u"\"\"", u"\""},
+        {u"\"", u""},
+        {u"'", u""}}));
 
 // What follows the program text, as a batch file found by the lookup is
 // handed its arguments.

@@ -15,6 +15,7 @@
 
 #include "command/CommandUtil.h"
 #include "common/Utf8.h"
+#include "tests/support/Rows.h"
 
 namespace pelzorvick {
 namespace {
@@ -88,13 +89,14 @@ class RealFolder : public ::testing::Test {
   std::u16string Path(std::u16string_view name) const {
     return root_ + kSeparator + std::u16string(name);
   }
+  // A name relative to the folder, or a full path.
   void MakeFile(std::u16string_view name) const {
-    std::ofstream out(stdfs::path(Path(name)));
+    std::ofstream out{stdfs::path(name)};
     out << "x";
     ASSERT_TRUE(out.good());
   }
   void MakeFolder(std::u16string_view name) const {
-    ASSERT_TRUE(stdfs::create_directory(stdfs::path(Path(name))));
+    ASSERT_TRUE(stdfs::create_directory(stdfs::path(name)));
   }
 
   std::u16string root_;
@@ -195,7 +197,7 @@ INSTANTIATE_TEST_SUITE_P(
                       RealExecutableRow{"EntryWithoutDot", u"EXE", u"fooexe", true},
                       RealExecutableRow{"BlankEntry", u" .BAT", u"run.bat", false},
                       RealExecutableRow{"BlankEntryBlankName", u" .BAT", u"x .BAT", true}),
-    [](const ::testing::TestParamInfo<RealExecutableRow>& info) { return std::string(info.param.name); });
+    test::RowName());
 
 // Drive paths: under Windows the temporary folder is itself on a drive; the
 // native build has no drives, so there the name "c:" plus the file's name is
@@ -209,20 +211,8 @@ class RealDrivePaths : public RealFolder {
     return u"c:" + std::u16string(name);
 #endif
   }
-  void MakeDriveFile(std::u16string_view name) const {
-#ifdef _WIN32
-    MakeFile(name);
-#else
-    MakeFile(DrivePath(name));
-#endif
-  }
-  void MakeDriveFolder(std::u16string_view name) const {
-#ifdef _WIN32
-    MakeFolder(name);
-#else
-    MakeFolder(DrivePath(name));
-#endif
-  }
+  void MakeDriveFile(std::u16string_view name) const { MakeFile(DrivePath(name)); }
+  void MakeDriveFolder(std::u16string_view name) const { MakeFolder(DrivePath(name)); }
 };
 
 TEST_F(RealDrivePaths, CommandExistsLooksOnDisk) {
