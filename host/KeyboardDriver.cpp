@@ -23,6 +23,9 @@ KeyInfo Info(KeyStep::Key key) {
   return {0, u""};
 }
 
+// The one driver whose form the event hook reports on.
+KeyboardDriver* g_driver = nullptr;
+
 }  // namespace
 
 KeyboardDriver::KeyboardDriver(HostFrame& frame,
@@ -31,6 +34,31 @@ KeyboardDriver::KeyboardDriver(HostFrame& frame,
   SetFocus(frame_.Window());
   PumpMessages(50);
   reported_ = FocusOwner();
+  g_driver = this;
+  if (Output::Logging()) {
+    hook_ = SetWinEventHook(EVENT_OBJECT_FOCUS, EVENT_OBJECT_NAMECHANGE, nullptr, OnWinEvent,
+                            GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
+  }
+}
+
+KeyboardDriver::~KeyboardDriver() {
+  if (hook_) UnhookWinEvent(hook_);
+  g_driver = nullptr;
+}
+
+void CALLBACK KeyboardDriver::OnWinEvent(HWINEVENTHOOK, DWORD event, HWND hwnd, LONG object,
+                                         LONG child, DWORD, DWORD) {
+  if (!g_driver || object != OBJID_CLIENT || child != CHILDID_SELF) return;
+  const char16_t* what = event == EVENT_OBJECT_FOCUS         ? u"focus"
+                         : event == EVENT_OBJECT_STATECHANGE ? u"state"
+                         : event == EVENT_OBJECT_NAMECHANGE  ? u"name"
+                                                             : nullptr;
+  if (!what) return;
+  for (const auto& c : g_driver->controls_) {
+    if (c->Surface() == hwnd) {
+      Output::Log(u"winevent: " + std::u16string(what) + u" " + c->DisplayName());
+    }
+  }
 }
 
 std::u16string KeyboardDriver::FocusOwner() const {

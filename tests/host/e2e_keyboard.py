@@ -47,6 +47,17 @@ def trail(run):
     return [l for l in run.lines if l.startswith(("key: ", "focus: ", "event: "))]
 
 
+def after_keys(run):
+    """Per key of a run, the accessibility events heard while it was handled."""
+    heard = []
+    for l in run.lines:
+        if l.startswith("key: "):
+            heard.append([])
+        elif l.startswith("winevent: ") and heard:
+            heard[-1].append(l[len("winevent: "):])
+    return heard
+
+
 def case_keyboard(env):
     """Tab in form order; Space and Enter on every mode; Escape; auto-repeat."""
     server = Server()
@@ -95,6 +106,12 @@ def case_keyboard(env):
         "key: enter-down", "event: Repeat.Click", "key: enter-down", "key: enter-up"],
         "Tab wraps round; Escape while Space is held raises no Click; a held Space or Enter "
         "clicks once")
+    heard = after_keys(r)
+    check(all({"focus " + name, "state " + name} <= set(heard[i]) for i, name in
+              [(0, "Cancel"), (1, "Repeat"), (2, "Cancel"), (6, "Repeat")]),
+          "a screen reader hears the focus and state of each surface Tab reaches")
+    check("state Cancel" in heard[3] and "state Cancel" in heard[4],
+          "and the state change of Space's press and of Escape's release")
     check(wait_for(repeat_ran), "the held keys started their program")
     check(not os.path.exists(cancel_ran), "Escape started nothing")
 
