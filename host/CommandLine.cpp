@@ -90,6 +90,44 @@ FileValue ParseSetValue(std::u16string_view text) {
   return FileValue::String(std::u16string(text));
 }
 
+// The options that only switch something on, and those that take a text.
+template <class T>
+struct Option {
+  std::u16string_view name;
+  T HostOptions::*field;
+};
+template <class T, std::size_t N>
+const Option<T>* Find(const Option<T> (&table)[N], std::u16string_view name) {
+  for (const Option<T>& option : table) {
+    if (option.name == name) return &option;
+  }
+  return nullptr;
+}
+
+constexpr Option<bool> kFlags[] = {
+    {u"--press", &HostOptions::press},
+    {u"--execute", &HostOptions::execute},
+    {u"--design", &HostOptions::design},
+    {u"--dismiss-messages", &HostOptions::dismiss_messages},
+    {u"--log", &HostOptions::log},
+    {u"--time-first-paint", &HostOptions::time_first_paint},
+    {u"--floor", &HostOptions::floor},
+    {u"--describe", &HostOptions::describe},
+    {u"--accessible", &HostOptions::accessible},
+    {u"--default-action", &HostOptions::default_action},
+    {u"--accessible-after-release", &HostOptions::accessible_after},
+    {u"--help", &HostOptions::help},
+    {u"-h", &HostOptions::help},
+    {u"/?", &HostOptions::help},
+};
+constexpr Option<std::u16string> kTexts[] = {
+    {u"--save", &HostOptions::save},
+    {u"--screenshot", &HostOptions::screenshot},
+    {u"--screenshot-pressed", &HostOptions::screenshot_pressed},
+    {u"--control", &HostOptions::target},
+    {u"--focus", &HostOptions::focus},
+};
+
 HostOptions ParseHostCommandLine(const std::vector<std::u16string>& args) {
   HostOptions o;
   const auto narrow = [](std::u16string_view s) { return ToUtf8Lossy(s); };
@@ -99,47 +137,17 @@ HostOptions ParseHostCommandLine(const std::vector<std::u16string>& args) {
       if (i + 1 >= args.size()) throw UsageError(narrow(a) + " needs a value");
       return args[++i];
     };
-    if (a == u"--press") {
-      o.press = true;
-    } else if (a == u"--execute") {
-      o.execute = true;
-    } else if (a == u"--design") {
-      o.design = true;
-    } else if (a == u"--dismiss-messages") {
-      o.dismiss_messages = true;
-    } else if (a == u"--log") {
-      o.log = true;
-    } else if (a == u"--time-first-paint") {
-      o.time_first_paint = true;
-    } else if (a == u"--floor") {
-      o.floor = true;
-    } else if (a == u"--describe") {
-      o.describe = true;
-    } else if (a == u"--help" || a == u"-h" || a == u"/?") {
-      o.help = true;
-    } else if (a == u"--save") {
-      o.save = value();
-    } else if (a == u"--screenshot") {
-      o.screenshot = value();
-    } else if (a == u"--screenshot-pressed") {
-      o.screenshot_pressed = value();
-    } else if (a == u"--control") {
-      o.target = value();
+    if (const Option<bool>* flag = Find(kFlags, a)) {
+      o.*flag->field = true;
+    } else if (const Option<std::u16string>* text = Find(kTexts, a)) {
+      o.*text->field = value();
     } else if (a == u"--exit-after") {
       o.exit_after = ParseCount("--exit-after", narrow(value()), INT_MAX);
-    } else if (a == u"--focus") {
-      o.focus = value();
     } else if (a == u"--tab") {
       o.keys.insert(o.keys.end(), ParseCount("--tab", narrow(value()), 100),
                     KeyStep{KeyStep::Key::kTab, KeyStep::Stroke::kPress});
     } else if (a == u"--key") {
       o.keys.push_back(ParseKeyStep(value()));
-    } else if (a == u"--accessible") {
-      o.accessible = true;
-    } else if (a == u"--default-action") {
-      o.default_action = true;
-    } else if (a == u"--accessible-after-release") {
-      o.accessible_after = true;
     } else if (a == u"--set") {
       const std::u16string& s = value();
       const std::size_t eq = s.find(u'=');
