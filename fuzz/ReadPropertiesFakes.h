@@ -13,6 +13,7 @@
 #include "component/ContainerServices.h"
 #include "component/Picture.h"
 #include "component/Platform.h"
+#include "control/ZorvickCtrl.h"
 #include "tests/support/SizedSeams.h"
 
 namespace pelzorvick::fuzz {
@@ -148,6 +149,18 @@ class FakeFiles : public FileSystem {
 
  private:
   const Options& o_;
+};
+
+// A control over the four fakes, all answering from the same options.
+struct Rig {
+  explicit Rig(const Options& o) : container(o), canvas(o), platform(o), files(o) {
+    container.control = &control;
+  }
+  FakeContainer container;
+  FakeCanvas canvas;
+  FakePlatform platform;
+  FakeFiles files;
+  ZorvickCtrl control{container, canvas, platform, files};
 };
 
 }  // namespace pelzorvick::fuzz

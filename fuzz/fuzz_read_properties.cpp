@@ -219,12 +219,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::vector<Answer> answers;
   for (std::size_t i = 0; i < kReads; ++i) answers.push_back(ParseAnswer(fuzz::TakeLine(rest)));
 
-  FakeContainer container(o);
-  FakeCanvas canvas(o);
-  FakePlatform platform(o);
-  FakeFiles files(o);
-  ZorvickCtrl control(container, canvas, platform, files);
-  container.control = &control;
+  Rig rig(o);
+  ZorvickCtrl& control = rig.control;
+  FakeContainer& container = rig.container;
 
   FuzzBag bag(answers);
   bool mismatch = false, overflow = false;
@@ -241,7 +238,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Check(!overflow || read == kReads);
   Check(mismatch || read == kReads);
   // A stopped read starts no picture and notifies nothing more.
-  if (mismatch) Check(container.reads.empty() && platform.icons == 0 && container.changed.size() == read);
+  if (mismatch) Check(container.reads.empty() && rig.platform.icons == 0 && container.changed.size() == read);
 
   // Each completed read reached its setter once, in order; the others kept
   // their creation values. A picture failure may since have set Control and
@@ -289,18 +286,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         // What is written reads back into a new control as the same values.
         MemoryPropertyBag stored;
         control.WriteProperties(stored);
-        Options design;
-        FakeContainer c2(design);
-        FakeCanvas k2(design);
-        FakePlatform p2(design);
-        FakeFiles f2(design);
-        ZorvickCtrl copy(c2, k2, p2, f2);
-        c2.control = &copy;
-        copy.ReadProperties(stored);
+        const Options design;
+        Rig copy(design);
+        copy.control.ReadProperties(stored);
         for (std::size_t i = 0; i < kReads; ++i) {
           PropertyValue a = Stored(control, i);
           if (i == 3) a = AsSet(a);  // a creation value of 0 loads as 9
-          Check(SameValue(a, Stored(copy, i)));
+          Check(SameValue(a, Stored(copy.control, i)));
         }
         break;
       }
