@@ -6,20 +6,18 @@
 #include <gtest/gtest.h>
 
 #include "common/ComError.h"
+#include "tests/support/ButtonBag.h"
 
 namespace pelzorvick {
 namespace {
 
+// The button's bag with a caption beyond the Basic Multilingual Plane, a
+// false, and a value of the older short type after all the rest.
 MemoryPropertyBag SampleBag() {
-  MemoryPropertyBag bag;
-  bag.WriteString(u"BackColor", u"#FF8000", u"");
-  bag.WriteString(u"Command", u"C:\\Tools\\app.exe /s \"x & y\"", u"");
-  bag.WriteSingle(u"FontSize", 12.5f, 9);
-  bag.WriteString(u"Text", u"\u65E5\u672C\u00E9\U0001F600", u"");
-  bag.WriteBool(u"AutoSize", false, true);
-  bag.WriteBool(u"Border", true, true);
+  MemoryPropertyBag bag = test::ButtonBag();
+  bag.Set(u"Text", std::u16string(u"\u65E5\u672C\u00E9\U0001F600"));
+  bag.Set(u"AutoSize", false);
   bag.Set(u"Legacy", int16_t{-9});
-  bag.WriteString(u"Empty", u"", u"");
   return bag;
 }
 
@@ -34,7 +32,7 @@ TEST(PropertyStreamTest, RoundTripKeepsValuesTypesAndOrder) {
   EXPECT_EQ(*decoded, bag);
   EXPECT_EQ(decoded->Entries()[2].key, u"FontSize");
   EXPECT_TRUE(std::holds_alternative<float>(decoded->Entries()[2].value));
-  EXPECT_TRUE(std::holds_alternative<int16_t>(decoded->Entries()[6].value));
+  EXPECT_TRUE(std::holds_alternative<int16_t>(decoded->Entries()[18].value));
 }
 
 TEST(PropertyStreamTest, EmptyBagIsJustTheHeader) {
