@@ -14,20 +14,19 @@ using test::ErrorCodeOf;
 using Paths = std::vector<std::u16string>;
 using test::RecordingFileSystem;
 
+const test::TextRow kSchemes[] = {
+    {u"C:\\Windows\\notepad.exe", u"C"}, {u"c:x", u"c"}, {u"CC:\\x", u"CC"},
+    {u"shell:Startup", u"shell"}, {u"mailto:", u"mailto"}, {u"file:///C:/x.txt", u"file"},
+    {u"x:y:z", u"x"}, {u"my-app:open", u""}, {u"a1:b", u""}, {u":abc", u""},
+    {u"\u00e9:x", u""}, {u"notepad.exe", u""}, {u"\\\\server\\share\\x.exe", u""}, {u"", u""}};
+
 class GetSchemeRows : public ::testing::TestWithParam<test::TextRow> {};
 
 TEST_P(GetSchemeRows, TakesTheLettersBeforeTheFirstColon) {
   EXPECT_EQ(GetScheme(GetParam().in), GetParam().out);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, GetSchemeRows,
-    ::testing::ValuesIn(std::vector<test::TextRow>{
-        {u"C:\\Windows\\notepad.exe", u"C"}, {u"c:x", u"c"}, {u"CC:\\x", u"CC"},
-        {u"shell:Startup", u"shell"}, {u"mailto:", u"mailto"}, {u"file:///C:/x.txt", u"file"},
-        {u"x:y:z", u"x"}, {u"my-app:open", u""}, {u"a1:b", u""}, {u":abc", u""},
-        {u"\u00e9:x", u""}, {u"notepad.exe", u""}, {u"\\\\server\\share\\x.exe", u""},
-        {u"", u""}}));
+INSTANTIATE_TEST_SUITE_P(Table, GetSchemeRows, ::testing::ValuesIn(kSchemes));
 
 TEST(GetSchemeLimits, FirstColonBeyond32767Overflows) {
   EXPECT_EQ(GetScheme(std::u16string(32766, u'-') + u":"), u"");

@@ -5,12 +5,14 @@
 #include <gtest/gtest.h>
 
 #include "common/ComError.h"
+#include "tests/support/BagReads.h"
 #include "tests/support/ErrorCode.h"
 
 namespace pelzorvick {
 namespace {
 
 using test::ErrorCodeOf;
+using test::ExpectBools;
 
 TEST(MemoryPropertyBagTest, AbsentKeysReadAsTheirDefaults) {
   MemoryPropertyBag bag;
@@ -127,13 +129,8 @@ TEST(MemoryPropertyBagTest, BoolReadsConvertNumbersAndTruthText) {
   bag.Set(u"false", std::u16string(u"FALSE"));
   bag.Set(u"zero", std::u16string(u"0"));
   bag.Set(u"num", std::u16string(u"-1"));
-  EXPECT_FALSE(bag.ReadBool(u"f0", true));
-  EXPECT_TRUE(bag.ReadBool(u"f", false));
-  EXPECT_TRUE(bag.ReadBool(u"i", false));
-  EXPECT_TRUE(bag.ReadBool(u"true", false));
-  EXPECT_FALSE(bag.ReadBool(u"false", true));
-  EXPECT_FALSE(bag.ReadBool(u"zero", true));
-  EXPECT_TRUE(bag.ReadBool(u"num", false));
+  ExpectBools(bag, {{u"f0", false}, {u"f", true}, {u"i", true}, {u"true", true},
+                    {u"false", false}, {u"zero", false}, {u"num", true}});
 }
 
 TEST(MemoryPropertyBagTest, UnconvertibleValuesThrowTheTypeMismatch) {

@@ -12,6 +12,14 @@ namespace {
 
 using test::ErrorCodeOf;
 
+// Each case's text gives the case's answer.
+template <class Case, std::size_t N, class Function>
+void ExpectEach(const Case (&cases)[N], Function function) {
+  for (const Case& c : cases) {
+    EXPECT_EQ(function(c.text), c.expected) << std::string(c.text.begin(), c.text.end());
+  }
+}
+
 struct TextCase {
   std::u16string_view text;
   bool expected;
@@ -29,9 +37,7 @@ TEST(IsLetterTest, SubstringsOfTheAlphabet) {
       // Characters just outside the letter ranges.
       {u"@", false},   {u"[", false},   {u"`", false},   {u"{", false},
   };
-  for (const auto& c : cases)
-    EXPECT_EQ(IsLetter(c.text), c.expected)
-        << std::string(c.text.begin(), c.text.end());
+  ExpectEach(cases, [](std::u16string_view text) { return IsLetter(text); });
 }
 
 TEST(IsAllLettersTest, EveryCharacterMustBeALetter) {
@@ -39,9 +45,7 @@ TEST(IsAllLettersTest, EveryCharacterMustBeALetter) {
       {u"", true}, {u"Shell", true}, {u"http", true}, {u"zz", true},
       {u"my-app", false}, {u"a1b", false}, {u"C:", false}, {u"a b", false},
   };
-  for (const auto& c : cases)
-    EXPECT_EQ(IsAllLetters(c.text), c.expected)
-        << std::string(c.text.begin(), c.text.end());
+  ExpectEach(cases, [](std::u16string_view text) { return IsAllLetters(text); });
 }
 
 void ExpectOverflow(std::u16string_view text) {
@@ -69,84 +73,32 @@ struct NumberCase {
 
 TEST(HexToLongTest, Readings) {
   const NumberCase cases[] = {
-      {u"ff", 255},
-      {u"00FF", 255},
-      {u"FFFFFF", 16777215},
-      {u"7FFFFFFF", 2147483647},
-      {u"80000000", INT32_MIN},
-      {u"FFFFFFFF", -1},
-      {u"FFFFFFFE", -2},
-      {u"aBcD", 0xABCD},
+      {u"ff", 255}, {u"00FF", 255}, {u"FFFFFF", 16777215}, {u"7FFFFFFF", 2147483647},
+      {u"80000000", INT32_MIN}, {u"FFFFFFFF", -1}, {u"FFFFFFFE", -2}, {u"aBcD", 0xABCD},
       // Up to four digits with the top bit set stay positive.
-      {u"8000", 32768},
-      {u"FFFF", 65535},
-      {u"00FFFF", 65535},
-      {u"008000", 32768},
+      {u"8000", 32768}, {u"FFFF", 65535}, {u"00FFFF", 65535}, {u"008000", 32768},
       {u"000000000001", 1},
-      {u"100000000", -1},
-      {u"", -1},
-      {u"G1", -1},
-      {u"-1", -1},
-      {u"+1", -1},
-      {u" FF", -1},
-      {u"F F", -1},
-      {u"FF ", -1},
-      {u"#FF", -1},
-      {u"&HFF", -1},
-      {u"0x1F", -1},
+      // More than eight digits, or not digits alone: -1.
+      {u"100000000", -1}, {u"", -1}, {u"G1", -1}, {u"-1", -1}, {u"+1", -1}, {u" FF", -1},
+      {u"F F", -1}, {u"FF ", -1}, {u"#FF", -1}, {u"&HFF", -1}, {u"0x1F", -1},
   };
-  for (const auto& c : cases)
-    EXPECT_EQ(HexToLong(c.text), c.expected)
-        << std::string(c.text.begin(), c.text.end());
+  ExpectEach(cases, [](std::u16string_view text) { return HexToLong(text); });
 }
 
 TEST(TextToLongTest, Readings) {
   const NumberCase cases[] = {
-      {u"255", 255},
-      {u" 255 ", 255},
-      {u"\t42", 42},
-      {u"+7", 7},
-      {u"-7", -7},
-      {u"007", 7},
-      {u"2.5", 2},
-      {u"3.5", 4},
-      {u"-2.5", -2},
-      {u"-3.5", -4},
-      {u"0.5", 0},
-      {u"2.51", 3},
-      {u"2.5000", 2},
-      {u"2.5000001", 3},
-      {u"2.49999", 2},
-      {u"&HFF", 255},
-      {u"&hff", 255},
-      {u" &HFF ", 255},
-      {u"&H80000000", INT32_MIN},
-      {u"2147483647", 2147483647},
-      {u"-2147483648", INT32_MIN},
-      {u"2147483646.5", 2147483646},
-      {u"2147483647.5", -1},
-      {u"2147483648", -1},
-      {u"-2147483649", -1},
-      {u"99999999999999999999", -1},
-      {u"", -1},
-      {u"   ", -1},
-      {u"abc", -1},
-      {u"-1", -1},
-      {u"+", -1},
-      {u"+ 7", -1},
-      {u"1 2", -1},
-      {u"12a", -1},
-      {u".5", -1},
-      {u"2.", -1},
-      {u"2.5.1", -1},
-      {u"2,5", -1},
-      {u"1,000", -1},
-      {u"&H", -1},
-      {u"-&HFF", -1},
+      {u"255", 255}, {u" 255 ", 255}, {u"\t42", 42}, {u"+7", 7}, {u"-7", -7}, {u"007", 7},
+      {u"2.5", 2}, {u"3.5", 4}, {u"-2.5", -2}, {u"-3.5", -4}, {u"0.5", 0}, {u"2.51", 3},
+      {u"2.5000", 2}, {u"2.5000001", 3}, {u"2.49999", 2}, {u"&HFF", 255}, {u"&hff", 255},
+      {u" &HFF ", 255}, {u"&H80000000", INT32_MIN}, {u"2147483647", 2147483647},
+      {u"-2147483648", INT32_MIN}, {u"2147483646.5", 2147483646},
+      // Out of range, or not a number of this form: -1.
+      {u"2147483647.5", -1}, {u"2147483648", -1}, {u"-2147483649", -1},
+      {u"99999999999999999999", -1}, {u"", -1}, {u"   ", -1}, {u"abc", -1}, {u"-1", -1}, {u"+", -1},
+      {u"+ 7", -1}, {u"1 2", -1}, {u"12a", -1}, {u".5", -1}, {u"2.", -1}, {u"2.5.1", -1},
+      {u"2,5", -1}, {u"1,000", -1}, {u"&H", -1}, {u"-&HFF", -1},
   };
-  for (const auto& c : cases)
-    EXPECT_EQ(TextToLong(c.text), c.expected)
-        << std::string(c.text.begin(), c.text.end());
+  ExpectEach(cases, [](std::u16string_view text) { return TextToLong(text); });
 }
 
 TEST(TextToLongTest, UsesTheGivenDecimalSeparator) {
