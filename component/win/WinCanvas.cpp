@@ -108,10 +108,10 @@ void WinCanvas::SetToolTipText(std::u16string_view text) {
   if (tooltip_ && window_) {
     TTTOOLINFOW ti{};
     ti.cbSize = TTTOOLINFOW_V2_SIZE;
-    ti.hwnd = GetParent(window_.get());
+    ti.hwnd = tool_owner_;
     ti.uId = reinterpret_cast<UINT_PTR>(window_.get());
     ti.lpszText = tooltip_text_.data();
-    SendMessageW(tooltip_.get(), TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&ti));
+    SendMessageW(tooltip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&ti));
   }
 }
 

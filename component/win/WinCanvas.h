@@ -92,7 +92,7 @@ class WinCanvas : public Canvas {
   void CreateWindowIn(HWND parent);
   void DestroyWindow();
   HWND Window() const { return window_.get(); }
-  HWND ToolTipWindow() const { return tooltip_.get(); }
+  HWND ToolTipWindow() const { return tooltip_; }
   const std::wstring& ToolTipText() const { return tooltip_text_; }
   // A key message the surface acts on: Space, Enter, and Escape while Space
   // is held. Others belong to the container.
@@ -225,7 +225,12 @@ class WinCanvas : public Canvas {
   RECT placed_{0, 0, 0, 0};
 
   UniqueOwnedWindow window_;
-  UniqueWindow tooltip_;
+  // The thread's tooltip (shared, not owned) and the window its tool of this
+  // surface is registered under.
+  HWND tooltip_ = nullptr;
+  HWND tool_owner_ = nullptr;
+  void AddTool(HWND owner);
+  void RemoveTool();
   int16_t buttons_down_ = 0;
   bool space_down_ = false;
   bool focus_by_click_ = false;

@@ -38,6 +38,37 @@ HCURSOR HandCursor() {
   return cursor.get();
 }
 
+// One tooltip serves every surface of a thread, each surface a tool of it: a
+// tooltip window per control cost as much as the control's own window. It has
+// no owner, so that no control's window takes it along when it goes; it goes
+// with the thread's last tool, before its code could be unloaded.
+struct ThreadToolTip {
+  HWND window = nullptr;
+  int tools = 0;
+};
+thread_local ThreadToolTip t_tooltip;
+
+HWND AcquireToolTip() {
+  if (t_tooltip.window && !IsWindow(t_tooltip.window)) t_tooltip = {};
+  if (!t_tooltip.window) {
+    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES};
+    InitCommonControlsEx(&icc);
+    t_tooltip.window = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                                       WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
+                                       CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
+                                       Module::Handle(), nullptr);
+    if (!t_tooltip.window) return nullptr;
+  }
+  ++t_tooltip.tools;
+  return t_tooltip.window;
+}
+
+void ReleaseToolTip(HWND tooltip) {
+  if (!tooltip || tooltip != t_tooltip.window || --t_tooltip.tools > 0) return;
+  const UniqueWindow last(t_tooltip.window);
+  t_tooltip = {};
+}
+
 }  // namespace
 
 void WinCanvas::CreateWindowIn(HWND parent) {
@@ -54,26 +85,37 @@ void WinCanvas::CreateWindowIn(HWND parent) {
   if (!window_) ThrowLastError();
   placed_ = rc;
   placement_pending_ = false;
+  AddTool(parent);
+}
 
-  INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES};
-  InitCommonControlsEx(&icc);
-  tooltip_.reset(CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP,
-                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, parent,
-                                 nullptr, Module::Handle(), nullptr));
-  if (tooltip_) {
-    TTTOOLINFOW ti{};
-    ti.cbSize = TTTOOLINFOW_V2_SIZE;
-    ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-    ti.hwnd = parent;
-    ti.uId = reinterpret_cast<UINT_PTR>(window_.get());
-    ti.lpszText = tooltip_text_.data();
-    SendMessageW(tooltip_.get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
-  }
+void WinCanvas::AddTool(HWND owner) {
+  tooltip_ = AcquireToolTip();
+  if (!tooltip_) return;
+  tool_owner_ = owner;
+  TTTOOLINFOW ti{};
+  ti.cbSize = TTTOOLINFOW_V2_SIZE;
+  ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+  ti.hwnd = owner;
+  ti.uId = reinterpret_cast<UINT_PTR>(window_.get());
+  ti.lpszText = tooltip_text_.data();
+  SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+}
+
+void WinCanvas::RemoveTool() {
+  if (!tooltip_) return;
+  TTTOOLINFOW ti{};
+  ti.cbSize = TTTOOLINFOW_V2_SIZE;
+  ti.hwnd = tool_owner_;
+  ti.uId = reinterpret_cast<UINT_PTR>(window_.get());
+  SendMessageW(tooltip_, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+  ReleaseToolTip(tooltip_);
+  tooltip_ = nullptr;
+  tool_owner_ = nullptr;
 }
 
 void WinCanvas::DestroyWindow() {
   DisconnectAccessible();
-  tooltip_.reset();
+  RemoveTool();
   window_.reset();
   buttons_down_ = 0;
   space_down_ = false;
@@ -138,14 +180,13 @@ LRESULT WinCanvas::HandleMessage(HWND hwnd, UINT message, WPARAM wparam, LPARAM 
       return 0;
     case WM_NCDESTROY:
       // Destroyed with the container's window: forget the handles, which may
-      // soon name other windows. The tooltip belongs to the control window.
+      // soon name other windows.
       if (hwnd == window_.get()) {
         DisconnectAccessible();
+        RemoveTool();
         window_.release();
         buttons_down_ = 0;
         space_down_ = false;
-        if (!IsWindow(tooltip_.get())) tooltip_.release();
-        tooltip_.reset();
       }
       break;
     default:
