@@ -172,12 +172,21 @@ void WinCanvas::Commit() {
   EndPass();
   if (changed && work_.dc) {
     BitBlt(shown_.dc.get(), 0, 0, bitmap_size_.cx, bitmap_size_.cy, work_.dc.get(), 0, 0, SRCCOPY);
-    if (window_) InvalidateRect(window_.get(), nullptr, FALSE);
+    if (window_) ShowNow();
   }
-  if (window_) {
-    UpdateWindow(window_.get());
-    AnnounceChanges();
+  if (window_) AnnounceChanges();
+}
+
+// The new image goes onto the window from the pass that made it, instead of
+// through an invalidation and a paint of the window's own: the same pixels
+// for a fraction of the round trips. It covers whatever the window had left
+// to paint, so that is done with too.
+void WinCanvas::ShowNow() {
+  {
+    const WindowDc dc(window_.get());
+    if (dc) CopyShownTo(dc.get(), 0, 0);
   }
+  ValidateRect(window_.get(), nullptr);
 }
 
 void WinCanvas::Rollback() {

@@ -221,6 +221,7 @@ class WinCanvas : public Canvas {
   void DrawRepeated();
   void Execute(HDC dc, const Op& op);
   void EndPass();
+  void ShowNow();
   bool placement_pending_ = false;
   RECT placed_{0, 0, 0, 0};
 
