@@ -235,6 +235,10 @@ class WinCanvas : public Canvas {
   int16_t buttons_down_ = 0;
   bool space_down_ = false;
   bool focus_by_click_ = false;
+  // Kept from the focus and capture messages, so that a press need not ask
+  // the window system (a round trip each).
+  bool focused_ = false;
+  bool captured_ = false;
 
   // Handed to screen readers; disconnected when the window goes.
   ComPtr<AccessibleSurface> accessible_;

@@ -119,6 +119,8 @@ void WinCanvas::DestroyWindow() {
   window_.reset();
   buttons_down_ = 0;
   space_down_ = false;
+  focused_ = false;
+  captured_ = false;
 }
 
 LRESULT CALLBACK WinCanvas::WindowProcedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -142,7 +144,7 @@ LRESULT WinCanvas::HandleMessage(HWND hwnd, UINT message, WPARAM wparam, LPARAM 
       }
       break;
     case WM_LBUTTONDOWN:
-      if (GetFocus() != hwnd) {
+      if (!focused_) {
         focus_by_click_ = true;
         SetFocus(hwnd);
         focus_by_click_ = false;
@@ -166,17 +168,22 @@ LRESULT WinCanvas::HandleMessage(HWND hwnd, UINT message, WPARAM wparam, LPARAM 
     case WM_KEYUP:
       return OnKey(message, wparam, lparam);
     case WM_SETFOCUS:
+      focused_ = true;
       events_.OnCanvasFocus(true, !focus_by_click_);
       NotifyWinEvent(EVENT_OBJECT_FOCUS, hwnd, OBJID_CLIENT, CHILDID_SELF);
       NotifyWinEvent(EVENT_OBJECT_STATECHANGE, hwnd, OBJID_CLIENT, CHILDID_SELF);
       return 0;
     case WM_KILLFOCUS:
+      focused_ = false;
       space_down_ = false;
       events_.OnCanvasFocus(false, false);
       if (window_) NotifyWinEvent(EVENT_OBJECT_STATECHANGE, hwnd, OBJID_CLIENT, CHILDID_SELF);
       return 0;
     case WM_CAPTURECHANGED:
-      if (reinterpret_cast<HWND>(lparam) != hwnd) buttons_down_ = 0;
+      if (reinterpret_cast<HWND>(lparam) != hwnd) {
+        buttons_down_ = 0;
+        captured_ = false;
+      }
       return 0;
     case WM_NCDESTROY:
       // Destroyed with the container's window: forget the handles, which may
@@ -187,6 +194,8 @@ LRESULT WinCanvas::HandleMessage(HWND hwnd, UINT message, WPARAM wparam, LPARAM 
         window_.release();
         buttons_down_ = 0;
         space_down_ = false;
+        focused_ = false;
+        captured_ = false;
       }
       break;
     default:
@@ -253,7 +262,10 @@ LRESULT WinCanvas::OnKey(UINT message, WPARAM wparam, LPARAM lparam) {
 }
 
 void WinCanvas::OnButtonDown(int16_t button, LPARAM lparam) {
-  if (buttons_down_ == 0 && window_) SetCapture(window_.get());
+  if (buttons_down_ == 0 && window_) {
+    SetCapture(window_.get());
+    captured_ = true;
+  }
   buttons_down_ |= button;
   const float x = static_cast<float>(static_cast<short>(LOWORD(lparam))) * TwipsPerPixelX();
   const float y = static_cast<float>(static_cast<short>(HIWORD(lparam))) * TwipsPerPixelY();
@@ -270,7 +282,10 @@ void WinCanvas::OnButtonUp(int16_t button, LPARAM lparam) {
     RECT client{};
     GetClientRect(window_.get(), &client);
     inside = px >= client.left && px < client.right && py >= client.top && py < client.bottom;
-    if (buttons_down_ == 0 && GetCapture() == window_.get()) ReleaseCapture();
+    if (buttons_down_ == 0 && captured_) {
+      captured_ = false;
+      ReleaseCapture();
+    }
   }
   events_.OnCanvasMouseUp(button, ShiftMask(), static_cast<float>(px) * TwipsPerPixelX(),
                           static_cast<float>(py) * TwipsPerPixelY(),
