@@ -5,6 +5,7 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <string>
 #include <vector>
 
 #include "component/win/Handles.h"
@@ -34,6 +35,68 @@ HICON AssociatedIcon(const std::wstring& path) {
   return ExtractAssociatedIconW(OwnModule(), buffer.data(), &index);
 }
 
+// A program's icon is a resource of the file itself, so the shell answers the
+// same for it while the file stays as it is: its icons are kept per process,
+// by path, size, write time and length, and looked up afresh once the file
+// changes. Other files take theirs from associations, which may change
+// unseen, and are asked every time. Each picture gets a copy, as it destroys
+// its icon.
+class ProgramIcons {
+ public:
+  static bool Keeps(std::u16string_view path, const std::wstring& wide_path,
+                    WIN32_FILE_ATTRIBUTE_DATA* file) {
+    constexpr std::u16string_view kProgram = u".exe";
+    return path.size() > kProgram.size() &&
+           EqualsIgnoringAsciiCase(path.substr(path.size() - kProgram.size()), kProgram) &&
+           GetFileAttributesExW(wide_path.c_str(), GetFileExInfoStandard, file) &&
+           !(file->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+  }
+
+  HICON Copy(const std::wstring& path, UINT flags, const WIN32_FILE_ATTRIBUTE_DATA& file) {
+    AcquireSRWLockExclusive(&lock_);
+    HICON copy = nullptr;
+    for (const Entry& e : entries_) {
+      if (e.flags == flags && e.path == path && SameFile(e.file, file)) {
+        copy = CopyIcon(e.icon.get());
+        break;
+      }
+    }
+    ReleaseSRWLockExclusive(&lock_);
+    return copy;
+  }
+
+  void Keep(const std::wstring& path, UINT flags, const WIN32_FILE_ATTRIBUTE_DATA& file, HICON icon) {
+    UniqueIcon kept(CopyIcon(icon));
+    if (!kept) return;
+    AcquireSRWLockExclusive(&lock_);
+    std::erase_if(entries_, [&](const Entry& e) { return e.flags == flags && e.path == path; });
+    constexpr size_t kKept = 32;
+    if (entries_.size() == kKept) entries_.erase(entries_.begin());
+    entries_.push_back({path, flags, file, std::move(kept)});
+    ReleaseSRWLockExclusive(&lock_);
+  }
+
+ private:
+  struct Entry {
+    std::wstring path;
+    UINT flags;
+    WIN32_FILE_ATTRIBUTE_DATA file;
+    UniqueIcon icon;
+  };
+  static bool SameFile(const WIN32_FILE_ATTRIBUTE_DATA& a, const WIN32_FILE_ATTRIBUTE_DATA& b) {
+    return CompareFileTime(&a.ftLastWriteTime, &b.ftLastWriteTime) == 0 &&
+           a.nFileSizeHigh == b.nFileSizeHigh && a.nFileSizeLow == b.nFileSizeLow;
+  }
+
+  SRWLOCK lock_ = SRWLOCK_INIT;
+  std::vector<Entry> entries_;
+};
+
+ProgramIcons& KeptIcons() {
+  static ProgramIcons icons;
+  return icons;
+}
+
 }  // namespace
 
 bool IsSmallIconMode(std::u16string_view mode) {
@@ -48,10 +111,17 @@ UINT IconFlagsForMode(std::u16string_view mode) {
 
 PicturePtr ExtractIconPicture(std::u16string_view path, std::u16string_view mode) {
   const std::wstring wide_path = ToWide(path);
+  const UINT flags = IconFlagsForMode(mode);
+  WIN32_FILE_ATTRIBUTE_DATA file{};
+  const bool kept = ProgramIcons::Keeps(path, wide_path, &file);
+  if (kept) {
+    if (HICON copy = KeptIcons().Copy(wide_path, flags, file)) return IconToPicture(copy);
+  }
   HICON icon = nullptr;
   SHFILEINFOW info{};
-  if (SHGetFileInfoW(wide_path.c_str(), 0, &info, sizeof info, IconFlagsForMode(mode)) != 0) {
+  if (SHGetFileInfoW(wide_path.c_str(), 0, &info, sizeof info, flags) != 0) {
     icon = info.hIcon;
+    if (kept && icon) KeptIcons().Keep(wide_path, flags, file, icon);
   } else {
     icon = AssociatedIcon(wide_path);
   }
