@@ -9,12 +9,14 @@
 
 #include "common/ComError.h"
 #include "component/win/WideString.h"
+#include "tests/support/BagReads.h"
 #include "tests/support/ErrorCode.h"
 
 namespace pelzorvick {
 namespace {
 
 using test::ErrorCodeOf;
+using test::ExpectBools;
 
 // A container's bag: typed values by name, an absent name answered with a
 // configurable failure.
@@ -127,11 +129,8 @@ TEST(WinPropertyBagTest, ValuesConvertToTheAskedType) {
   EXPECT_EQ(bag.ReadSingle(u"Short", 0), -7.0f);
   EXPECT_EQ(bag.ReadSingle(u"Double", 0), 0.25f);
   EXPECT_EQ(bag.ReadSingle(u"True", 0), -1.0f);
-  EXPECT_TRUE(bag.ReadBool(u"TrueText", false));
-  EXPECT_FALSE(bag.ReadBool(u"ZeroText", true));
-  EXPECT_TRUE(bag.ReadBool(u"Long", false));
-  EXPECT_FALSE(bag.ReadBool(u"False", true));
-  EXPECT_TRUE(bag.ReadBool(u"Short", false));
+  ExpectBools(bag, {{u"TrueText", true}, {u"ZeroText", false}, {u"Long", true}, {u"False", false},
+                    {u"Short", true}});
 }
 
 TEST(WinPropertyBagTest, NumbersAndBooleansReadAsTextUnderStringKeys) {
