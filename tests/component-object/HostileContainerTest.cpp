@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "tests/component-object/OcxClient.h"
+#include "tests/support/Rows.h"
 
 namespace pelzorvick::test {
 namespace {
@@ -25,7 +26,7 @@ ComPtr<EventSink> ActingSink(std::function<void()> action) {
 enum class Action { kRelease, kDeactivate, kUnsite, kClose, kExecute, kUnadviseOther };
 
 struct ActionCase {
-  const char* name;
+  std::string name;
   Action action;
   bool in_message_box;  // from inside "Command not found!"'s loop
 };
@@ -93,23 +94,22 @@ TEST_P(ClickHandler, MayDoAnythingToTheControl) {
   ExpectNothingLeft(ocx);
 }
 
-const ActionCase kActions[] = {
-    {"Release", Action::kRelease, false},
-    {"Deactivate", Action::kDeactivate, false},
-    {"Unsite", Action::kUnsite, false},
-    {"Close", Action::kClose, false},
-    {"Execute", Action::kExecute, false},
-    {"UnadviseOther", Action::kUnadviseOther, false},
-    {"ReleaseInMessageBox", Action::kRelease, true},
-    {"DeactivateInMessageBox", Action::kDeactivate, true},
-    {"UnsiteInMessageBox", Action::kUnsite, true},
-    {"CloseInMessageBox", Action::kClose, true},
-    {"ExecuteInMessageBox", Action::kExecute, true},
-    {"UnadviseOtherInMessageBox", Action::kUnadviseOther, true},
-};
+// Each action from the click's handler, then from inside the message box.
+std::vector<ActionCase> AllActions() {
+  const std::pair<const char*, Action> actions[] = {
+      {"Release", Action::kRelease}, {"Deactivate", Action::kDeactivate},
+      {"Unsite", Action::kUnsite},   {"Close", Action::kClose},
+      {"Execute", Action::kExecute}, {"UnadviseOther", Action::kUnadviseOther}};
+  std::vector<ActionCase> cases;
+  for (const bool in_box : {false, true}) {
+    for (const auto& [name, action] : actions) {
+      cases.push_back({std::string(name) + (in_box ? "InMessageBox" : ""), action, in_box});
+    }
+  }
+  return cases;
+}
 
-INSTANTIATE_TEST_SUITE_P(Actions, ClickHandler, ::testing::ValuesIn(kActions),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Actions, ClickHandler, ::testing::ValuesIn(AllActions()), RowName());
 
 using ContainerReleases = OcxTest;
 

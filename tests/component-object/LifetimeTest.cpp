@@ -7,6 +7,7 @@
 
 #include "component/Module.h"
 #include "tests/component-object/Fakes.h"
+#include "tests/support/Rows.h"
 
 namespace pelzorvick::test {
 namespace {
@@ -137,7 +138,7 @@ INSTANTIATE_TEST_SUITE_P(Orders, ObjectStartOrder,
                                            Order{"InitNewThenSite", false, false},
                                            Order{"SiteThenLoad", true, true},
                                            Order{"LoadThenSite", false, true}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         RowName());
 
 TEST(ObjectLifetime, ClassAndStatusAnswers) {
   ComPtr<IOleObject> control = NewControl<IOleObject>();

@@ -9,6 +9,7 @@
 
 #include "tests/component-object/Fakes.h"
 #include "tests/component-object/OcxClient.h"
+#include "tests/support/Rows.h"
 
 namespace pelzorvick::test {
 namespace {
@@ -80,7 +81,7 @@ INSTANTIATE_TEST_SUITE_P(Failures, BagReadFails,
                                            ReadFailure{"AccessDenied", STG_E_ACCESSDENIED},
                                            ReadFailure{"Fail", E_FAIL},
                                            ReadFailure{"Unexpected", E_UNEXPECTED}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         RowName());
 
 using BagRead = OcxTest;
 

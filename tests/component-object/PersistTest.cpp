@@ -8,6 +8,7 @@
 #include "component/persist/MemoryPropertyBag.h"
 #include "component/persist/PropertyStream.h"
 #include "tests/component-object/Fakes.h"
+#include "tests/support/Rows.h"
 
 namespace pelzorvick::test {
 namespace {
@@ -182,8 +183,7 @@ TEST_P(ObjectDamagedStream, IsRefusedAndChangesNothing) {
   Unadvise(target.Get(), IID_IPropertyNotifySink, cookie);
 }
 
-INSTANTIATE_TEST_SUITE_P(Damages, ObjectDamagedStream, ::testing::ValuesIn(kDamages),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Damages, ObjectDamagedStream, ::testing::ValuesIn(kDamages), RowName());
 
 TEST(ObjectPersist, StorageRoundTrip) {
   ComPtr<ILockBytes> bytes;

@@ -10,6 +10,7 @@
 
 #include "PelZorvick_h.h"
 #include "tests/component-object/OcxClient.h"
+#include "tests/support/Rows.h"
 
 namespace pelzorvick::test {
 namespace {
@@ -121,7 +122,7 @@ TEST_P(FailedRegistration, LeavesTheEarlierOneAsItWas) {
 INSTANTIATE_TEST_SUITE_P(Scopes, FailedRegistration,
                          ::testing::Values(Scope{"Machine", HKEY_LOCAL_MACHINE, false},
                                            Scope{"User", HKEY_CURRENT_USER, true}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         RowName());
 
 }  // namespace
 }  // namespace pelzorvick::test

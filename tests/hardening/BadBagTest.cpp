@@ -11,6 +11,7 @@
 
 #include "tests/component-object/Fakes.h"
 #include "tests/hardening/Support.h"
+#include "tests/support/Rows.h"
 
 namespace pelzorvick::test {
 namespace {
@@ -184,7 +185,8 @@ std::wstring Shown(IDispatch* control, const Key& key) {
   return s;
 }
 
-// Values set before the load, and the bag's good values.
+// Values set before the load, and the bag's good values, as text and as a
+// VARIANT of the key's type.
 std::wstring Before(const Key& key) {
   if (key.kind == Kind::kSingle) return Number(11.0f);
   if (key.kind == Kind::kBool) return Truth(false);
@@ -199,34 +201,24 @@ std::wstring After(const Key& key) {
   return std::wstring(L"after ") + key.name;
 }
 
-VARIANT GoodValue(const Key& key) {
+VARIANT Value(const Key& key, bool after) {
   VARIANT v;
   VariantInit(&v);
   if (key.kind == Kind::kSingle) {
     V_VT(&v) = VT_R4;
-    V_R4(&v) = 14.0f;
+    V_R4(&v) = after ? 14.0f : 11.0f;
   } else if (key.kind == Kind::kBool) {
     V_VT(&v) = VT_BOOL;
-    V_BOOL(&v) = VARIANT_TRUE;
+    V_BOOL(&v) = after ? VARIANT_TRUE : VARIANT_FALSE;
   } else {
-    v = BstrVariant(After(key).c_str());
+    v = BstrVariant((after ? After(key) : Before(key)).c_str());
   }
   return v;
 }
 
 void SetBefore(IDispatch* control) {
   for (const Key& key : kReadOrder) {
-    VARIANT v;
-    VariantInit(&v);
-    if (key.kind == Kind::kSingle) {
-      V_VT(&v) = VT_R4;
-      V_R4(&v) = 11.0f;
-    } else if (key.kind == Kind::kBool) {
-      V_VT(&v) = VT_BOOL;
-      V_BOOL(&v) = VARIANT_FALSE;
-    } else {
-      v = BstrVariant(Before(key).c_str());
-    }
+    VARIANT v = Value(key, false);
     ASSERT_EQ(S_OK, PutByName(control, key.name, v)) << key.name;
     VariantClear(&v);
   }
@@ -270,7 +262,7 @@ TEST_P(BadBag, UnderEveryKeyLoadsOrStopsWithTheTypeMismatch) {
 
       ComPtr<FakeBag> bag(new FakeBag);
       bag->calls.Expect({"Read"});
-      for (const Key& k : kReadOrder) bag->Put(k.name, &k == &key ? stored.make() : GoodValue(k));
+      for (const Key& k : kReadOrder) bag->Put(k.name, &k == &key ? stored.make() : Value(k, true));
       SetErrorInfo(0, nullptr);
       const HRESULT hr = persist->Load(bag.Get(), nullptr);
       const std::optional<std::wstring> expected = Expected(stored, key);
@@ -300,8 +292,7 @@ TEST_P(BadBag, UnderEveryKeyLoadsOrStopsWithTheTypeMismatch) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Values, BadBag, ::testing::ValuesIn(kStored),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Values, BadBag, ::testing::ValuesIn(kStored), RowName());
 
 // A bag that fails its reads is read as empty: every key takes its default.
 class FailingBag : public ComBase<Implements<IPropertyBag>> {
