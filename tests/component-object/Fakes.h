@@ -20,6 +20,7 @@
 #include "component/win/ComPtr.h"
 #include "component/win/ZorvickObject.h"
 #include "tests/support/Automation.h"
+#include "tests/support/NonCopyable.h"
 #include "tests/support/Transcript.h"
 
 namespace pelzorvick::test {
@@ -183,12 +184,10 @@ ComPtr<T> NewInitialisedControl() {
 
 // A top-level window for in-place activation. Post(f) runs f when the window
 // receives the message, from whichever message loop gets it first.
-class ParentWindow {
+class ParentWindow : NonCopyable {
  public:
   ParentWindow();
   ~ParentWindow();
-  ParentWindow(const ParentWindow&) = delete;
-  ParentWindow& operator=(const ParentWindow&) = delete;
   HWND hwnd() const { return hwnd_; }
   // Destroys the window now (as a container may, before deactivating us).
   void Destroy();

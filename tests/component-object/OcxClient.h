@@ -11,15 +11,14 @@
 #include <gtest/gtest.h>
 
 #include "tests/component-object/Fakes.h"
+#include "tests/support/NonCopyable.h"
 
 namespace pelzorvick::test {
 
-class OcxLibrary {
+class OcxLibrary : NonCopyable {
  public:
   OcxLibrary();
   ~OcxLibrary();
-  OcxLibrary(const OcxLibrary&) = delete;
-  OcxLibrary& operator=(const OcxLibrary&) = delete;
 
   HMODULE module() const { return module_; }
   bool Loaded() const { return module_ && get_class_object_ && can_unload_; }

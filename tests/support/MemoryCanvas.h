@@ -4,14 +4,14 @@
 
 #include <windows.h>
 
+#include "tests/support/NonCopyable.h"
+
 namespace pelzorvick::test {
 
-class MemoryCanvas {
+class MemoryCanvas : NonCopyable {
  public:
   MemoryCanvas(int w, int h, COLORREF fill = RGB(0, 0, 0));
   ~MemoryCanvas();
-  MemoryCanvas(const MemoryCanvas&) = delete;
-  MemoryCanvas& operator=(const MemoryCanvas&) = delete;
   HDC dc() const { return dc_; }
   COLORREF At(int x, int y) const { return GetPixel(dc_, x, y); }
   // Pixels of the rectangle that differ from `c`.
