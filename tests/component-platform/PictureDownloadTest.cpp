@@ -12,6 +12,7 @@
 #include "common/ComError.h"
 #include "component/win/PictureDimensions.h"
 #include "tests/component-platform/TestSupport.h"
+#include "tests/support/Bitmap.h"
 
 namespace pelzorvick {
 namespace {
@@ -315,24 +316,9 @@ TEST_F(PictureDownloadTest, AnAnswerOverTheCapFails) {
 
 // A 1-bit BMP of width x height, its pixels all there.
 std::string OneBitBmp(int width, int height) {
-  const int stride = ((width + 31) / 32) * 4;
-  BITMAPINFOHEADER info{};
-  info.biSize = sizeof info;
-  info.biWidth = width;
-  info.biHeight = height;
-  info.biPlanes = 1;
-  info.biBitCount = 1;
-  info.biSizeImage = static_cast<DWORD>(stride) * height;
-  const RGBQUAD palette[2] = {{0, 0, 0, 0}, {255, 255, 255, 0}};
-  BITMAPFILEHEADER file{};
-  file.bfType = 0x4D42;
-  file.bfOffBits = sizeof file + sizeof info + sizeof palette;
-  file.bfSize = file.bfOffBits + info.biSizeImage;
-  std::string out(reinterpret_cast<const char*>(&file), sizeof file);
-  out.append(reinterpret_cast<const char*>(&info), sizeof info);
-  out.append(reinterpret_cast<const char*>(palette), sizeof palette);
-  out.append(info.biSizeImage, '\x55');
-  return out;
+  const std::string palette("\0\0\0\0\xFF\xFF\xFF\0", 8);
+  const std::size_t size = static_cast<std::size_t>(test::BmpStride(width, 1)) * height;
+  return test::BmpFile(width, height, 1, palette, std::string(size, '\x55'));
 }
 
 TEST_F(PictureDownloadTest, PicturesOverTheDimensionsFail) {

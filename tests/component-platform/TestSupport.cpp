@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/Bitmap.h"
+
 namespace pelzorvick::test {
 
 ScratchFolder::ScratchFolder(const std::wstring& name) {
@@ -23,15 +25,6 @@ ScratchFolder::~ScratchFolder() {
   op.pFrom = from.c_str();
   op.fFlags = FOF_NO_UI;
   SHFileOperationW(&op);
-}
-
-bool WriteFileBytes(const std::wstring& path, const std::string& bytes) {
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  DWORD written = 0;
-  BOOL ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-  CloseHandle(file);
-  return ok && written == bytes.size();
 }
 
 std::string ReadFileBytes(const std::wstring& path) {
@@ -58,31 +51,12 @@ bool WaitForFile(const std::wstring& path, std::chrono::milliseconds limit) {
 }
 
 std::string MakeBmp(int width, int height) {
-  const int row = (width * 3 + 3) & ~3;
-  const uint32_t pixels = static_cast<uint32_t>(row * height);
-  std::string bmp;
-  auto u16 = [&](uint16_t v) { bmp.push_back(static_cast<char>(v & 0xFF)); bmp.push_back(static_cast<char>(v >> 8)); };
-  auto u32 = [&](uint32_t v) { u16(v & 0xFFFF); u16(v >> 16); };
-  bmp += "BM";
-  u32(14 + 40 + pixels);
-  u32(0);
-  u32(14 + 40);
-  u32(40);
-  u32(width);
-  u32(height);
-  u16(1);
-  u16(24);
-  u32(0);
-  u32(pixels);
-  u32(3780);
-  u32(3780);
-  u32(0);
-  u32(0);
-  for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < width; ++x) bmp += std::string("\x20\x40\xC0", 3);
-    bmp.append(row - width * 3, '\0');
-  }
-  return bmp;
+  std::string row;
+  for (int x = 0; x < width; ++x) row += "\x20\x40\xC0";
+  row.resize(BmpStride(width, 24), '\0');
+  std::string rows;
+  for (int y = 0; y < height; ++y) rows += row;
+  return BmpFile(width, height, 24, {}, rows);
 }
 
 std::wstring ModulePath() {

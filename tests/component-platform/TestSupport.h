@@ -7,6 +7,8 @@
 #include <chrono>
 #include <string>
 
+#include "tests/support/FileBytes.h"
+
 namespace pelzorvick::test {
 
 // A fresh folder under the temporary folder, removed with its files at the end.
@@ -21,7 +23,6 @@ class ScratchFolder {
   std::wstring path_;
 };
 
-bool WriteFileBytes(const std::wstring& path, const std::string& bytes);
 std::string ReadFileBytes(const std::wstring& path);
 bool FileExists(const std::wstring& path);
 // Polls until the file exists and is not empty.

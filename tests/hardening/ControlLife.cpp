@@ -5,6 +5,8 @@
 #include "common/Stopwatch.h"
 #include "tests/component-object/Fakes.h"
 #include "tests/hardening/Support.h"
+#include "tests/support/Bitmap.h"
+#include "tests/support/FileBytes.h"
 
 namespace pelzorvick::test {
 
@@ -130,34 +132,16 @@ LifeResult LiveOnce(IClassFactory* factory, const LifeSetup& setup, const wchar_
 
 bool WriteBitmapFile(const std::wstring& path) {
   const int w = 24, h = 16;
-  const int stride = (w * 3 + 3) & ~3;
-  std::vector<uint8_t> pixels(stride * h);
+  const int stride = BmpStride(w, 24);
+  std::string pixels(static_cast<std::size_t>(stride) * h, '\0');
   for (int y = 0; y < h; ++y)
     for (int x = 0; x < w; ++x) {
-      uint8_t* p = &pixels[y * stride + x * 3];
-      p[0] = static_cast<uint8_t>(x * 10);
-      p[1] = static_cast<uint8_t>(y * 15);
-      p[2] = 0xC0;
+      char* p = &pixels[y * stride + x * 3];
+      p[0] = static_cast<char>(x * 10);
+      p[1] = static_cast<char>(y * 15);
+      p[2] = static_cast<char>(0xC0);
     }
-  BITMAPINFOHEADER info{};
-  info.biSize = sizeof info;
-  info.biWidth = w;
-  info.biHeight = h;
-  info.biPlanes = 1;
-  info.biBitCount = 24;
-  info.biSizeImage = static_cast<DWORD>(pixels.size());
-  BITMAPFILEHEADER file{};
-  file.bfType = 0x4D42;
-  file.bfOffBits = sizeof file + sizeof info;
-  file.bfSize = file.bfOffBits + info.biSizeImage;
-  HANDLE f = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  if (f == INVALID_HANDLE_VALUE) return false;
-  DWORD written = 0;
-  bool ok = WriteFile(f, &file, sizeof file, &written, nullptr) &&
-            WriteFile(f, &info, sizeof info, &written, nullptr) &&
-            WriteFile(f, pixels.data(), info.biSizeImage, &written, nullptr);
-  CloseHandle(f);
-  return ok;
+  return WriteFileBytes(path, BmpFile(w, h, 24, {}, pixels));
 }
 
 }  // namespace pelzorvick::test

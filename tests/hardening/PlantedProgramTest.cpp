@@ -12,6 +12,7 @@
 #include "tests/component-object/Fakes.h"
 #include "tests/hardening/ControlLife.h"
 #include "tests/hardening/Support.h"
+#include "tests/support/FileBytes.h"
 
 namespace pelzorvick::test {
 namespace {
@@ -74,7 +75,7 @@ class PlantedPrograms : public ::testing::Test {
     Copy(real_ + L"\\pzbare.exe");
     Copy(cwd_ + L"\\pzdirect.exe");
     document_ = Folder(L"docs") + L"\\note.pzpdoc";
-    ASSERT_TRUE(WriteFileBytesW(document_, "a note"));
+    ASSERT_TRUE(WriteFileBytes(document_, "a note"));
     SetValue(L".pzpdoc", L"", kDocumentClass);
     SetValue(std::wstring(kDocumentClass) + L"\\shell\\open\\command", L"",
              L"\"" + real_ + L"\\opener.exe\" \"%1\"");
@@ -107,15 +108,6 @@ class PlantedPrograms : public ::testing::Test {
     }
     if (factory_) factory_->Release();
     if (ocx_) FreeLibrary(ocx_);
-  }
-
-  static bool WriteFileBytesW(const std::wstring& path, const std::string& bytes) {
-    HANDLE f = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (f == INVALID_HANDLE_VALUE) return false;
-    DWORD written = 0;
-    const bool ok = WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    CloseHandle(f);
-    return ok;
   }
 
   void Copy(const std::wstring& to) {
@@ -180,7 +172,7 @@ TEST_F(PlantedPrograms, AProgramFoundInTheCurrentFolderRunsItself) {
 
 TEST_F(PlantedPrograms, ABatchFileFoundInTheCurrentFolderRunsByItsFullPath) {
   const std::wstring trace = cwd_ + L"\\batch.ran";
-  ASSERT_TRUE(WriteFileBytesW(cwd_ + L"\\pzbatch.bat", "@echo %1> \"%~dp0batch.ran\"\r\n"));
+  ASSERT_TRUE(WriteFileBytes(cwd_ + L"\\pzbatch.bat", "@echo %1> \"%~dp0batch.ran\"\r\n"));
   ClickAndExpect(L"pzbatch \"a & b\"", trace);
   DeleteFileW((cwd_ + L"\\pzbatch.bat").c_str());
 }
