@@ -108,10 +108,10 @@ TEST_F(ClassObject, StandardResultsForOtherRequests) {
 }
 
 TEST_F(ClassObject, FactoryRefusesAggregationAndCreatesInstances) {
-  Ref<IClassFactory> factory;
-  ASSERT_EQ(get_(CLSID_ZorvickCtrl, IID_IClassFactory, factory.OutVoid()), S_OK);
-  Ref<IUnknown> unknown;
-  ASSERT_EQ(factory->QueryInterface(IID_IUnknown, unknown.OutVoid()), S_OK);
+  ComPtr<IClassFactory> factory;
+  ASSERT_EQ(get_(CLSID_ZorvickCtrl, IID_IClassFactory, reinterpret_cast<void**>(factory.ReleaseAndGetAddressOf())), S_OK);
+  ComPtr<IUnknown> unknown;
+  ASSERT_EQ(factory->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(unknown.ReleaseAndGetAddressOf())), S_OK);
   unknown.Reset();
 
   IUnknown* outer = factory.Get();
@@ -120,8 +120,8 @@ TEST_F(ClassObject, FactoryRefusesAggregationAndCreatesInstances) {
   EXPECT_EQ(p, nullptr);
   EXPECT_EQ(factory->CreateInstance(nullptr, IID_IUnknown, nullptr), E_POINTER);
 
-  Ref<_ZorvickCtrl> control;
-  ASSERT_EQ(factory->CreateInstance(nullptr, IID__ZorvickCtrl, control.OutVoid()), S_OK);
+  ComPtr<_ZorvickCtrl> control;
+  ASSERT_EQ(factory->CreateInstance(nullptr, IID__ZorvickCtrl, reinterpret_cast<void**>(control.ReleaseAndGetAddressOf())), S_OK);
   ASSERT_TRUE(control);
   factory.Reset();
   EXPECT_EQ(can_unload_(), S_FALSE) << "a live instance keeps the library loaded";
@@ -129,12 +129,12 @@ TEST_F(ClassObject, FactoryRefusesAggregationAndCreatesInstances) {
 }
 
 TEST_F(ClassObject, ServerLocksKeepTheLibraryLoaded) {
-  Ref<IClassFactory> factory;
-  ASSERT_EQ(get_(CLSID_ZorvickCtrl, IID_IClassFactory, factory.OutVoid()), S_OK);
+  ComPtr<IClassFactory> factory;
+  ASSERT_EQ(get_(CLSID_ZorvickCtrl, IID_IClassFactory, reinterpret_cast<void**>(factory.ReleaseAndGetAddressOf())), S_OK);
   EXPECT_EQ(factory->LockServer(TRUE), S_OK);
   factory.Reset();
   EXPECT_EQ(can_unload_(), S_FALSE);
-  ASSERT_EQ(get_(CLSID_ZorvickCtrl, IID_IClassFactory, factory.OutVoid()), S_OK);
+  ASSERT_EQ(get_(CLSID_ZorvickCtrl, IID_IClassFactory, reinterpret_cast<void**>(factory.ReleaseAndGetAddressOf())), S_OK);
   EXPECT_EQ(factory->LockServer(FALSE), S_OK);
   factory.Reset();
 }

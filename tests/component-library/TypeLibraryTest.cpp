@@ -25,16 +25,16 @@ std::wstring Str(BSTR b) {
 class TypeLibrary : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_EQ(LoadTypeLibEx(OcxPath().c_str(), REGKIND_NONE, lib_.Out()), S_OK);
+    ASSERT_EQ(LoadTypeLibEx(OcxPath().c_str(), REGKIND_NONE, lib_.ReleaseAndGetAddressOf()), S_OK);
   }
 
-  Ref<ITypeInfo> Info(UINT index) {
-    Ref<ITypeInfo> info;
-    EXPECT_EQ(lib_->GetTypeInfo(index, info.Out()), S_OK);
+  ComPtr<ITypeInfo> Info(UINT index) {
+    ComPtr<ITypeInfo> info;
+    EXPECT_EQ(lib_->GetTypeInfo(index, info.ReleaseAndGetAddressOf()), S_OK);
     return info;
   }
 
-  Ref<ITypeLib> lib_;
+  ComPtr<ITypeLib> lib_;
 };
 
 // Owns what `info` handed out for the scope, given back through `release`.
@@ -106,13 +106,13 @@ TEST_F(TypeLibrary, TypeInfosInOrderWithKindsAndFlags) {
     TYPEKIND kind{};
     ASSERT_EQ(lib_->GetTypeInfoType(i, &kind), S_OK);
     EXPECT_EQ(kind, rows[i].kind);
-    Ref<ITypeInfo> info = Info(i);
+    ComPtr<ITypeInfo> info = Info(i);
     Attr attr(info.Get());
     EXPECT_TRUE(IsEqualGUID(attr->guid, *rows[i].guid));
     // The stored flags; Wine's TYPEATTR of a dispatch type info never shows
     // the OLE automation bit, whatever the file holds.
-    Ref<ITypeInfo2> info2;
-    ASSERT_EQ(info->QueryInterface(IID_ITypeInfo2, info2.OutVoid()), S_OK);
+    ComPtr<ITypeInfo2> info2;
+    ASSERT_EQ(info->QueryInterface(IID_ITypeInfo2, reinterpret_cast<void**>(info2.ReleaseAndGetAddressOf())), S_OK);
     ULONG stored = 0;
     ASSERT_EQ(info2->GetTypeFlags(&stored), S_OK);
     EXPECT_EQ(stored, rows[i].flags) << std::hex << stored;
@@ -149,11 +149,11 @@ const std::vector<Member> kMembers = [] {
 
 // The interface half of the dual interface: what a vtable-binding host sees.
 TEST_F(TypeLibrary, DualInterfaceSlotsIdsAndSignatures) {
-  Ref<ITypeInfo> dispatch = Info(0);
+  ComPtr<ITypeInfo> dispatch = Info(0);
   HREFTYPE ref = 0;
   ASSERT_EQ(dispatch->GetRefTypeOfImplType(-1, &ref), S_OK);
-  Ref<ITypeInfo> vtable;
-  ASSERT_EQ(dispatch->GetRefTypeInfo(ref, vtable.Out()), S_OK);
+  ComPtr<ITypeInfo> vtable;
+  ASSERT_EQ(dispatch->GetRefTypeInfo(ref, vtable.ReleaseAndGetAddressOf()), S_OK);
   Attr attr(vtable.Get());
   ASSERT_EQ(attr->typekind, TKIND_INTERFACE);
   EXPECT_TRUE(IsEqualGUID(attr->guid, IID__ZorvickCtrl));
@@ -219,7 +219,7 @@ TEST_F(TypeLibrary, SetterParametersAreNamedNewProperty) {
 
 // A host that binds by name finds every member under its exact name.
 TEST_F(TypeLibrary, DispatchBindsEveryMemberByName) {
-  Ref<ITypeInfo> dispatch = Info(0);
+  ComPtr<ITypeInfo> dispatch = Info(0);
   for (const Member& m : kMembers) {
     std::wstring name = m.name;
     LPOLESTR names[] = {name.data()};
@@ -230,7 +230,7 @@ TEST_F(TypeLibrary, DispatchBindsEveryMemberByName) {
 }
 
 TEST_F(TypeLibrary, EventInterfaceHasClickOnly) {
-  Ref<ITypeInfo> events = Info(2);
+  ComPtr<ITypeInfo> events = Info(2);
   Attr attr(events.Get());
   ASSERT_EQ(attr->cFuncs, 1);
   EXPECT_EQ(attr->cVars, 0);
@@ -246,7 +246,7 @@ TEST_F(TypeLibrary, EventInterfaceHasClickOnly) {
 }
 
 TEST_F(TypeLibrary, ClassImplementsDefaultAndDefaultSource) {
-  Ref<ITypeInfo> cls = Info(1);
+  ComPtr<ITypeInfo> cls = Info(1);
   Attr attr(cls.Get());
   ASSERT_EQ(attr->cImplTypes, 2);
   const struct {
@@ -261,8 +261,8 @@ TEST_F(TypeLibrary, ClassImplementsDefaultAndDefaultSource) {
     EXPECT_EQ(flags, impls[i].flags);
     HREFTYPE ref = 0;
     ASSERT_EQ(cls->GetRefTypeOfImplType(i, &ref), S_OK);
-    Ref<ITypeInfo> impl;
-    ASSERT_EQ(cls->GetRefTypeInfo(ref, impl.Out()), S_OK);
+    ComPtr<ITypeInfo> impl;
+    ASSERT_EQ(cls->GetRefTypeInfo(ref, impl.ReleaseAndGetAddressOf()), S_OK);
     Attr implAttr(impl.Get());
     EXPECT_TRUE(IsEqualGUID(implAttr->guid, *impls[i].iid));
   }

@@ -52,13 +52,12 @@ TEST(ExceptionBoundary, CallsThatAllocateAnswerOutOfMemory) {
   V_BSTR(&text) = SysAllocString(L"needs memory");
   EXPECT_TRUE(FAILED(WithoutMemory([&] { return PutByName(dispatch.Get(), L"Text", text); })));
   VariantClear(&text);
-  ITypeInfo* info = nullptr;
+  ComPtr<ITypeInfo> info;
   WithoutMemory([&] { return dispatch->GetTypeInfo(0, 0, &info); });
-  if (info) info->Release();
 
   // Whole afterwards.
-  ASSERT_EQ(S_OK, points->EnumConnectionPoints(&enumerator));
-  enumerator->Release();
+  ComPtr<IEnumConnectionPoints> whole;
+  ASSERT_EQ(S_OK, points->EnumConnectionPoints(&whole));
 }
 
 }  // namespace

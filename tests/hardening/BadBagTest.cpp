@@ -125,21 +125,18 @@ const Stored kStored[] = {
     {"Error", [] { VARIANT v = Of(VT_ERROR); V_ERROR(&v) = DISP_E_PARAMNOTFOUND; return v; }, nullptr, std::nullopt, std::nullopt},
     {"ObjectWithValue", [] {
        VARIANT v = Of(VT_DISPATCH);
-       V_DISPATCH(&v) = new ValueObject(true);
-       V_DISPATCH(&v)->AddRef();
+       ComPtr<IDispatch>(new ValueObject(true)).CopyTo(&V_DISPATCH(&v));
        return v;
      }, L"42", 42.0f, true},
     {"ObjectWithoutValue", [] {
        VARIANT v = Of(VT_DISPATCH);
-       V_DISPATCH(&v) = new ValueObject(false);
-       V_DISPATCH(&v)->AddRef();
+       ComPtr<IDispatch>(new ValueObject(false)).CopyTo(&V_DISPATCH(&v));
        return v;
      }, nullptr, std::nullopt, std::nullopt},
     {"NullObject", [] { VARIANT v = Of(VT_DISPATCH); V_DISPATCH(&v) = nullptr; return v; }, nullptr, std::nullopt, std::nullopt},
     {"Unknown", [] {
        VARIANT v = Of(VT_UNKNOWN);
-       V_UNKNOWN(&v) = static_cast<IPersist*>(new PlainObject);
-       V_UNKNOWN(&v)->AddRef();
+       ComPtr<IUnknown>(static_cast<IPersist*>(new PlainObject)).CopyTo(&V_UNKNOWN(&v));
        return v;
      }, nullptr, std::nullopt, std::nullopt},
     {"ArrayOfI4", [] {

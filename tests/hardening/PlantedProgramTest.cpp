@@ -60,7 +60,7 @@ class PlantedPrograms : public ::testing::Test {
         reinterpret_cast<void*>(GetProcAddress(ocx_, "DllGetClassObject")));
     ASSERT_NE(nullptr, get_class_object);
     ASSERT_EQ(S_OK, get_class_object(CLSID_ZorvickCtrl, IID_IClassFactory,
-                                     reinterpret_cast<void**>(&factory_)));
+                                     reinterpret_cast<void**>(factory_.ReleaseAndGetAddressOf())));
 
     // The planted copies, beside this executable and in the current folder.
     const std::wstring beside = ExecutableFolder();
@@ -106,7 +106,7 @@ class PlantedPrograms : public ::testing::Test {
       DeleteFileW(file.c_str());
       DeleteFileW((file + L".ran").c_str());
     }
-    if (factory_) factory_->Release();
+    factory_.Reset();  // before its module goes
     if (ocx_) FreeLibrary(ocx_);
   }
 
@@ -126,7 +126,7 @@ class PlantedPrograms : public ::testing::Test {
     LifeSetup setup;
     setup.parent = parent_->hwnd();
     setup.command = command;
-    const LifeResult r = LiveOnce(factory_, setup, L"Text", true);
+    const LifeResult r = LiveOnce(factory_.Get(), setup, L"Text", true);
     EXPECT_EQ(r.failure, "");
     EXPECT_EQ(r.last_release, 0u);
     EXPECT_TRUE(WaitForFile(real_trace, 20000)) << "the real target of " << Narrow(command) << " ran";
@@ -144,7 +144,7 @@ class PlantedPrograms : public ::testing::Test {
   }
 
   HMODULE ocx_ = nullptr;
-  IClassFactory* factory_ = nullptr;
+  ComPtr<IClassFactory> factory_;
   ParentWindow* parent_ = nullptr;
   std::wstring cwd_, real_, document_, saved_path_, saved_pathext_;
   wchar_t saved_cwd_[MAX_PATH] = {};

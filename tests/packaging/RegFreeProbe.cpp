@@ -13,8 +13,11 @@
 #include <string>
 
 #include "PelZorvick_h.h"
+#include "component/win/ComPtr.h"
 
 namespace {
+
+using pelzorvick::ComPtr;
 
 void Report(const char* name, HRESULT hr) { std::printf("%s=0x%08lX\n", name, static_cast<unsigned long>(hr)); }
 
@@ -30,9 +33,8 @@ HRESULT CreateByProgId(const wchar_t* progid, const char* name) {
   Report((std::string(name) + ".clsid").c_str(), hr);
   if (FAILED(hr)) return hr;
   std::printf("%s.same_class=%d\n", name, IsEqualCLSID(clsid, CLSID_ZorvickCtrl) ? 1 : 0);
-  IUnknown* object = nullptr;
-  hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, reinterpret_cast<void**>(&object));
-  if (object) object->Release();
+  ComPtr<IUnknown> object;
+  hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&object));
   Report((std::string(name) + ".create").c_str(), hr);
   return hr;
 }
@@ -63,8 +65,8 @@ void Property(IDispatch* dispatch) {
 }
 
 void OleFacts(IUnknown* object) {
-  IOleObject* ole = nullptr;
-  if (FAILED(object->QueryInterface(IID_IOleObject, reinterpret_cast<void**>(&ole)))) return;
+  ComPtr<IOleObject> ole;
+  if (FAILED(object->QueryInterface(IID_PPV_ARGS(&ole)))) return;
   LPOLESTR type = nullptr;
   HRESULT hr = ole->GetUserType(USERCLASSTYPE_FULL, &type);
   Report("user_type", hr);
@@ -74,11 +76,9 @@ void OleFacts(IUnknown* object) {
   hr = ole->GetUserType(USERCLASSTYPE_SHORT, &type);
   if (SUCCEEDED(hr)) ReportText("user_type.short", type);
   CoTaskMemFree(type);
-  IEnumOLEVERB* verbs = nullptr;
+  ComPtr<IEnumOLEVERB> verbs;
   hr = ole->EnumVerbs(&verbs);
   Report("verbs", hr);
-  if (verbs) verbs->Release();
-  ole->Release();
 }
 
 using AxWinInit = BOOL(WINAPI*)();
@@ -95,21 +95,19 @@ void Activate() {
   }
   HWND frame = CreateWindowExW(0, L"AtlAxWin", L"", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 300, 200,
                                nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
-  IUnknown* container = nullptr;
-  IUnknown* control = nullptr;
-  HRESULT hr = create(L"PelZorvick.ZorvickCtrl", frame, nullptr, &container, &control, IID_NULL, nullptr);
-  Report("activate", hr);
-  if (control) {
-    IOleWindow* window = nullptr;
-    HWND hwnd = nullptr;
-    if (SUCCEEDED(control->QueryInterface(IID_IOleWindow, reinterpret_cast<void**>(&window)))) {
-      window->GetWindow(&hwnd);
-      window->Release();
+  {
+    ComPtr<IUnknown> container;
+    ComPtr<IUnknown> control;
+    HRESULT hr = create(L"PelZorvick.ZorvickCtrl", frame, nullptr, &container, &control, IID_NULL,
+                        nullptr);
+    Report("activate", hr);
+    if (control) {
+      ComPtr<IOleWindow> window;
+      HWND hwnd = nullptr;
+      if (SUCCEEDED(control.As(&window))) window->GetWindow(&hwnd);
+      std::printf("activate.window=%d\n", hwnd && IsWindow(hwnd) && IsChild(frame, hwnd) ? 1 : 0);
     }
-    std::printf("activate.window=%d\n", hwnd && IsWindow(hwnd) && IsChild(frame, hwnd) ? 1 : 0);
-    control->Release();
   }
-  if (container) container->Release();
   DestroyWindow(frame);
 }
 
@@ -117,14 +115,15 @@ void Activate() {
 
 int main() {
   if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 2;
-  IDispatch* dispatch = nullptr;
-  HRESULT hr = CoCreateInstance(CLSID_ZorvickCtrl, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch,
-                                reinterpret_cast<void**>(&dispatch));
-  Report("clsid.create", hr);
-  if (dispatch) {
-    Property(dispatch);
-    OleFacts(dispatch);
-    dispatch->Release();
+  HRESULT hr = S_OK;
+  {
+    ComPtr<IDispatch> dispatch;
+    hr = CoCreateInstance(CLSID_ZorvickCtrl, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&dispatch));
+    Report("clsid.create", hr);
+    if (dispatch) {
+      Property(dispatch.Get());
+      OleFacts(dispatch.Get());
+    }
   }
   CreateByProgId(L"PelZorvick.ZorvickCtrl", "progid");
   CreateByProgId(L"PelZorvick.ZorvickCtrl.1", "progid1");
