@@ -202,6 +202,7 @@ class WinCanvas : public Canvas {
   // text and its font.
   struct Op {
     enum Kind { kCls, kLine, kPicture, kText, kFocus } kind;
+    explicit Op(Kind k) : kind(k) {}
     int x1 = 0, y1 = 0, x2 = 0, y2 = 0;
     COLORREF color = 0;
     ComPtr<IPicture> picture;
@@ -232,6 +233,10 @@ class WinCanvas : public Canvas {
   HWND tool_owner_ = nullptr;
   void AddTool(HWND owner);
   void RemoveTool();
+  // Lets go of the window and all that goes with it (the accessible object,
+  // the tool, the input state); `destroy`: it is ours to destroy, not
+  // already going with its parent.
+  void DropWindow(bool destroy);
   int16_t buttons_down_ = 0;
   bool space_down_ = false;
   bool focus_by_click_ = false;

@@ -113,10 +113,16 @@ void WinCanvas::RemoveTool() {
   tool_owner_ = nullptr;
 }
 
-void WinCanvas::DestroyWindow() {
+void WinCanvas::DestroyWindow() { DropWindow(true); }
+
+void WinCanvas::DropWindow(bool destroy) {
   DisconnectAccessible();
   RemoveTool();
-  window_.reset();
+  if (destroy) {
+    window_.reset();
+  } else {
+    window_.release();
+  }
   buttons_down_ = 0;
   space_down_ = false;
   focused_ = false;
@@ -188,15 +194,7 @@ LRESULT WinCanvas::HandleMessage(HWND hwnd, UINT message, WPARAM wparam, LPARAM 
     case WM_NCDESTROY:
       // Destroyed with the container's window: forget the handles, which may
       // soon name other windows.
-      if (hwnd == window_.get()) {
-        DisconnectAccessible();
-        RemoveTool();
-        window_.release();
-        buttons_down_ = 0;
-        space_down_ = false;
-        focused_ = false;
-        captured_ = false;
-      }
+      if (hwnd == window_.get()) DropWindow(false);
       break;
     default:
       break;

@@ -39,19 +39,16 @@ void ZorvickObject::DrawInto(HDC dc, const RECT& bounds) {
     canvas_.CopyShownTo(dc, x, y);
     return;
   }
-  HDC memory = CreateCompatibleDC(dc);
-  HBITMAP bitmap = CreateCompatibleBitmap(dc, std::max<LONG>(surface.right - surface.left, 1),
-                                          std::max<LONG>(surface.bottom - surface.top, 1));
-  if (memory && bitmap) {
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    canvas_.CopyShownTo(memory, 0, 0);
-    SetStretchBltMode(dc, COLORONCOLOR);
-    StretchBlt(dc, x, y, cx, cy, memory, 0, 0, surface.right - surface.left,
-               surface.bottom - surface.top, SRCCOPY);
-    SelectObject(memory, old);
-  }
-  if (bitmap) DeleteObject(bitmap);
-  if (memory) DeleteDC(memory);
+  const UniqueMemoryDc memory(CreateCompatibleDC(dc));
+  const UniqueBitmap bitmap(CreateCompatibleBitmap(dc,
+                                                   std::max<LONG>(surface.right - surface.left, 1),
+                                                   std::max<LONG>(surface.bottom - surface.top, 1)));
+  if (!memory || !bitmap) return;
+  const Selection selected(memory.get(), bitmap.get());
+  canvas_.CopyShownTo(memory.get(), 0, 0);
+  SetStretchBltMode(dc, COLORONCOLOR);
+  StretchBlt(dc, x, y, cx, cy, memory.get(), 0, 0, surface.right - surface.left,
+             surface.bottom - surface.top, SRCCOPY);
 }
 
 HRESULT ZorvickObject::GetColorSet(Guarded, DWORD, LONG, void*, DVTARGETDEVICE*, HDC, LOGPALETTE** colors) {
