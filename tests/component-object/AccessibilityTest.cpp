@@ -1,13 +1,15 @@
 // Keyboard and screen readers on a real surface window: the dialog code and
-// tab stop, Space, Enter and Escape, the accelerator pass-through, and the
-// accessible object a screen reader gets from the window, before and after
-// the container lets the control go.
+// tab stop, Space, Enter and Escape, the accelerator pass-through, the events
+// a screen reader hears, and the accessible object it gets from the window,
+// before and after the container lets the control go.
 
 #include <gtest/gtest.h>
 #include <oleacc.h>
 
+#include <algorithm>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "tests/component-object/Fakes.h"
 
@@ -153,6 +155,49 @@ TEST_F(Accessibility, SpaceAndEnterClickOnceEscapeCancels) {
   Key(WM_KEYUP, VK_SPACE);
   EXPECT_EQ(2u, Clicks());
   EXPECT_FALSE(State(acc.Get()) & STATE_SYSTEM_PRESSED);
+}
+
+// What a screen reader hears without asking: the events raised for the
+// surface, through a hook as one listens.
+std::vector<DWORD>* g_heard = nullptr;
+HWND g_heard_from = nullptr;
+
+void CALLBACK Hear(HWINEVENTHOOK, DWORD event, HWND hwnd, LONG object, LONG child, DWORD, DWORD) {
+  if (g_heard && hwnd == g_heard_from && object == OBJID_CLIENT && child == CHILDID_SELF) {
+    g_heard->push_back(event);
+  }
+}
+
+TEST_F(Accessibility, FocusPressAndANewCaptionAreAnnounced) {
+  Activate(L"Button");
+  std::vector<DWORD> heard;
+  g_heard = &heard;
+  g_heard_from = surface_;
+  const HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_FOCUS, EVENT_OBJECT_NAMECHANGE, nullptr,
+                                             Hear, GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
+  ASSERT_NE(nullptr, hook);
+  const auto count = [&](DWORD event) { return std::count(heard.begin(), heard.end(), event); };
+
+  SetFocus(surface_);
+  PumpMessages();
+  EXPECT_GE(count(EVENT_OBJECT_FOCUS), 1);
+  heard.clear();
+  Key(WM_KEYDOWN, VK_SPACE);
+  Key(WM_KEYUP, VK_SPACE);
+  EXPECT_GE(count(EVENT_OBJECT_STATECHANGE), 2) << "pressed, then released";
+  EXPECT_EQ(0, count(EVENT_OBJECT_NAMECHANGE));
+
+  heard.clear();
+  PutText(dual_.Get(), &_ZorvickCtrl::put_Text, L"Renamed");
+  PumpMessages();
+  EXPECT_EQ(0, count(EVENT_OBJECT_NAMECHANGE)) << "not before a paint shows it";
+  InvalidateRect(window_, nullptr, FALSE);
+  UpdateWindow(window_);
+  PumpMessages();
+  EXPECT_EQ(1, count(EVENT_OBJECT_NAMECHANGE));
+
+  UnhookWinEvent(hook);
+  g_heard = nullptr;
 }
 
 TEST_F(Accessibility, TranslateAcceleratorPassesOnlyTheSurfacesKeys) {
