@@ -9,10 +9,8 @@
 // lines that start with "row|".
 
 #include <windows.h>
-#include <commctrl.h>
 #include <ole2.h>
 #include <shellapi.h>
-#include <winternl.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -21,8 +19,8 @@
 #include <vector>
 
 #include "PelZorvick_h.h"
+#include "bench/wine/BenchSupport.h"
 #include "bench/wine/DirectPaint.h"
-#include "command/CommandUtil.h"
 #include "host/FormTiming.h"
 #include "tests/component-object/Fakes.h"
 #include "tests/hardening/ControlLife.h"
@@ -31,51 +29,6 @@
 namespace pelzorvick::test {
 namespace {
 
-double Now() {
-  static const double frequency = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return static_cast<double>(f.QuadPart);
-  }();
-  LARGE_INTEGER t;
-  QueryPerformanceCounter(&t);
-  return static_cast<double>(t.QuadPart) * 1e6 / frequency;
-}
-
-double Timed(const std::function<void()>& f) {
-  const double start = Now();
-  f();
-  return Now() - start;
-}
-
-double Median(std::vector<double> v) {
-  if (v.empty()) return 0;
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
-}
-
-double MedianOf(int runs, const std::function<double()>& one) {
-  std::vector<double> times;
-  for (int i = 0; i < runs; ++i) times.push_back(one());
-  return Median(times);
-}
-
-// One line of the table; `goal` 0: reported, no goal.
-struct Row {
-  std::string name;
-  double median;
-  std::string reference;
-  double reference_median;
-  double goal;
-};
-
-std::vector<Row> g_rows;
-
-void Report(const std::string& name, double median, const std::string& reference = "",
-            double reference_median = 0, double goal = 0) {
-  g_rows.push_back({name, median, reference, reference_median, goal});
-}
-
 void WaitForChildren(std::vector<HANDLE>& processes) {
   for (HANDLE p : processes) {
     WaitForSingleObject(p, 10000);
@@ -83,87 +36,6 @@ void WaitForChildren(std::vector<HANDLE>& processes) {
   }
   processes.clear();
 }
-
-// One control of `mode`, loaded as a form loads it and active in place in
-// `parent`, painted once; torn down at the end of its scope.
-class ActiveControl {
- public:
-  ActiveControl(IClassFactory* factory, HWND parent, const LifeSetup& setup, const wchar_t* mode) {
-    factory->CreateInstance(nullptr, IID_IOleObject, reinterpret_cast<void**>(ole_.GetAddressOf()));
-    ole_.As(&inplace_);
-    site_ = new FakeSite(parent, Ambient::kRunning);
-    site_->calls.Expect(kSiteOfAPlacedControl);
-    site_->object = inplace_.Get();
-    ole_->SetClientSite(site_.Get());
-    ComPtr<IPersistPropertyBag> persist;
-    ole_.As(&persist);
-    ComPtr<FakeBag> bag(new FakeBag);
-    bag->calls.Expect({"Read"});
-    const std::pair<const wchar_t*, std::wstring> values[] = {
-        {L"Control", mode}, {L"Command", setup.command}, {L"Text", L"A life"},
-        {L"ImageURL", setup.image}, {L"BackColor", L"#204060"}};
-    for (const auto& [key, value] : values) bag->PutText(key, value);
-    persist->Load(bag.Get(), nullptr);
-    ole_->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, site_.Get(), 0, parent, &site_->rect);
-    inplace_->GetWindow(&window_);
-    surface_ = GetWindow(window_, GW_CHILD);
-  }
-  ~ActiveControl() {
-    inplace_->InPlaceDeactivate();
-    ole_->Close(OLECLOSE_NOSAVE);
-    ole_->SetClientSite(nullptr);
-    site_->object = nullptr;
-  }
-  HWND window() const { return window_; }
-  HWND surface() const { return surface_; }
-  void Paint() {
-    InvalidateRect(window_, nullptr, FALSE);
-    UpdateWindow(window_);
-  }
-  void PressAndRelease() {
-    SendMessageW(surface_, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
-    SendMessageW(surface_, WM_LBUTTONUP, 0, MAKELPARAM(-5, -5));  // outside: no click
-  }
-
- private:
-  ComPtr<IOleObject> ole_;
-  ComPtr<IOleInPlaceObject> inplace_;
-  ComPtr<FakeSite> site_;
-  HWND window_ = nullptr;
-  HWND surface_ = nullptr;
-};
-
-BOOL CALLBACK CountWindow(HWND hwnd, LPARAM count) {
-  ++*reinterpret_cast<DWORD*>(count);
-  EnumChildWindows(hwnd, CountWindow, count);
-  return TRUE;
-}
-
-// Wine answers GetGuiResources with 0. Then the GDI objects are the used
-// entries of the process's GDI handle table, which the PEB points to, and the
-// USER objects are this thread's windows.
-struct Handles {
-  DWORD gdi, user;
-  static Handles Now() {
-    Handles h{GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS),
-              GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS)};
-    if (h.gdi == 0) {
-      struct Entry {
-        UINT64 object;
-        ULONG owner;
-        USHORT unique;
-        UCHAR type, flags;
-        UINT64 user;
-      };
-      static_assert(sizeof(Entry) == 24);
-      auto* peb = reinterpret_cast<const BYTE*>(NtCurrentTeb()->ProcessEnvironmentBlock);
-      const auto* table = *reinterpret_cast<const Entry* const*>(peb + 0xF8);
-      for (int i = 0; table && i < 0x10000; ++i) h.gdi += table[i].type != 0;
-    }
-    if (h.user == 0) EnumThreadWindows(GetCurrentThreadId(), CountWindow, reinterpret_cast<LPARAM>(&h.user));
-    return h;
-  }
-};
 
 void MeasureLives(IClassFactory* factory, const LifeSetup& setup, double floor) {
   for (int i = 0; i < 10; ++i) LiveOnce(factory, setup, kDisplayModes[i % 5], false);  // warm-up
@@ -234,91 +106,6 @@ void MeasurePaints(IClassFactory* factory, HWND parent, const LifeSetup& setup) 
   Report("press and release, Button", Median(press), "direct GDI", Median(ref_press), 3);
 }
 
-// What each part of a paint costs made alone, as a paint made them.
-void MeasureParts(HWND parent, const LifeSetup& setup) {
-  constexpr int kRuns = 100;
-  Report("part: child window made and destroyed", MedianOf(kRuns, [&] {
-           return Timed([&] {
-             DestroyWindow(CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 0, 0, 80, 30,
-                                           parent, nullptr, nullptr, nullptr));
-           });
-         }));
-  INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES};
-  InitCommonControlsEx(&icc);
-  Report("part: tooltip made with its tool, destroyed", MedianOf(kRuns, [&] {
-           return Timed([&] {
-             HWND tip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
-                                        WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
-                                        CW_USEDEFAULT, CW_USEDEFAULT, parent, nullptr, nullptr,
-                                        nullptr);
-             TTTOOLINFOW ti{};
-             ti.cbSize = TTTOOLINFOW_V2_SIZE;
-             ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-             ti.hwnd = parent;
-             ti.uId = reinterpret_cast<UINT_PTR>(parent);
-             ti.lpszText = const_cast<wchar_t*>(L"tip");
-             SendMessageW(tip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
-             DestroyWindow(tip);
-           });
-         }));
-  HDC screen = GetDC(nullptr);
-  Report("part: font made, selected, measured once", MedianOf(kRuns, [&] {
-           return Timed([&] {
-             LOGFONTW lf{};
-             lf.lfHeight = -12;
-             lf.lfWeight = FW_BOLD;
-             lstrcpyW(lf.lfFaceName, L"MS Shell Dlg");
-             HFONT font = CreateFontIndirectW(&lf);
-             HDC dc = CreateCompatibleDC(screen);
-             HGDIOBJ old = SelectObject(dc, font);
-             TEXTMETRICW tm;
-             GetTextMetricsW(dc, &tm);
-             SelectObject(dc, old);
-             DeleteDC(dc);
-             DeleteObject(font);
-           });
-         }));
-  Report("part: two backing bitmaps with their DCs", MedianOf(kRuns, [&] {
-           return Timed([&] {
-             for (int k = 0; k < 2; ++k) {
-               HDC dc = CreateCompatibleDC(screen);
-               HBITMAP bitmap = CreateCompatibleBitmap(screen, 80, 30);
-               HGDIOBJ old = SelectObject(dc, bitmap);
-               SelectObject(dc, old);
-               DeleteObject(bitmap);
-               DeleteDC(dc);
-             }
-           });
-         }));
-  {
-    HDC dc = CreateCompatibleDC(screen);
-    Report("part: one text measured", MedianOf(kRuns, [&] {
-             return Timed([&] {
-               SIZE s;
-               TEXTMETRICW tm;
-               GetTextMetricsW(dc, &tm);
-               GetTextExtentPoint32W(dc, L"A life", 6, &s);
-             });
-           }));
-    DeleteDC(dc);
-  }
-  ReleaseDC(nullptr, screen);
-  Report("part: the command lookup's file probes", MedianOf(kRuns, [&] {
-           return Timed([&] {
-             CommandExists(std::u16string(setup.command.begin(), setup.command.end()));
-           });
-         }));
-  const std::wstring program = MarkerPath();
-  Report("part: the shell's icon lookup, large", MedianOf(kRuns, [&] {
-           return Timed([&] {
-             SHFILEINFOW info{};
-             if (SHGetFileInfoW(program.c_str(), 0, &info, sizeof info, 0x700) && info.hIcon) {
-               DestroyIcon(info.hIcon);
-             }
-           });
-         }));
-}
-
 // GDI and USER handles before and after many lives and many paints; a flat
 // count differs by nothing.
 void MeasureHandles(IClassFactory* factory, HWND parent, const LifeSetup& setup) {
@@ -383,27 +170,6 @@ void MeasureClick(IClassFactory* factory, HWND parent, const LifeSetup& setup) {
     return t;
   });
   Report("click (starts the program)", Median(clicks), "CreateProcessW alone", alone);
-}
-
-void PrintTable() {
-  std::printf("%-52s %10s  %-22s %10s %7s  %s\n", "measurement (us, medians)", "median", "reference",
-              "ref", "ratio", "goal");
-  for (const Row& r : g_rows) {
-    std::string goal;
-    double ratio = 0;
-    if (r.goal > 0) {
-      ratio = r.reference_median > 0 ? r.median / r.reference_median : 0;
-      goal = (ratio <= r.goal ? "met (<= " : "NOT met (<= ") + std::to_string(int(r.goal)) + "x)";
-    } else if (r.goal < 0) {
-      goal = r.median <= 0 ? "met (flat)" : "NOT met (flat)";
-    }
-    std::printf("%-52s %10.0f  %-22s %10.0f %7.2f  %s\n", r.name.c_str(), r.median, r.reference.c_str(),
-                r.reference_median, ratio, goal.c_str());
-  }
-  for (const Row& r : g_rows) {
-    std::printf("row|%s|%.1f|%s|%.1f|%g\n", r.name.c_str(), r.median, r.reference.c_str(),
-                r.reference_median, r.goal);
-  }
 }
 
 int Run(bool quick) {
