@@ -104,10 +104,15 @@ VALUE = re.compile(r"^    (.+?)    (REG_\w+)(?:    (.*))?$")
 
 def query(wine, key, native=True):
     """{subkey path: {value name: data}} below key, or None if it is absent.
-    Read by the 64-bit reg in the registry view of the bitness under test
-    (native) or of the other one, so both kinds of machine read alike."""
-    bits = wine.a.bits if native else 96 - wine.a.bits
-    r = wine.run(["reg", "query", key, "/s", "/reg:%d" % bits])
+    Native: as programs of the bitness under test see it, read by Wine's reg
+    of that bitness (a 32-bit build is only tested where 32-bit programs run).
+    Its 64-bit reg's /reg:32 would miss the keys both views share, ProgIDs
+    among them, which a 32-bit registration writes where 64-bit ones do.
+    Otherwise: the other view, read by the 64-bit reg."""
+    if native:
+        r = wine.native(["reg", "query", key, "/s"])
+    else:
+        r = wine.run(["reg", "query", key, "/s", "/reg:%d" % (96 - wine.a.bits)])
     if r.returncode != 0:
         return None
     root, _, rest = key.partition("\\")

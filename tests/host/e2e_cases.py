@@ -23,7 +23,8 @@ def case_setup(env):
     reg = env.wine(["regsvr32", "/s", winpath(env.a.ocx)], bits=env.a.bits)
     print(reg.stdout.decode("utf-8", "replace"))
     check(reg.returncode == 0, "regsvr32 of the %d-bit PelZorvick.ocx" % env.a.bits)
-    q = env.wine(["reg", "query", "HKCR\\PelZorvick.ZorvickCtrl\\CLSID", "/reg:%d" % env.a.bits])
+    # Asked as programs of the control's bitness see the shared ProgID.
+    q = env.wine(["reg", "query", "HKCR\\PelZorvick.ZorvickCtrl\\CLSID"], bits=env.a.bits)
     check(b"1CD75988-BC58-46AC-A95E-6EE332F9F6B7" in q.stdout.upper(),
           "the ProgID names the control's class")
     os.makedirs(env.drive_c("Tools"), exist_ok=True)

@@ -74,7 +74,7 @@ class Wine:
         """The registry below the classes root: {(view, key lower case):
         {value name: data}}, keys without values included."""
         subprocess.run(["wineserver", "-w"], env=self.env, timeout=120)
-        return read_classes(os.path.join(self.prefix, "system.reg"))
+        return as_seen_by(read_classes(os.path.join(self.prefix, "system.reg")), self.a.bits)
 
     def close(self):
         subprocess.run(["wineserver", "-k"], env=self.env, stderr=subprocess.DEVNULL)
@@ -104,6 +104,25 @@ def read_classes(path):
                 if m:
                     current["" if m.group(1) == "@" else unescape(m.group(2))] = unescape(m.group(3))
     return keys
+
+
+# Below the classes root only these are kept apart per bitness (64-bit
+# Windows 7 and later, and Wine); every other key, ProgIDs and type libraries
+# among them, is shared, so a 32-bit registration's may stand in either view.
+REDIRECTED = ("clsid", "interface", "directshow", "media type", "mediafoundation")
+
+
+def as_seen_by(snapshot, bits):
+    """The snapshot as programs of `bits` see it: to 32-bit ones a shared key
+    in the 64-bit view is theirs too."""
+    if bits != 32:
+        return snapshot
+    seen = dict(snapshot)
+    for (view, key), values in snapshot.items():
+        first = key[len(CLASSES):].split("\\")[0]
+        if view == "64" and first not in REDIRECTED:
+            seen.setdefault(("32", key), values)
+    return seen
 
 
 def table_rows(path, bits):
