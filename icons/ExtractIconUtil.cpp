@@ -5,6 +5,7 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -53,27 +54,24 @@ class ProgramIcons {
   }
 
   HICON Copy(const std::wstring& path, UINT flags, const WIN32_FILE_ATTRIBUTE_DATA& file) {
-    AcquireSRWLockExclusive(&lock_);
-    HICON copy = nullptr;
+    const std::lock_guard<std::mutex> hold(lock_);
     for (const Entry& e : entries_) {
       if (e.flags == flags && e.path == path && SameFile(e.file, file)) {
-        copy = CopyIcon(e.icon.get());
-        break;
+        return CopyIcon(e.icon.get());
       }
     }
-    ReleaseSRWLockExclusive(&lock_);
-    return copy;
+    return nullptr;
   }
 
   void Keep(const std::wstring& path, UINT flags, const WIN32_FILE_ATTRIBUTE_DATA& file, HICON icon) {
     UniqueIcon kept(CopyIcon(icon));
     if (!kept) return;
-    AcquireSRWLockExclusive(&lock_);
+    // Held by its guard: a failed allocation must not leave it taken.
+    const std::lock_guard<std::mutex> hold(lock_);
     std::erase_if(entries_, [&](const Entry& e) { return e.flags == flags && e.path == path; });
     constexpr size_t kKept = 32;
     if (entries_.size() == kKept) entries_.erase(entries_.begin());
     entries_.push_back({path, flags, file, std::move(kept)});
-    ReleaseSRWLockExclusive(&lock_);
   }
 
  private:
@@ -88,7 +86,7 @@ class ProgramIcons {
            a.nFileSizeHigh == b.nFileSizeHigh && a.nFileSizeLow == b.nFileSizeLow;
   }
 
-  SRWLOCK lock_ = SRWLOCK_INIT;
+  std::mutex lock_;
   std::vector<Entry> entries_;
 };
 
