@@ -31,6 +31,16 @@ std::vector<std::wstring> SplitLines(std::u16string_view text) {
   return lines;
 }
 
+// How many lines SplitLines makes of the text, without making them.
+int LineCount(std::u16string_view text) {
+  int lines = 1;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') ++i;
+    if (text[i] == u'\r' || text[i] == u'\n') ++lines;
+  }
+  return lines;
+}
+
 }  // namespace
 
 bool WinCanvas::Op::operator==(const Op& o) const {
@@ -169,10 +179,9 @@ void WinCanvas::Print(std::u16string_view text) {
   op.y1 = ToPixelsY(current_y_);
   op.color = ToColorRef(fore_color_);
   op.text = text;
-  Surface();
+  Surface();  // the font in place: its generation and line height are current
   op.font_generation = font_generation_;
-  const int lines = static_cast<int>(SplitLines(text).size());
-  const int y = op.y1 + lines * LineHeight();
+  const int y = op.y1 + LineCount(text) * LineHeight();
   Record(std::move(op));
   current_x_ = 0;
   current_y_ = static_cast<float>(y) * TwipsPerPixelY();
