@@ -3,26 +3,21 @@
 #include <cmath>
 
 #include "common/ComError.h"
+#include "component/win/Units.h"
 
 namespace pelzorvick {
 namespace {
 
-int ScreenDpi(int index) {
-  HDC screen = GetDC(nullptr);
-  int dpi = screen ? GetDeviceCaps(screen, index) : 0;
-  if (screen) ReleaseDC(nullptr, screen);
-  return dpi > 0 ? dpi : 96;
-}
-
-constexpr double kHimetricPerInch = 2540.0;
-constexpr double kTwipsPerInch = 1440.0;
+// The units' ratios in floating point, so that no division truncates.
+constexpr double kHimetricInch = kHimetricPerInch;
+constexpr double kTwipsInch = kTwipsPerInch;
 
 }  // namespace
 
-int ScreenDpiX() { return ScreenDpi(LOGPIXELSX); }
-int ScreenDpiY() { return ScreenDpi(LOGPIXELSY); }
-float ScreenTwipsPerPixelX() { return static_cast<float>(kTwipsPerInch / ScreenDpiX()); }
-float ScreenTwipsPerPixelY() { return static_cast<float>(kTwipsPerInch / ScreenDpiY()); }
+int ScreenDpiX() { return ScreenLogPixels(LOGPIXELSX); }
+int ScreenDpiY() { return ScreenLogPixels(LOGPIXELSY); }
+float ScreenTwipsPerPixelX() { return static_cast<float>(kTwipsInch / ScreenDpiX()); }
+float ScreenTwipsPerPixelY() { return static_cast<float>(kTwipsInch / ScreenDpiY()); }
 
 int RoundToPixels(float value) {
   if (!std::isfinite(value) || std::fabs(value) > 32767.0f) ThrowOverflow();
@@ -47,8 +42,8 @@ bool IsPlaceableRect(const RECT& pixels) {
 
 bool IsPlaceableExtent(SIZEL himetric) {
   if (himetric.cx < 0 || himetric.cy < 0) return false;
-  return std::lround(himetric.cx * static_cast<double>(ScreenDpiX()) / kHimetricPerInch) <= kMaxWindowPixels &&
-         std::lround(himetric.cy * static_cast<double>(ScreenDpiY()) / kHimetricPerInch) <= kMaxWindowPixels;
+  return std::lround(himetric.cx * static_cast<double>(ScreenDpiX()) / kHimetricInch) <= kMaxWindowPixels &&
+         std::lround(himetric.cy * static_cast<double>(ScreenDpiY()) / kHimetricInch) <= kMaxWindowPixels;
 }
 
 bool IsDrawableRect(const RECTL& bounds) {
@@ -60,8 +55,8 @@ void ControlGeometry::SetPosRect(const RECT& rect) {
   pos_rect_ = rect;
   const long long w = rect.right > rect.left ? static_cast<long long>(rect.right) - rect.left : 0;
   const long long h = rect.bottom > rect.top ? static_cast<long long>(rect.bottom) - rect.top : 0;
-  extent_.cx = static_cast<LONG>(std::lround(w * kHimetricPerInch / ScreenDpiX()));
-  extent_.cy = static_cast<LONG>(std::lround(h * kHimetricPerInch / ScreenDpiY()));
+  extent_.cx = static_cast<LONG>(std::lround(w * kHimetricInch / ScreenDpiX()));
+  extent_.cy = static_cast<LONG>(std::lround(h * kHimetricInch / ScreenDpiY()));
 }
 
 SIZE ControlGeometry::ClientPixels() const {
@@ -69,18 +64,18 @@ SIZE ControlGeometry::ClientPixels() const {
     return SIZE{pos_rect_->right > pos_rect_->left ? pos_rect_->right - pos_rect_->left : 0,
                 pos_rect_->bottom > pos_rect_->top ? pos_rect_->bottom - pos_rect_->top : 0};
   }
-  return SIZE{static_cast<LONG>(std::lround(extent_.cx * static_cast<double>(ScreenDpiX()) / kHimetricPerInch)),
-              static_cast<LONG>(std::lround(extent_.cy * static_cast<double>(ScreenDpiY()) / kHimetricPerInch))};
+  return SIZE{static_cast<LONG>(std::lround(extent_.cx * static_cast<double>(ScreenDpiX()) / kHimetricInch)),
+              static_cast<LONG>(std::lround(extent_.cy * static_cast<double>(ScreenDpiY()) / kHimetricInch))};
 }
 
 float ControlGeometry::WidthTwips() const {
   if (pos_rect_) return static_cast<float>(ClientPixels().cx) * ScreenTwipsPerPixelX();
-  return static_cast<float>(extent_.cx * kTwipsPerInch / kHimetricPerInch);
+  return static_cast<float>(extent_.cx * kTwipsInch / kHimetricInch);
 }
 
 float ControlGeometry::HeightTwips() const {
   if (pos_rect_) return static_cast<float>(ClientPixels().cy) * ScreenTwipsPerPixelY();
-  return static_cast<float>(extent_.cy * kTwipsPerInch / kHimetricPerInch);
+  return static_cast<float>(extent_.cy * kTwipsInch / kHimetricInch);
 }
 
 void ControlGeometry::SetScaleWidth(float inner) {
