@@ -113,8 +113,8 @@ class WinCanvas : public Canvas {
  private:
   static LRESULT CALLBACK WindowProcedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
   LRESULT HandleMessage(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
-  void OnButtonDown(int16_t button, LPARAM lparam);
-  void OnButtonUp(int16_t button, LPARAM lparam);
+  void OnButtonDown(int16_t button, WPARAM keys, LPARAM lparam);
+  void OnButtonUp(int16_t button, WPARAM keys, LPARAM lparam);
   LRESULT OnKey(UINT message, WPARAM wparam, LPARAM lparam);
   LRESULT DialogCode(const MSG* msg) const;
 

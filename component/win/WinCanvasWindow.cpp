@@ -15,10 +15,12 @@ namespace {
 
 constexpr wchar_t kCanvasClass[] = L"PelZorvickCanvas";
 
-int16_t ShiftMask() {
+// Shift and Ctrl come with the mouse message; asking for every key's state
+// instead is a round trip to the window system each.
+int16_t ShiftMask(WPARAM mouse_keys) {
   int16_t shift = 0;
-  if (GetKeyState(VK_SHIFT) < 0) shift |= 1;
-  if (GetKeyState(VK_CONTROL) < 0) shift |= 2;
+  if (mouse_keys & MK_SHIFT) shift |= 1;
+  if (mouse_keys & MK_CONTROL) shift |= 2;
   if (GetKeyState(VK_MENU) < 0) shift |= 4;
   return shift;
 }
@@ -158,12 +160,12 @@ LRESULT WinCanvas::HandleMessage(HWND hwnd, UINT message, WPARAM wparam, LPARAM 
       [[fallthrough]];
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:
-      OnButtonDown(ButtonOf(message), lparam);
+      OnButtonDown(ButtonOf(message), wparam, lparam);
       return 0;
     case WM_LBUTTONUP:
     case WM_RBUTTONUP:
     case WM_MBUTTONUP:
-      OnButtonUp(ButtonOf(message), lparam);
+      OnButtonUp(ButtonOf(message), wparam, lparam);
       return 0;
     case WM_GETOBJECT:
       if (static_cast<LONG>(lparam) == OBJID_CLIENT) return AccessibleObject(wparam);
@@ -259,7 +261,7 @@ LRESULT WinCanvas::OnKey(UINT message, WPARAM wparam, LPARAM lparam) {
   return 0;
 }
 
-void WinCanvas::OnButtonDown(int16_t button, LPARAM lparam) {
+void WinCanvas::OnButtonDown(int16_t button, WPARAM keys, LPARAM lparam) {
   if (buttons_down_ == 0 && window_) {
     SetCapture(window_.get());
     captured_ = true;
@@ -267,10 +269,10 @@ void WinCanvas::OnButtonDown(int16_t button, LPARAM lparam) {
   buttons_down_ |= button;
   const float x = static_cast<float>(static_cast<short>(LOWORD(lparam))) * TwipsPerPixelX();
   const float y = static_cast<float>(static_cast<short>(HIWORD(lparam))) * TwipsPerPixelY();
-  events_.OnCanvasMouseDown(button, ShiftMask(), x, y);
+  events_.OnCanvasMouseDown(button, ShiftMask(keys), x, y);
 }
 
-void WinCanvas::OnButtonUp(int16_t button, LPARAM lparam) {
+void WinCanvas::OnButtonUp(int16_t button, WPARAM keys, LPARAM lparam) {
   const bool was_down = (buttons_down_ & button) != 0;
   buttons_down_ &= static_cast<int16_t>(~button);
   const short px = static_cast<short>(LOWORD(lparam));
@@ -285,7 +287,7 @@ void WinCanvas::OnButtonUp(int16_t button, LPARAM lparam) {
       ReleaseCapture();
     }
   }
-  events_.OnCanvasMouseUp(button, ShiftMask(), static_cast<float>(px) * TwipsPerPixelX(),
+  events_.OnCanvasMouseUp(button, ShiftMask(keys), static_cast<float>(px) * TwipsPerPixelX(),
                           static_cast<float>(py) * TwipsPerPixelY(),
                           button == 1 && was_down && inside);
 }

@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "common/ComError.h"
 #include "component/win/ControlGeometry.h"
 #include "component/win/HandCursor.h"
@@ -15,10 +18,20 @@
 namespace pelzorvick::test {
 namespace {
 
+// Records the mouse as the control would get it: button, shift mask, twips.
 class NoEvents : public CanvasEvents {
  public:
-  void OnCanvasMouseDown(int16_t, int16_t, float, float) override {}
-  void OnCanvasMouseUp(int16_t, int16_t, float, float, bool) override {}
+  std::vector<std::string> mouse;
+  void OnCanvasMouseDown(int16_t button, int16_t shift, float x, float y) override {
+    mouse.push_back("down " + Args(button, shift, x, y));
+  }
+  void OnCanvasMouseUp(int16_t button, int16_t shift, float x, float y, bool click) override {
+    mouse.push_back("up " + Args(button, shift, x, y) + (click ? " click" : ""));
+  }
+  static std::string Args(int16_t button, int16_t shift, float x, float y) {
+    return std::to_string(button) + " " + std::to_string(shift) + " " + std::to_string(int(x)) + " " +
+           std::to_string(int(y));
+  }
   void OnCanvasKey(CanvasKey, bool, bool) override {}
   void OnCanvasFocus(bool, bool) override {}
   AccessibleFacts DescribeSurface() override { return {}; }
@@ -179,6 +192,25 @@ TEST(Canvas, TooltipBelongsToTheSurface) {
   s.canvas.SetToolTipText(u"Exec command not set");
   SendMessageW(s.canvas.ToolTipWindow(), TTM_GETTEXTW, 80, reinterpret_cast<LPARAM>(&ti));
   EXPECT_STREQ(L"Exec command not set", text);
+  s.canvas.DestroyWindow();
+}
+
+// Shift and Ctrl as the message carries them, whatever the keyboard says now;
+// a release outside the surface is no click.
+TEST(Canvas, MouseMessagesCarryButtonShiftAndTwips) {
+  ParentWindow parent;
+  Surface s;
+  s.canvas.CreateWindowIn(parent.hwnd());
+  HWND w = s.canvas.Window();
+  SendMessageW(w, WM_LBUTTONDOWN, MK_LBUTTON | MK_SHIFT | MK_CONTROL, MAKELPARAM(2, 3));
+  SendMessageW(w, WM_LBUTTONUP, MK_CONTROL, MAKELPARAM(4, 5));
+  SendMessageW(w, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(1, 1));
+  SendMessageW(w, WM_RBUTTONUP, MK_SHIFT, MAKELPARAM(-5, 1));
+  SendMessageW(w, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(1, 1));
+  SendMessageW(w, WM_LBUTTONUP, 0, MAKELPARAM(1, 400));
+  const std::vector<std::string> expected{"down 1 3 30 45",   "up 1 2 60 75 click", "down 2 0 15 15",
+                                          "up 2 1 -75 15",    "down 1 0 15 15",     "up 1 0 15 6000"};
+  EXPECT_EQ(expected, s.events.mouse);
   s.canvas.DestroyWindow();
 }
 
