@@ -113,6 +113,7 @@ class WinCanvas : public Canvas {
  private:
   static LRESULT CALLBACK WindowProcedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
   LRESULT HandleMessage(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
+  void RelayMouse(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
   void OnButtonDown(int16_t button, WPARAM keys, LPARAM lparam);
   void OnButtonUp(int16_t button, WPARAM keys, LPARAM lparam);
   LRESULT OnKey(UINT message, WPARAM wparam, LPARAM lparam);

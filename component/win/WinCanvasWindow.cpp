@@ -96,7 +96,9 @@ void WinCanvas::AddTool(HWND owner) {
   tool_owner_ = owner;
   TTTOOLINFOW ti{};
   ti.cbSize = TTTOOLINFOW_V2_SIZE;
-  ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+  // The surface relays its mouse messages itself (RelayMouse): the common
+  // controls' subclassing would stand between it and every message it gets.
+  ti.uFlags = TTF_IDISHWND;
   ti.hwnd = owner;
   ti.uId = reinterpret_cast<UINT_PTR>(window_.get());
   ti.lpszText = tooltip_text_.data();
@@ -135,7 +137,27 @@ LRESULT CALLBACK WinCanvas::WindowProcedure(HWND hwnd, UINT message, WPARAM wpar
   return RouteToOwner(hwnd, message, wparam, lparam, u"Canvas", &WinCanvas::HandleMessage);
 }
 
+// What the tooltip needs to see to show itself over the surface and to go
+// when a button is pressed.
+void WinCanvas::RelayMouse(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+  switch (message) {
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONDOWN: case WM_LBUTTONUP:
+    case WM_RBUTTONDOWN: case WM_RBUTTONUP:
+    case WM_MBUTTONDOWN: case WM_MBUTTONUP:
+      break;
+    default:
+      return;
+  }
+  if (!tooltip_) return;
+  MSG msg{hwnd, message, wparam, lparam, static_cast<DWORD>(GetMessageTime()), {}};
+  const DWORD at = GetMessagePos();
+  msg.pt = POINT{static_cast<short>(LOWORD(at)), static_cast<short>(HIWORD(at))};
+  SendMessageW(tooltip_, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&msg));
+}
+
 LRESULT WinCanvas::HandleMessage(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+  RelayMouse(hwnd, message, wparam, lparam);
   switch (message) {
     case WM_PAINT:
       PaintWindow(hwnd, [this](HDC dc, const RECT&) { CopyShownTo(dc, 0, 0); });

@@ -195,6 +195,32 @@ TEST(Canvas, TooltipBelongsToTheSurface) {
   s.canvas.DestroyWindow();
 }
 
+// The tooltip hears the pointer resting on the surface and shows the text,
+// and goes when a button is pressed.
+TEST(Canvas, TooltipShowsOverTheSurfaceUntilAPress) {
+  ParentWindow parent;
+  Surface s;
+  s.canvas.SetToolTipText(u"notepad");
+  s.canvas.CreateWindowIn(parent.hwnd());
+  HWND w = s.canvas.Window();
+  HWND tip = s.canvas.ToolTipWindow();
+  SendMessageW(tip, TTM_SETDELAYTIME, TTDT_INITIAL, 1);
+  POINT p{5, 5};
+  ClientToScreen(w, &p);
+  SetCursorPos(p.x, p.y);
+  PostMessageW(w, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+  for (int i = 0; i < 200 && !IsWindowVisible(tip); ++i) {
+    PumpMessages();
+    Sleep(10);
+  }
+  EXPECT_TRUE(IsWindowVisible(tip));
+  PostMessageW(w, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+  PumpMessages();
+  EXPECT_FALSE(IsWindowVisible(tip));
+  SendMessageW(w, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+  s.canvas.DestroyWindow();
+}
+
 // Shift and Ctrl as the message carries them, whatever the keyboard says now;
 // a release outside the surface is no click.
 TEST(Canvas, MouseMessagesCarryButtonShiftAndTwips) {
