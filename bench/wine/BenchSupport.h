@@ -30,7 +30,8 @@ void PrintTable();
 // `parent`, painted once; torn down at the end of its scope.
 class ActiveControl {
  public:
-  ActiveControl(IClassFactory* factory, HWND parent, const LifeSetup& setup, const wchar_t* mode) {
+  ActiveControl(IClassFactory* factory, HWND parent, const LifeSetup& setup, const wchar_t* mode,
+                bool auto_size = true) {
     factory->CreateInstance(nullptr, IID_IOleObject, reinterpret_cast<void**>(ole_.GetAddressOf()));
     ole_.As(&inplace_);
     site_ = new FakeSite(parent, Ambient::kRunning);
@@ -45,6 +46,7 @@ class ActiveControl {
         {L"Control", mode}, {L"Command", setup.command}, {L"Text", L"A life"},
         {L"ImageURL", setup.image}, {L"BackColor", L"#204060"}};
     for (const auto& [key, value] : values) bag->PutText(key, value);
+    if (!auto_size) bag->PutText(L"AutoSize", L"0");
     persist->Load(bag.Get(), nullptr);
     ole_->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, site_.Get(), 0, parent, &site_->rect);
     inplace_->GetWindow(&window_);

@@ -47,6 +47,11 @@ void DirectPaint::Paint() {
   UpdateWindow(hwnd_);
 }
 
+void DirectPaint::PressAndReleaseByMessages() {
+  SendMessageW(hwnd_, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+  SendMessageW(hwnd_, WM_LBUTTONUP, 0, MAKELPARAM(-5, -5));
+}
+
 void DirectPaint::PressAndRelease() {
   HDC dc = GetDC(hwnd_);
   Draw(dc, true);
@@ -61,6 +66,17 @@ LRESULT CALLBACK DirectPaint::Procedure(HWND hwnd, UINT message, WPARAM wparam, 
   }
   auto* self = reinterpret_cast<DirectPaint*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
   if (message == WM_ERASEBKGND) return 1;
+  if ((message == WM_LBUTTONDOWN || message == WM_LBUTTONUP) && self) {
+    if (message == WM_LBUTTONDOWN) {
+      SetCapture(hwnd);
+    } else {
+      ReleaseCapture();
+    }
+    HDC dc = GetDC(hwnd);
+    self->Draw(dc, message == WM_LBUTTONDOWN);
+    ReleaseDC(hwnd, dc);
+    return 0;
+  }
   if (message == WM_PAINT && self) {
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(hwnd, &ps);

@@ -22,6 +22,9 @@ class DirectPaint {
   void Paint();
   // The face sunken, then raised again, drawn at once as the mouse asks.
   void PressAndRelease();
+  // The same, as a control gets it: a press and a release sent to the
+  // window, which takes the mouse and draws on each.
+  void PressAndReleaseByMessages();
 
  private:
   static LRESULT CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);

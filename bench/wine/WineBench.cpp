@@ -79,11 +79,33 @@ void MeasureLives(IClassFactory* factory, const LifeSetup& setup, double floor) 
   }
 }
 
+// Where a later paint and a press go: each of the two windows repainted
+// alone, and the press and the release apart.
+void MeasurePaintSteps(IClassFactory* factory, HWND parent, const LifeSetup& setup) {
+  constexpr int kRuns = 200;
+  std::vector<double> outer, surface, down, up;
+  ActiveControl c(factory, parent, setup, L"Button");
+  UpdateWindow(c.window());
+  const auto repaint = [](HWND w, UINT children) {
+    return Timed([&] { RedrawWindow(w, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | children); });
+  };
+  for (int k = 0; k < kRuns; ++k) {
+    outer.push_back(repaint(c.window(), RDW_NOCHILDREN));
+    surface.push_back(repaint(c.surface(), 0));
+    down.push_back(Timed([&] { SendMessageW(c.surface(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2)); }));
+    up.push_back(Timed([&] { SendMessageW(c.surface(), WM_LBUTTONUP, 0, MAKELPARAM(-5, -5)); }));
+  }
+  Report("  later paint: the control's window alone", Median(outer));
+  Report("  later paint: the surface alone", Median(surface));
+  Report("  press alone", Median(down));
+  Report("  release alone", Median(up));
+}
+
 // The first paint, a later paint and a press and release of a "Button",
 // each beside the same GDI calls made directly on a window of its size.
 void MeasurePaints(IClassFactory* factory, HWND parent, const LifeSetup& setup) {
   constexpr int kRuns = 40;
-  std::vector<double> first, later, press, ref_first, ref_later, ref_press;
+  std::vector<double> first, later, press, ref_first, ref_later, ref_press, ref_messages;
   SIZE size{0, 0};
   for (int i = 0; i < kRuns; ++i) {
     ActiveControl c(factory, parent, setup, L"Button");
@@ -95,15 +117,27 @@ void MeasurePaints(IClassFactory* factory, HWND parent, const LifeSetup& setup) 
     for (int k = 0; k < 10; ++k) press.push_back(Timed([&] { c.PressAndRelease(); }));
     PumpMessages();
   }
+  // The same without AutoSize: no resize of the container's place first.
+  std::vector<double> fixed;
+  for (int i = 0; i < kRuns; ++i) {
+    ActiveControl c(factory, parent, setup, L"Button", false);
+    fixed.push_back(Timed([&] { UpdateWindow(c.window()); }));
+    PumpMessages();
+  }
   for (int i = 0; i < kRuns; ++i) {
     DirectPaint d(parent, size, L"A life");
     ref_first.push_back(Timed([&] { d.FirstPaint(); }));
     for (int k = 0; k < 10; ++k) ref_later.push_back(Timed([&] { d.Paint(); }));
     for (int k = 0; k < 10; ++k) ref_press.push_back(Timed([&] { d.PressAndRelease(); }));
+    for (int k = 0; k < 10; ++k) ref_messages.push_back(Timed([&] { d.PressAndReleaseByMessages(); }));
   }
+  MeasurePaintSteps(factory, parent, setup);
   Report("first paint, Button", Median(first), "direct GDI", Median(ref_first), 3);
+  Report("  first paint, Button, without AutoSize", Median(fixed), "direct GDI", Median(ref_first), 3);
   Report("later paint, Button", Median(later), "direct GDI", Median(ref_later), 3);
   Report("press and release, Button", Median(press), "direct GDI", Median(ref_press), 3);
+  Report("  press and release, Button, against the message route", Median(press),
+         "messages, capture, direct GDI", Median(ref_messages), 3);
 }
 
 // GDI and USER handles before and after many lives and many paints; a flat
