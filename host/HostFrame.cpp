@@ -1,6 +1,7 @@
 #include "host/HostFrame.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "host/HostSite.h"
 
@@ -30,8 +31,19 @@ bool HostFrame::Create(const wchar_t* title) {
   return static_cast<bool>(hwnd_);
 }
 
+void HostFrame::HoldLayout() { layout_held_ = true; }
+
+void HostFrame::ReleaseLayout() {
+  layout_held_ = false;
+  if (std::exchange(layout_wanted_, false)) Layout();
+}
+
 void HostFrame::Layout() {
   if (!hwnd_) return;
+  if (layout_held_) {
+    layout_wanted_ = true;
+    return;
+  }
   if (laying_out_) {  // a control answered its new rectangle with a new size
     again_ = true;
     return;

@@ -26,8 +26,15 @@ class HostFrame : public Boundary<HostFrame, IOleInPlaceFrame> {
   HWND Window() const { return hwnd_.get(); }
   void Add(HostSite* site) { sites_.push_back(site); }
   // Places every site below the previous one, tells each control its new
-  // rectangle and fits the window around them.
+  // rectangle and fits the window around them. While held, only notes that
+  // it is wanted.
   void Layout();
+  // Held while the form paints: a control that sizes itself on its first
+  // paint would otherwise move every control below it, each time, and fifty
+  // controls made that a move per pair. Letting go lays out once, if asked.
+  void HoldLayout();
+  void ReleaseLayout();
+  bool LayoutHeld() const { return layout_held_; }
   // True once the user (or a script) has closed the window.
   bool Closed() const { return closed_; }
   // A key on the form goes first to the UI-active control, then to the
@@ -63,6 +70,8 @@ class HostFrame : public Boundary<HostFrame, IOleInPlaceFrame> {
   UniqueOwnedWindow hwnd_;
   bool closed_ = false;
   bool laying_out_ = false;
+  bool layout_held_ = false;
+  bool layout_wanted_ = false;
   bool again_ = false;
   std::vector<HostSite*> sites_;
   ComPtr<IOleInPlaceActiveObject> active_;

@@ -110,6 +110,10 @@ HRESULT HostSite::OnPosRectChange(Guarded, LPCRECT rect) {
   if (!rect) return E_POINTER;
   // The control asks for a new size; the form decides where it goes.
   size_ = SIZE{rect->right - rect->left, rect->bottom - rect->top};
+  // While the form's layout waits, the control gets its size where it is.
+  if (frame_.LayoutHeld()) {
+    MoveTo(RECT{rect_.left, rect_.top, rect_.left + size_.cx, rect_.top + size_.cy});
+  }
   frame_.Layout();
   return S_OK;
 }

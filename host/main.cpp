@@ -149,8 +149,12 @@ bool Screenshot(HostFrame& frame, const std::u16string& path) {
 void Settle(HostFrame& frame, const std::vector<std::unique_ptr<ControlHost>>& controls,
             FormTimer& timer) {
   for (int round = 0; round < 3; ++round) {
+    frame.HoldLayout();
     RedrawWindow(frame.Window(), nullptr, nullptr,
                  RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    // The controls that moved paint where they now are.
+    frame.ReleaseLayout();
+    RedrawWindow(frame.Window(), nullptr, nullptr, RDW_ALLCHILDREN | RDW_UPDATENOW);
     timer.FirstPaintDone(controls.size());
     PumpMessages(150);
     // A control may resize its own window without asking the site.
