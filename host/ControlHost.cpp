@@ -148,8 +148,8 @@ bool ControlHost::Load() {
   SIZEL extent{};
   if (SUCCEEDED(object_->GetExtent(DVASPECT_CONTENT, &extent)) && extent.cx > 0 &&
       extent.cy > 0) {
-    site_->SetSize(SIZE{HimetricToPixels(extent.cx, ScreenLogPixels(LOGPIXELSX)),
-                        HimetricToPixels(extent.cy, ScreenLogPixels(LOGPIXELSY))});
+    site_->SetSize(SIZE{HimetricToPixels(extent.cx, ScreenDpiX()),
+                        HimetricToPixels(extent.cy, ScreenDpiY())});
   }
   return true;
 }

@@ -9,8 +9,6 @@ namespace pelzorvick {
 
 namespace {
 
-int ScreenDpi(bool horizontal) { return ScreenLogPixels(horizontal ? LOGPIXELSX : LOGPIXELSY); }
-
 HRESULT AmbientFont(VARIANT* result) {
   FONTDESC desc{};
   desc.cbSizeofstruct = sizeof desc;
@@ -63,8 +61,8 @@ HRESULT HostSite::RequestNewObjectLayout(Guarded) {
   if (!object_) return E_UNEXPECTED;
   SIZEL himetric{};
   if (FAILED(object_->GetExtent(DVASPECT_CONTENT, &himetric))) return E_FAIL;
-  size_ = SIZE{HimetricToPixels(himetric.cx, ScreenDpi(true)),
-               HimetricToPixels(himetric.cy, ScreenDpi(false))};
+  size_ = SIZE{HimetricToPixels(himetric.cx, ScreenDpiX()),
+               HimetricToPixels(himetric.cy, ScreenDpiY())};
   frame_.Layout();
   return S_OK;
 }
@@ -127,7 +125,7 @@ HRESULT HostSite::GetExtendedControl(Guarded, IDispatch** d) {
 
 HRESULT HostSite::TransformCoords(Guarded, POINTL* himetric, POINTF* container, DWORD flags) {
   if (!himetric || !container) return E_POINTER;
-  const int dx = ScreenDpi(true), dy = ScreenDpi(false);
+  const int dx = ScreenDpiX(), dy = ScreenDpiY();
   if (flags & XFORMCOORDS_HIMETRICTOCONTAINER) {
     container->x = static_cast<float>(himetric->x) * dx / kHimetricPerInch;
     container->y = static_cast<float>(himetric->y) * dy / kHimetricPerInch;

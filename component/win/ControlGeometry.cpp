@@ -14,8 +14,6 @@ constexpr double kTwipsInch = kTwipsPerInch;
 
 }  // namespace
 
-int ScreenDpiX() { return ScreenLogPixels(LOGPIXELSX); }
-int ScreenDpiY() { return ScreenLogPixels(LOGPIXELSY); }
 float ScreenTwipsPerPixelX() { return static_cast<float>(kTwipsInch / ScreenDpiX()); }
 float ScreenTwipsPerPixelY() { return static_cast<float>(kTwipsInch / ScreenDpiY()); }
 

@@ -8,11 +8,11 @@
 
 #include <optional>
 
+#include "component/win/Units.h"
+
 namespace pelzorvick {
 
-// The screen's logical pixels per inch, read afresh at each call.
-int ScreenDpiX();
-int ScreenDpiY();
+// Twips per pixel at the screen's DPI (Units.h).
 float ScreenTwipsPerPixelX();
 float ScreenTwipsPerPixelY();
 

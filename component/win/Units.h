@@ -9,20 +9,26 @@ namespace pelzorvick {
 inline constexpr int kHimetricPerInch = 2540;
 inline constexpr int kTwipsPerInch = 1440;
 
-// The screen's pixels per inch along LOGPIXELSX or LOGPIXELSY; 96 when the
-// screen will not say. The system's DPI holds for a process's whole life (a
-// change takes a new sign-in), and asking means a screen DC each time, which
-// every unit conversion of a paint would pay: it is asked once.
-inline int ScreenLogPixels(int index) {
-  const auto ask = [](int which) {
-    HDC screen = GetDC(nullptr);
-    const int dpi = screen ? GetDeviceCaps(screen, which) : 0;
-    if (screen) ReleaseDC(nullptr, screen);
-    return dpi > 0 ? dpi : 96;
-  };
-  static const int x = ask(LOGPIXELSX);
-  static const int y = ask(LOGPIXELSY);
-  return index == LOGPIXELSY ? y : x;
+namespace units_detail {
+inline int AskScreenDpi(int index) {
+  HDC screen = GetDC(nullptr);
+  const int dpi = screen ? GetDeviceCaps(screen, index) : 0;
+  if (screen) ReleaseDC(nullptr, screen);
+  return dpi > 0 ? dpi : 96;
+}
+}  // namespace units_detail
+
+// The screen's pixels per inch across and down; 96 when the screen will not
+// say. The system's DPI holds for a process's whole life (a change takes a
+// new sign-in), and asking means a screen DC each time, which every unit
+// conversion of a paint would pay: it is asked once.
+inline int ScreenDpiX() {
+  static const int dpi = units_detail::AskScreenDpi(LOGPIXELSX);
+  return dpi;
+}
+inline int ScreenDpiY() {
+  static const int dpi = units_detail::AskScreenDpi(LOGPIXELSY);
+  return dpi;
 }
 
 inline LONG HimetricToPixels(LONG himetric, int dpi) { return MulDiv(himetric, dpi, kHimetricPerInch); }
