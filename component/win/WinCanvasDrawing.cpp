@@ -12,32 +12,28 @@
 
 #include "common/ComError.h"
 #include "component/win/OlePicture.h"
+#include "component/win/WideString.h"
 
 namespace pelzorvick {
 namespace {
 
-// The text split at CR LF, LF or CR.
-std::vector<std::wstring> SplitLines(std::u16string_view text) {
-  std::vector<std::wstring> lines(1);
+// Calls `line(text, length)` for each line of the text, split at CR LF, LF or
+// CR, in the text's own storage.
+template <class F>
+void ForEachLine(std::u16string_view text, F&& line) {
+  size_t begin = 0;
   for (size_t i = 0; i < text.size(); ++i) {
-    const char16_t c = text[i];
-    if (c == u'\r' || c == u'\n') {
-      if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') ++i;
-      lines.emplace_back();
-    } else {
-      lines.back().push_back(static_cast<wchar_t>(c));
-    }
+    if (text[i] != u'\r' && text[i] != u'\n') continue;
+    line(AsWide(text.data() + begin), static_cast<int>(i - begin));
+    if (text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') ++i;
+    begin = i + 1;
   }
-  return lines;
+  line(AsWide(text.data() + begin), static_cast<int>(text.size() - begin));
 }
 
-// How many lines SplitLines makes of the text, without making them.
 int LineCount(std::u16string_view text) {
-  int lines = 1;
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') ++i;
-    if (text[i] == u'\r' || text[i] == u'\n') ++lines;
-  }
+  int lines = 0;
+  ForEachLine(text, [&](const wchar_t*, int) { ++lines; });
   return lines;
 }
 
@@ -119,10 +115,10 @@ void WinCanvas::Execute(HDC dc, const Op& op) {
       SetTextColor(dc, op.color);
       SetBkMode(dc, TRANSPARENT);
       int y = op.y1;
-      for (const std::wstring& line : SplitLines(op.text)) {
-        if (!line.empty()) TextOutW(dc, op.x1, y, line.data(), static_cast<int>(line.size()));
+      ForEachLine(op.text, [&](const wchar_t* line, int length) {
+        if (length > 0) TextOutW(dc, op.x1, y, line, length);
         y += LineHeight();
-      }
+      });
       break;
     }
     case Op::kFocus: {
@@ -221,14 +217,12 @@ SIZE WinCanvas::MeasureText(std::u16string_view text) {
     }
   }
   SIZE extent{0, 0};
-  for (const std::wstring& line : SplitLines(text)) {
+  ForEachLine(text, [&](const wchar_t* line, int length) {
     SIZE s{0, 0};
-    if (!line.empty() && !GetTextExtentPoint32W(dc, line.data(), static_cast<int>(line.size()), &s)) {
-      ThrowLastError();
-    }
+    if (length > 0 && !GetTextExtentPoint32W(dc, line, length, &s)) ThrowLastError();
     extent.cx = std::max(extent.cx, s.cx);
     extent.cy += LineHeight();
-  }
+  });
   constexpr size_t kKept = 4;
   if (measures_.size() == kKept) measures_.erase(measures_.begin());
   measures_.push_back({font_generation_, std::u16string(text), extent});

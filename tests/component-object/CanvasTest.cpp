@@ -109,6 +109,9 @@ TEST(Canvas, ClsLineAndTextThenCommit) {
   EXPECT_EQ(0.0f, s.canvas.TextWidth(u""));
   EXPECT_EQ(h, s.canvas.TextHeight(u""));
   EXPECT_EQ(2 * h, s.canvas.TextHeight(u"two\r\nlines"));
+  // CR LF, LF and CR each end a line; the widest line is the width.
+  EXPECT_EQ(5 * h, s.canvas.TextHeight(u"a\nb\rc\r\nd\n"));
+  EXPECT_EQ(w, s.canvas.TextWidth(u"a\r\nWide text\rb"));
   s.canvas.SetFontSize(20);
   EXPECT_GT(s.canvas.TextWidth(u"Wide text"), w);
   s.canvas.SetFontSize(-3);  // ignored
