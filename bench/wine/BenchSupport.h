@@ -42,10 +42,7 @@ class ActiveControl {
     ole_.As(&persist);
     ComPtr<FakeBag> bag(new FakeBag);
     bag->calls.Expect({"Read"});
-    const std::pair<const wchar_t*, std::wstring> values[] = {
-        {L"Control", mode}, {L"Command", setup.command}, {L"Text", L"A life"},
-        {L"ImageURL", setup.image}, {L"BackColor", L"#204060"}};
-    for (const auto& [key, value] : values) bag->PutText(key, value);
+    PutLifeProperties(*bag.Get(), setup, mode);
     if (!auto_size) bag->PutText(L"AutoSize", L"0");
     persist->Load(bag.Get(), nullptr);
     ole_->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, site_.Get(), 0, parent, &site_->rect);

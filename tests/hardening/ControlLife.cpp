@@ -36,6 +36,14 @@ const char* const LifeSteps::kNames[kCount] = {
     "create and site", "load from the bag", "activate in place", "paint",
     "press and release", "Draw", "save to a bag", "deactivate, close, release"};
 
+void PutLifeProperties(FakeBag& bag, const LifeSetup& setup, const wchar_t* mode) {
+  bag.PutText(L"Control", mode);
+  bag.PutText(L"Command", setup.command);
+  bag.PutText(L"Text", L"A life");
+  bag.PutText(L"ImageURL", setup.image);
+  bag.PutText(L"BackColor", L"#204060");
+}
+
 LifeResult LiveOnce(IClassFactory* factory, const LifeSetup& setup, const wchar_t* mode, bool click,
                     LifeSteps* steps) {
   StepClock clock(steps);
@@ -70,11 +78,7 @@ LifeResult LiveOnce(IClassFactory* factory, const LifeSetup& setup, const wchar_
   {
     ComPtr<FakeBag> bag(new FakeBag);
     bag->calls.Expect({"Read"});
-    bag->PutText(L"Control", mode);
-    bag->PutText(L"Command", setup.command);
-    bag->PutText(L"Text", L"A life");
-    bag->PutText(L"ImageURL", setup.image);
-    bag->PutText(L"BackColor", L"#204060");
+    PutLifeProperties(*bag.Get(), setup, mode);
     if (persist && FAILED(hr = persist->Load(bag.Get(), nullptr))) fail("Load", hr);
   }
   clock.Mark(1);

@@ -31,6 +31,12 @@ struct LifeSteps {
   double us[kCount] = {};
 };
 
+class FakeBag;
+
+// What a life loads: the display mode, the command, a caption, the picture
+// and a back colour.
+void PutLifeProperties(FakeBag& bag, const LifeSetup& setup, const wchar_t* mode);
+
 // The release happens outside the surface, so no click runs unless `click`.
 LifeResult LiveOnce(IClassFactory* factory, const LifeSetup& setup, const wchar_t* mode, bool click,
                     LifeSteps* steps = nullptr);
