@@ -9,11 +9,11 @@
 #include <string_view>
 
 #include "command/FileSystem.h"
-#include "component/Canvas.h"
-#include "component/ContainerServices.h"
-#include "component/Picture.h"
-#include "component/Platform.h"
-#include "component/PropertyBag.h"
+#include "component/seams/Canvas.h"
+#include "component/seams/ContainerServices.h"
+#include "component/seams/Picture.h"
+#include "component/seams/Platform.h"
+#include "component/seams/PropertyBag.h"
 #include "control/Property.h"
 
 namespace pelzorvick {

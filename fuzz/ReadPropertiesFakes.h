@@ -9,10 +9,10 @@
 
 #include "command/FileSystem.h"
 #include "common/ComError.h"
-#include "component/Canvas.h"
-#include "component/ContainerServices.h"
-#include "component/Picture.h"
-#include "component/Platform.h"
+#include "component/seams/Canvas.h"
+#include "component/seams/ContainerServices.h"
+#include "component/seams/Picture.h"
+#include "component/seams/Platform.h"
 #include "control/ZorvickCtrl.h"
 #include "tests/support/SizedSeams.h"
 

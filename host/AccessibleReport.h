@@ -9,7 +9,7 @@
 
 #include <string>
 
-#include "component/win/ComPtr.h"
+#include "component/com/ComPtr.h"
 
 namespace pelzorvick {
 

@@ -2,9 +2,9 @@
 
 #include <olectl.h>
 
-#include "component/win/Handles.h"
-#include "component/win/Units.h"
-#include "component/win/WideString.h"
+#include "component/com/Handles.h"
+#include "component/surface/Units.h"
+#include "component/com/WideString.h"
 #include "host/EventSink.h"
 #include "host/HostFrame.h"
 #include "host/HostPropertyBag.h"

@@ -10,7 +10,7 @@
 #include <functional>
 #include <string>
 
-#include "component/win/ComPtr.h"
+#include "component/com/ComPtr.h"
 #include "host/PropertyFile.h"
 
 namespace pelzorvick {

@@ -1,6 +1,6 @@
 #include "host/EventSink.h"
 
-#include "component/win/DispatchIds.h"
+#include "component/object/DispatchIds.h"
 #include "host/Output.h"
 
 namespace pelzorvick {

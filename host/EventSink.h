@@ -10,7 +10,7 @@
 #include <string>
 
 #include "PelZorvick_h.h"
-#include "component/win/ComObject.h"
+#include "component/com/ComObject.h"
 
 namespace pelzorvick {
 

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "common/Stopwatch.h"
-#include "component/win/ComObject.h"
-#include "component/win/Handles.h"
+#include "component/com/ComObject.h"
+#include "component/com/Handles.h"
 #include "host/Output.h"
 #include "common/Utf8.h"
 

@@ -9,8 +9,8 @@
 
 #include <cstddef>
 
-#include "component/win/ComPtr.h"
-#include "component/win/Handles.h"
+#include "component/com/ComPtr.h"
+#include "component/com/Handles.h"
 #include "host/HostFrame.h"
 
 namespace pelzorvick {

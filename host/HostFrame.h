@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "Boundary.h"
-#include "component/win/ComPtr.h"
-#include "component/win/Handles.h"
+#include "component/com/ComPtr.h"
+#include "component/com/Handles.h"
 
 namespace pelzorvick {
 

@@ -4,8 +4,8 @@
 
 #include <cmath>
 
-#include "component/win/Handles.h"
-#include "component/win/WideString.h"
+#include "component/com/Handles.h"
+#include "component/com/WideString.h"
 #include "text/StringUtil.h"
 
 namespace pelzorvick {

@@ -14,7 +14,7 @@
 #include <set>
 #include <string>
 
-#include "component/win/ComObject.h"
+#include "component/com/ComObject.h"
 #include "host/PropertyFile.h"
 
 namespace pelzorvick {

@@ -2,7 +2,7 @@
 
 #include <olectl.h>
 
-#include "component/win/Units.h"
+#include "component/surface/Units.h"
 #include "host/HostFrame.h"
 
 namespace pelzorvick {

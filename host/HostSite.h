@@ -8,8 +8,8 @@
 
 #include <string>
 
-#include "component/win/ComObject.h"
-#include "component/win/ComPtr.h"
+#include "component/com/ComObject.h"
+#include "component/com/ComPtr.h"
 
 namespace pelzorvick {
 

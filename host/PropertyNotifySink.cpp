@@ -1,7 +1,7 @@
 #include "host/PropertyNotifySink.h"
 
-#include "component/win/Handles.h"
-#include "component/win/WideString.h"
+#include "component/com/Handles.h"
+#include "component/com/WideString.h"
 #include "host/Output.h"
 
 namespace pelzorvick {

@@ -9,8 +9,8 @@
 #include <map>
 #include <string>
 
-#include "component/win/ComObject.h"
-#include "component/win/ComPtr.h"
+#include "component/com/ComObject.h"
+#include "component/com/ComPtr.h"
 
 namespace pelzorvick {
 

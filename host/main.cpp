@@ -27,7 +27,7 @@
 #include "host/PropertyFile.h"
 #include "host/Screenshot.h"
 #include "common/Utf8.h"
-#include "component/win/WideString.h"
+#include "component/com/WideString.h"
 
 namespace pelzorvick {
 namespace {

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "component/win/Handles.h"
-#include "component/win/OlePicture.h"
-#include "component/win/WideString.h"
+#include "component/com/Handles.h"
+#include "icons/OlePicture.h"
+#include "component/com/WideString.h"
 #include "text/StringUtil.h"
 
 namespace pelzorvick {

@@ -5,7 +5,7 @@
 
 #include <string_view>
 
-#include "component/Picture.h"
+#include "component/seams/Picture.h"
 
 namespace pelzorvick {
 

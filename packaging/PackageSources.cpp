@@ -13,16 +13,16 @@
 //                           key, name, value (MSI formatted text)
 
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "component/build/BuildTool.h"
 #include "component/library/RegistryTable.h"
 #include "packaging/TypeLibInfo.h"
 
 namespace pz = pelzorvick;
+namespace build_tool = pz::build_tool;
 using pz::packaging::TypeKind;
 using pz::packaging::TypeLibFacts;
 
@@ -286,37 +286,29 @@ std::string Rows(const std::vector<Row>& rows) {
   return out;
 }
 
-void Write(const std::string& path, const std::string& text) {
-  std::ofstream out(path, std::ios::binary);
-  out << text;
-  if (!out.flush()) throw std::runtime_error("cannot write " + path);
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
-  try {
-    if (argc != 5) throw std::runtime_error("usage: package_sources TYPELIB x64|x86 VERSION OUTDIR");
+  if (argc != 5) {
+    std::fprintf(stderr, "usage: package_sources TYPELIB x64|x86 VERSION OUTDIR\n");
+    return 1;
+  }
+  const std::string dir = argv[4];
+  const std::vector<std::string> outputs = {dir + "/PelZorvick.wxs", dir + "/PelZorvick.manifest",
+                                            dir + "/Example.exe.manifest",
+                                            dir + "/registry-rows.tsv"};
+  return build_tool::Run("package_sources", outputs, [&] {
     const std::string arch_name = argv[2];
     if (arch_name != "x64" && arch_name != "x86") throw std::runtime_error("unknown ARCH " + arch_name);
     const Arch& arch = arch_name == "x64" ? kX64 : kX86;
     const std::string version = argv[3];
-    const std::string dir = argv[4];
-    std::ifstream in(argv[1], std::ios::binary);
-    if (!in) throw std::runtime_error(std::string("cannot read ") + argv[1]);
-    const std::vector<unsigned char> bytes{std::istreambuf_iterator<char>(in), {}};
-    const TypeLibFacts lib = pz::packaging::ReadTypeLib(bytes);
+    const TypeLibFacts lib = pz::packaging::ReadTypeLib(build_tool::ReadBytes(argv[1]));
     if ((lib.syskind == 3) != (arch.other_view_component != nullptr)) {
       throw std::runtime_error("the type library is not built for " + arch_name);
     }
     const std::vector<Row> rows = AllRows(lib, arch);
-    Write(dir + "/PelZorvick.wxs", Wxs(rows, arch, version));
-    Write(dir + "/PelZorvick.manifest", AssemblyManifest(lib, arch, version));
-    Write(dir + "/Example.exe.manifest", ApplicationManifest(arch, version));
-    Write(dir + "/registry-rows.tsv", Rows(rows));
-    return 0;
-  } catch (const std::exception& e) {
-    std::fprintf(stderr, "package_sources: %s\n", e.what());
-    return 1;
-  }
+    const std::string texts[] = {Wxs(rows, arch, version), AssemblyManifest(lib, arch, version),
+                                 ApplicationManifest(arch, version), Rows(rows)};
+    for (std::size_t i = 0; i < outputs.size(); ++i) build_tool::WriteText(outputs[i], texts[i]);
+  });
 }

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "component/win/ComPtr.h"
+#include "component/com/ComPtr.h"
 #include "tests/component-object/Fakes.h"
 #include "tests/hardening/ControlLife.h"
 

@@ -2,10 +2,10 @@
 
 #include <unknwn.h>
 
-#include "component/win/ComObject.h"
-#include "component/Module.h"
-#include "component/win/ErrorInfo.h"
-#include "component/win/ZorvickObject.h"
+#include "component/com/ComObject.h"
+#include "component/com/Module.h"
+#include "component/com/ErrorInfo.h"
+#include "component/object/ZorvickObject.h"
 
 namespace pelzorvick {
 namespace {

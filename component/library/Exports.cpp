@@ -5,11 +5,11 @@
 #include <objbase.h>
 
 #include "PelZorvick_h.h"
-#include "component/Module.h"
+#include "component/com/Module.h"
 #include "component/library/ClassFactory.h"
 #include "component/library/Registration.h"
-#include "component/win/ErrorInfo.h"
-#include "component/win/WindowClass.h"
+#include "component/com/ErrorInfo.h"
+#include "component/surface/WindowClass.h"
 
 using pelzorvick::RegistrationScope;
 

@@ -6,10 +6,10 @@
 #include <vector>
 
 #include "PelZorvick_h.h"
-#include "component/Module.h"
+#include "component/com/Module.h"
 #include "component/library/RegistryEntries.h"
-#include "component/win/ComPtr.h"
-#include "component/win/Handles.h"
+#include "component/com/ComPtr.h"
+#include "component/com/Handles.h"
 
 // Exported by oleaut32 and in mingw's import library, but not declared in its
 // headers.

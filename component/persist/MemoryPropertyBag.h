@@ -11,7 +11,7 @@
 #include <variant>
 #include <vector>
 
-#include "component/PropertyBag.h"
+#include "component/seams/PropertyBag.h"
 
 namespace pelzorvick {
 

@@ -14,11 +14,11 @@
 #include <string>
 #include <vector>
 
-#include "component/HostTool.h"
+#include "component/build/BuildTool.h"
 
 namespace {
 
-using pelzorvick::host_tool::Fail;
+using pelzorvick::build_tool::Fail;
 
 void Put(std::vector<unsigned char>& out, uint32_t value, int bytes) {
   for (int i = 0; i < bytes; ++i) out.push_back((value >> (8 * i)) & 0xFF);
@@ -67,7 +67,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: %s PICTURE.txt OUT.bmp\n", argv[0]);
     return 2;
   }
-  return pelzorvick::host_tool::Run("make_bitmap", argv[2], [&] {
+  return pelzorvick::build_tool::Run("make_bitmap", {argv[2]}, [&] {
     std::ifstream in(argv[1]);
     if (!in) throw Fail(std::string("cannot read ") + argv[1]);
     std::map<char, uint32_t> palette;
@@ -89,6 +89,6 @@ int main(int argc, char** argv) {
       rows.push_back(line);
     }
     if (rows.empty()) throw Fail("no pixel rows");
-    pelzorvick::host_tool::WriteBytes(argv[2], Encode(palette, rows));
+    pelzorvick::build_tool::WriteBytes(argv[2], Encode(palette, rows));
   });
 }

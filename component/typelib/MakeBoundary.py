@@ -98,7 +98,7 @@ def main():
     ] + [f'#include <{os.path.basename(h)}>' for h in headers if os.path.dirname(h) != os.path.dirname(output)] + [
         '',
     ] + [f'#include "{os.path.basename(h)}"' for h in headers if os.path.dirname(h) == os.path.dirname(output)] + [
-        '#include "component/win/ErrorInfo.h"',
+        '#include "component/com/ErrorInfo.h"',
         '',
         'namespace pelzorvick {',
         '',

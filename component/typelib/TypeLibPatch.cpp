@@ -26,7 +26,7 @@
 #include <string>
 #include <vector>
 
-#include "component/HostTool.h"
+#include "component/build/BuildTool.h"
 #include "component/typelib/MsftLayout.h"
 
 namespace {
@@ -40,7 +40,7 @@ constexpr size_t kFuncArgCount = 0x14;    // low word
 constexpr size_t kParamSize = 12;         // type, name offset, flags
 constexpr uint32_t kInvokePropertyPut = 4;
 
-using pelzorvick::host_tool::Fail;
+using pelzorvick::build_tool::Fail;
 
 class File {
  public:
@@ -254,10 +254,10 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: %s IN.tlb OUT.tlb ACTION...\n", argv[0]);
     return 2;
   }
-  return pelzorvick::host_tool::Run("typelib_patch", argv[2], [&] {
-    File file(pelzorvick::host_tool::ReadBytes(argv[1]));
+  return pelzorvick::build_tool::Run("typelib_patch", {argv[2]}, [&] {
+    File file(pelzorvick::build_tool::ReadBytes(argv[1]));
     for (int i = 3; i < argc; ++i) Apply(file, argv[i]);
     file.PlaceNames();
-    pelzorvick::host_tool::WriteBytes(argv[2], file.Bytes());
+    pelzorvick::build_tool::WriteBytes(argv[2], file.Bytes());
   });
 }

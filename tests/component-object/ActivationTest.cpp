@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "component/Module.h"
+#include "component/com/Module.h"
 #include "tests/component-object/Fakes.h"
 #include "tests/support/MemoryCanvas.h"
 

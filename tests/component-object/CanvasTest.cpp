@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "common/ComError.h"
-#include "component/win/ControlGeometry.h"
-#include "component/win/HandCursor.h"
-#include "component/win/WinCanvas.h"
+#include "component/surface/ControlGeometry.h"
+#include "component/surface/HandCursor.h"
+#include "component/surface/WinCanvas.h"
 #include "tests/component-object/Fakes.h"
 
 namespace pelzorvick::test {

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "component/win/DispatchIds.h"
+#include "component/object/DispatchIds.h"
 #include "control/ZorvickCtrl.h"
 #include "tests/component-object/Fakes.h"
 

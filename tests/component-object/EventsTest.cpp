@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "component/win/DispatchIds.h"
+#include "component/object/DispatchIds.h"
 #include "control/ZorvickCtrl.h"
 #include "tests/component-object/Fakes.h"
 

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "component/win/DispatchIds.h"
+#include "component/object/DispatchIds.h"
 #include "control/ZorvickCtrl.h"
 
 namespace pelzorvick::test {

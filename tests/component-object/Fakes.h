@@ -16,9 +16,9 @@
 #include <vector>
 
 #include "PelZorvick_h.h"
-#include "component/ComBase.h"
-#include "component/win/ComPtr.h"
-#include "component/win/ZorvickObject.h"
+#include "component/com/ComBase.h"
+#include "component/com/ComPtr.h"
+#include "component/object/ZorvickObject.h"
 #include "tests/support/Automation.h"
 #include "tests/support/NonCopyable.h"
 #include "tests/support/Transcript.h"

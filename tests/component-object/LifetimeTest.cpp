@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "component/Module.h"
+#include "component/com/Module.h"
 #include "tests/component-object/Fakes.h"
 #include "tests/support/Rows.h"
 

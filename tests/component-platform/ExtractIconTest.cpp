@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "component/win/OlePicture.h"
+#include "icons/OlePicture.h"
 #include "tests/component-platform/TestSupport.h"
 
 namespace pelzorvick {

@@ -1,4 +1,4 @@
-#include "component/win/PictureDownload.h"
+#include "component/picture/PictureDownload.h"
 
 #include <winsock2.h>
 
@@ -10,7 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "common/ComError.h"
-#include "component/win/PictureDimensions.h"
+#include "component/picture/PictureDimensions.h"
 #include "tests/component-platform/TestSupport.h"
 #include "tests/support/Bitmap.h"
 

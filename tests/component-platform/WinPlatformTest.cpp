@@ -1,4 +1,4 @@
-#include "component/win/WinPlatform.h"
+#include "component/platform/WinPlatform.h"
 
 #include <atomic>
 #include <thread>

@@ -1,4 +1,4 @@
-#include "component/win/WinPropertyBag.h"
+#include "component/object/WinPropertyBag.h"
 
 #include <functional>
 #include <map>
@@ -8,7 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "common/ComError.h"
-#include "component/win/WideString.h"
+#include "component/com/WideString.h"
 #include "tests/support/BagReads.h"
 #include "tests/support/ErrorCode.h"
 

@@ -15,11 +15,11 @@
 
 #include "command/FileSystem.h"
 #include "common/ComError.h"
-#include "component/Canvas.h"
-#include "component/ContainerServices.h"
-#include "component/Picture.h"
-#include "component/Platform.h"
-#include "component/PropertyBag.h"
+#include "component/seams/Canvas.h"
+#include "component/seams/ContainerServices.h"
+#include "component/seams/Picture.h"
+#include "component/seams/Platform.h"
+#include "component/seams/PropertyBag.h"
 #include "control/ZorvickCtrl.h"
 #include "tests/support/RecordingFileSystem.h"
 

@@ -9,7 +9,7 @@
 #include <cstdio>
 #include <string>
 
-#include "component/win/ComPtr.h"
+#include "component/com/ComPtr.h"
 #include "host/EventSink.h"
 #include "host/HostFrame.h"
 #include "host/MessageWatcher.h"

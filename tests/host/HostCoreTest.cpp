@@ -6,8 +6,8 @@
 
 #include <gtest/gtest.h>
 
-#include "component/win/ComPtr.h"
-#include "component/win/DispatchIds.h"
+#include "component/com/ComPtr.h"
+#include "component/object/DispatchIds.h"
 #include "host/EventSink.h"
 #include "host/HostFrame.h"
 #include "host/HostPropertyBag.h"

@@ -13,7 +13,7 @@
 #include <string>
 
 #include "PelZorvick_h.h"
-#include "component/win/ComPtr.h"
+#include "component/com/ComPtr.h"
 
 namespace {
 

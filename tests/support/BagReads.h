@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include "component/PropertyBag.h"
+#include "component/seams/PropertyBag.h"
 
 namespace pelzorvick::test {
 

@@ -3,8 +3,8 @@
 // with a surface of 15 twips a pixel: what fakes that only count or ignore
 // the drawing have in common.
 
-#include "component/Canvas.h"
-#include "component/ContainerServices.h"
+#include "component/seams/Canvas.h"
+#include "component/seams/ContainerServices.h"
 
 namespace pelzorvick::test {
 

@@ -1,0 +1,215 @@
+#pragma once
+// The control's COM object: one per instance, created by the class factory.
+// Its interfaces are implemented one group per ZorvickObject*.cpp file.
+
+#include <windows.h>
+#include <ocidl.h>
+#include <oleidl.h>
+#include <olectl.h>
+
+#include "PelZorvick_h.h"
+#include "command/FileSystem.h"
+#include "component/com/ComObject.h"
+#include "component/com/ComPtr.h"
+#include "component/object/ConnectionPoint.h"
+#include "component/surface/ControlGeometry.h"
+#include "component/com/Handles.h"
+#include "component/surface/WinCanvas.h"
+#include "component/object/WinContainerServices.h"
+#include "component/platform/WinPlatform.h"
+#include "control/ZorvickCtrl.h"
+
+namespace pelzorvick {
+
+// The version-independent ProgID's misc status.
+inline constexpr DWORD kMiscStatus = OLEMISC_SETCLIENTSITEFIRST | OLEMISC_ACTIVATEWHENVISIBLE |
+                                     OLEMISC_INSIDEOUT | OLEMISC_CANTLINKINSIDE |
+                                     OLEMISC_RECOMPOSEONRESIZE;
+static_assert(kMiscStatus == 0x00020191);
+
+class ZorvickObject
+    : public ComObject<ZorvickObject, Implements<_ZorvickCtrl, IDispatch>,
+                       Implements<ISupportErrorInfo>,
+                       Implements<IProvideClassInfo2, IProvideClassInfo>,
+                       Implements<IConnectionPointContainer>, Implements<IOleObject>,
+                       Implements<IOleInPlaceObject, IOleWindow>,
+                       Implements<IOleInPlaceActiveObject>, Implements<IOleControl>,
+                       Implements<IViewObject2, IViewObject>,
+                       Implements<IPersistStreamInit, IPersist>,
+                       Implements<IPersistPropertyBag>, Implements<IPersistStorage>>,
+      public CanvasEvents,
+      public ContainerLink {
+ public:
+  ZorvickObject();
+  ~ZorvickObject() override;
+
+  // _ZorvickCtrl and IDispatch.
+  HRESULT GetTypeInfoCount(Guarded, UINT* count);
+  HRESULT GetTypeInfo(Guarded, UINT index, LCID lcid, ITypeInfo** info);
+  HRESULT GetIDsOfNames(Guarded, REFIID riid, LPOLESTR* names, UINT count, LCID lcid,
+                        DISPID* ids);
+  HRESULT Invoke(Guarded, DISPID id, REFIID riid, LCID lcid, WORD flags,
+                 DISPPARAMS* params, VARIANT* result, EXCEPINFO* exception,
+                 UINT* arg_error);
+  HRESULT Execute(Guarded);
+  // Every property accessor of the dual interface, by the property's name.
+  HRESULT GetProperty(Guarded, std::u16string_view name, float* value);
+  HRESULT GetProperty(Guarded, std::u16string_view name, BSTR* value);
+  HRESULT GetProperty(Guarded, std::u16string_view name, VARIANT_BOOL* value);
+  HRESULT PutProperty(Guarded, std::u16string_view name, float value);
+  HRESULT PutProperty(Guarded, std::u16string_view name, BSTR value);
+  HRESULT PutProperty(Guarded, std::u16string_view name, VARIANT_BOOL value);
+
+  // ISupportErrorInfo.
+  HRESULT InterfaceSupportsErrorInfo(Guarded, REFIID riid);
+
+  // IProvideClassInfo2.
+  HRESULT GetClassInfo(Guarded, ITypeInfo** info);
+  HRESULT GetGUID(Guarded, DWORD kind, GUID* guid);
+
+  // IConnectionPointContainer.
+  HRESULT EnumConnectionPoints(Guarded, IEnumConnectionPoints** points);
+  HRESULT FindConnectionPoint(Guarded, REFIID riid, IConnectionPoint** point);
+
+  // IOleObject.
+  HRESULT SetClientSite(Guarded, IOleClientSite* site);
+  HRESULT GetClientSite(Guarded, IOleClientSite** site);
+  HRESULT SetHostNames(Guarded, LPCOLESTR app, LPCOLESTR object);
+  HRESULT Close(Guarded, DWORD save_option);
+  HRESULT SetMoniker(Guarded, DWORD which, IMoniker* moniker);
+  HRESULT GetMoniker(Guarded, DWORD assign, DWORD which, IMoniker** moniker);
+  HRESULT InitFromData(Guarded, IDataObject* data, BOOL creation, DWORD reserved);
+  HRESULT GetClipboardData(Guarded, DWORD reserved, IDataObject** data);
+  HRESULT DoVerb(Guarded, LONG verb, LPMSG msg, IOleClientSite* active_site, LONG index,
+                 HWND parent, LPCRECT pos_rect);
+  HRESULT EnumVerbs(Guarded, IEnumOLEVERB** verbs);
+  HRESULT Update(Guarded);
+  HRESULT IsUpToDate(Guarded);
+  HRESULT GetUserClassID(Guarded, CLSID* clsid);
+  HRESULT GetUserType(Guarded, DWORD form, LPOLESTR* type);
+  HRESULT SetExtent(Guarded, DWORD aspect, SIZEL* size);
+  HRESULT GetExtent(Guarded, DWORD aspect, SIZEL* size);
+  HRESULT Advise(Guarded, IAdviseSink* sink, DWORD* connection);
+  HRESULT Unadvise(Guarded, DWORD connection);
+  HRESULT EnumAdvise(Guarded, IEnumSTATDATA** advise);
+  HRESULT GetMiscStatus(Guarded, DWORD aspect, DWORD* status);
+  HRESULT SetColorScheme(Guarded, LOGPALETTE* palette);
+
+  // IOleWindow, IOleInPlaceObject, IOleInPlaceActiveObject.
+  HRESULT GetWindow(Guarded, HWND* hwnd);
+  HRESULT ContextSensitiveHelp(Guarded, BOOL enter);
+  HRESULT InPlaceDeactivate(Guarded);
+  HRESULT UIDeactivate(Guarded);
+  HRESULT SetObjectRects(Guarded, LPCRECT pos, LPCRECT clip);
+  HRESULT ReactivateAndUndo(Guarded);
+  HRESULT TranslateAccelerator(Guarded, LPMSG msg);
+  HRESULT OnFrameWindowActivate(Guarded, BOOL activate);
+  HRESULT OnDocWindowActivate(Guarded, BOOL activate);
+  HRESULT ResizeBorder(Guarded, LPCRECT border, IOleInPlaceUIWindow* window,
+                       BOOL frame);
+  HRESULT EnableModeless(Guarded, BOOL enable);
+
+  // IOleControl.
+  HRESULT GetControlInfo(Guarded, CONTROLINFO* info);
+  HRESULT OnMnemonic(Guarded, MSG* msg);
+  HRESULT OnAmbientPropertyChange(Guarded, DISPID dispid);
+  HRESULT FreezeEvents(Guarded, BOOL freeze);
+
+  // IViewObject2.
+  HRESULT Draw(Guarded, DWORD aspect, LONG index, void* aspect_info, DVTARGETDEVICE* device,
+               HDC target_dc, HDC dc, LPCRECTL bounds, LPCRECTL window_bounds,
+               BOOL(STDMETHODCALLTYPE* progress)(ULONG_PTR), ULONG_PTR argument);
+  HRESULT GetColorSet(Guarded, DWORD aspect, LONG index, void* aspect_info,
+                      DVTARGETDEVICE* device, HDC target_dc,
+                      LOGPALETTE** colors);
+  HRESULT Freeze(Guarded, DWORD aspect, LONG index, void* aspect_info, DWORD* freeze);
+  HRESULT Unfreeze(Guarded, DWORD freeze);
+  HRESULT SetAdvise(Guarded, DWORD aspects, DWORD flags, IAdviseSink* sink);
+  HRESULT GetAdvise(Guarded, DWORD* aspects, DWORD* flags, IAdviseSink** sink);
+  HRESULT GetExtent(Guarded, DWORD aspect, LONG index, DVTARGETDEVICE* device,
+                    LPSIZEL size);
+
+  // IPersist, IPersistStreamInit, IPersistPropertyBag, IPersistStorage.
+  HRESULT GetClassID(Guarded, CLSID* clsid);
+  HRESULT IsDirty(Guarded);
+  HRESULT Load(Guarded, IStream* stream);
+  HRESULT Save(Guarded, IStream* stream, BOOL clear_dirty);
+  HRESULT GetSizeMax(Guarded, ULARGE_INTEGER* size);
+  HRESULT InitNew(Guarded);
+  HRESULT Load(Guarded, IPropertyBag* bag, IErrorLog* log);
+  HRESULT Save(Guarded, IPropertyBag* bag, BOOL clear_dirty, BOOL save_all);
+  HRESULT InitNew(Guarded, IStorage* storage);
+  HRESULT Load(Guarded, IStorage* storage);
+  HRESULT Save(Guarded, IStorage* storage, BOOL same_as_load);
+  HRESULT SaveCompleted(Guarded, IStorage* storage);
+  HRESULT HandsOffStorage(Guarded);
+
+  // CanvasEvents.
+  void OnCanvasMouseDown(int16_t button, int16_t shift, float x, float y) override;
+  void OnCanvasMouseUp(int16_t button, int16_t shift, float x, float y, bool click) override;
+  void OnCanvasKey(CanvasKey key, bool down, bool repeat) override;  // ZorvickObjectKeyboard.cpp
+  void OnCanvasFocus(bool focused, bool cue) override;
+  AccessibleFacts DescribeSurface() override;
+  void DoSurfaceDefaultAction() override;
+  bool SurfacePressed() override { return ctrl_.Pressed(); }
+  std::u16string SurfaceCaption() override { return ctrl_.Text(); }
+
+  // ContainerLink.
+  IOleClientSite* ClientSite() override { return site_.Get(); }
+  IOleInPlaceSite* InPlaceSite() override { return inplace_site_.Get(); }
+  void PropertyChanged(DISPID dispid) override;
+  void FireClick() override;
+  void MoveTo(const RECT& pixels) override;
+  void GeometryChanged() override;
+  void ReadComplete(const AsyncReadResult& read) override;
+
+ private:
+  // The core's paint into the surface: shown when it completes, rolled back
+  // when it fails.
+  void PaintControl();
+  // The window that owns message boxes: the container's.
+  HWND OwnerWindow() const;
+  HRESULT ActivateInPlace(IOleClientSite* site, HWND parent, LPCRECT pos, bool ui_activate);
+  void CreateControlWindow(HWND parent, const RECT& pos);
+  void DestroyControlWindows();
+  static LRESULT CALLBACK ControlWindowProcedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
+  LRESULT HandleControlMessage(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
+  void DrawInto(HDC dc, const RECT& bounds);
+  HRESULT LoadStreamBytes(IStream* stream);
+  HRESULT SaveStreamBytes(IStream* stream);
+
+  // The accessors of the dual interface, over the core's.
+  template <class Out>
+  HRESULT Get(std::u16string_view name, Out* out);
+  template <class In>
+  HRESULT Put(std::u16string_view name, In value);
+
+  ControlGeometry geometry_;
+  WinCanvas canvas_;
+  WinContainerServices services_;
+  WinPlatform platform_;
+  ZorvickCtrl ctrl_;
+
+  ConnectionPoint events_point_;
+  ConnectionPoint notify_point_;
+
+  ComPtr<IOleClientSite> site_;
+  ComPtr<IOleInPlaceSite> inplace_site_;
+  ComPtr<IOleInPlaceFrame> frame_;
+  ComPtr<IOleInPlaceUIWindow> ui_window_;
+  ComPtr<IOleAdviseHolder> advise_holder_;
+  ComPtr<IAdviseSink> view_sink_;
+  DWORD view_aspects_ = 0;
+  DWORD view_flags_ = 0;
+
+  UniqueOwnedWindow window_;
+  bool ui_active_ = false;
+  bool dirty_ = false;
+  long freeze_count_ = 0;
+};
+
+// A new control instance answering for `riid`; the object lives as long as
+// the references handed out.
+HRESULT CreateZorvickObject(REFIID riid, void** ppv);
+
+}  // namespace pelzorvick

@@ -1,0 +1,317 @@
+// The surface's child window: creation, its tooltip, painting from the shown
+// image, and the mouse.
+
+#include "component/surface/WinCanvas.h"
+
+#include <commctrl.h>
+#include <oleacc.h>
+
+#include "component/com/Module.h"
+#include "component/surface/HandCursor.h"
+#include "component/surface/WindowClass.h"
+
+namespace pelzorvick {
+namespace {
+
+constexpr wchar_t kCanvasClass[] = L"PelZorvickCanvas";
+
+// Shift and Ctrl come with the mouse message; asking for every key's state
+// instead is a round trip to the window system each.
+int16_t ShiftMask(WPARAM mouse_keys) {
+  int16_t shift = 0;
+  if (mouse_keys & MK_SHIFT) shift |= 1;
+  if (mouse_keys & MK_CONTROL) shift |= 2;
+  if (GetKeyState(VK_MENU) < 0) shift |= 4;
+  return shift;
+}
+
+// The button mask of a button message: 1 left, 2 right, 4 middle.
+int16_t ButtonOf(UINT message) {
+  switch (message) {
+    case WM_LBUTTONDOWN: case WM_LBUTTONUP: return 1;
+    case WM_RBUTTONDOWN: case WM_RBUTTONUP: return 2;
+    default: return 4;
+  }
+}
+
+// One for every surface of the process: it never changes.
+HCURSOR HandCursor() {
+  static const UniqueCursor cursor(CreateHandCursor(Module::Handle()));
+  return cursor.get();
+}
+
+// One tooltip serves every surface of a thread, each surface a tool of it: a
+// tooltip window per control cost as much as the control's own window. It has
+// no owner, so that no control's window takes it along when it goes; it goes
+// with the thread's last tool, before its code could be unloaded.
+struct ThreadToolTip {
+  HWND window = nullptr;
+  int tools = 0;
+};
+thread_local ThreadToolTip t_tooltip;
+
+HWND AcquireToolTip() {
+  if (t_tooltip.window && !IsWindow(t_tooltip.window)) t_tooltip = {};
+  if (!t_tooltip.window) {
+    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES};
+    InitCommonControlsEx(&icc);
+    t_tooltip.window = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                                       WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
+                                       CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
+                                       Module::Handle(), nullptr);
+    if (!t_tooltip.window) return nullptr;
+  }
+  ++t_tooltip.tools;
+  return t_tooltip.window;
+}
+
+void ReleaseToolTip(HWND tooltip) {
+  if (!tooltip || tooltip != t_tooltip.window || --t_tooltip.tools > 0) return;
+  const UniqueWindow last(t_tooltip.window);
+  t_tooltip = {};
+}
+
+}  // namespace
+
+void WinCanvas::CreateWindowIn(HWND parent) {
+  if (window_) {
+    if (GetParent(window_.get()) == parent) return;
+    DestroyWindow();
+  }
+  if (!EnsureWindowClass(kCanvasClass, WindowProcedure)) ThrowLastError();
+  const RECT rc = PixelRect();
+  window_.reset(CreateWindowExW(0, kCanvasClass, L"",
+                                WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP,
+                                rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, parent,
+                                nullptr, Module::Handle(), this));
+  if (!window_) ThrowLastError();
+  placed_ = rc;
+  placement_pending_ = false;
+  AddTool(parent);
+}
+
+void WinCanvas::AddTool(HWND owner) {
+  tooltip_ = AcquireToolTip();
+  if (!tooltip_) return;
+  tool_owner_ = owner;
+  TTTOOLINFOW ti{};
+  ti.cbSize = TTTOOLINFOW_V2_SIZE;
+  // The surface relays its mouse messages itself (RelayMouse): the common
+  // controls' subclassing would stand between it and every message it gets.
+  ti.uFlags = TTF_IDISHWND;
+  ti.hwnd = owner;
+  ti.uId = reinterpret_cast<UINT_PTR>(window_.get());
+  ti.lpszText = tooltip_text_.data();
+  SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+}
+
+void WinCanvas::RemoveTool() {
+  if (!tooltip_) return;
+  TTTOOLINFOW ti{};
+  ti.cbSize = TTTOOLINFOW_V2_SIZE;
+  ti.hwnd = tool_owner_;
+  ti.uId = reinterpret_cast<UINT_PTR>(window_.get());
+  SendMessageW(tooltip_, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+  ReleaseToolTip(tooltip_);
+  tooltip_ = nullptr;
+  tool_owner_ = nullptr;
+}
+
+void WinCanvas::DestroyWindow() { DropWindow(true); }
+
+void WinCanvas::DropWindow(bool destroy) {
+  DisconnectAccessible();
+  RemoveTool();
+  if (destroy) {
+    window_.reset();
+  } else {
+    window_.release();
+  }
+  buttons_down_ = 0;
+  space_down_ = false;
+  focused_ = false;
+  captured_ = false;
+}
+
+LRESULT CALLBACK WinCanvas::WindowProcedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+  return RouteToOwner(hwnd, message, wparam, lparam, u"Canvas", &WinCanvas::HandleMessage);
+}
+
+// What the tooltip needs to see to show itself over the surface and to go
+// when a button is pressed.
+void WinCanvas::RelayMouse(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+  switch (message) {
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONDOWN: case WM_LBUTTONUP:
+    case WM_RBUTTONDOWN: case WM_RBUTTONUP:
+    case WM_MBUTTONDOWN: case WM_MBUTTONUP:
+      break;
+    default:
+      return;
+  }
+  if (!tooltip_) return;
+  MSG msg{hwnd, message, wparam, lparam, static_cast<DWORD>(GetMessageTime()), {}};
+  const DWORD at = GetMessagePos();
+  msg.pt = POINT{static_cast<short>(LOWORD(at)), static_cast<short>(HIWORD(at))};
+  SendMessageW(tooltip_, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&msg));
+}
+
+LRESULT WinCanvas::HandleMessage(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+  RelayMouse(hwnd, message, wparam, lparam);
+  switch (message) {
+    case WM_PAINT:
+      PaintWindow(hwnd, [this](HDC dc, const RECT&) { CopyShownTo(dc, 0, 0); });
+      return 0;
+    case WM_PRINTCLIENT:
+      CopyShownTo(reinterpret_cast<HDC>(wparam), 0, 0);
+      return 0;
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_SETCURSOR:
+      if (LOWORD(lparam) == HTCLIENT && HandCursor()) {
+        SetCursor(HandCursor());
+        return TRUE;
+      }
+      break;
+    case WM_LBUTTONDOWN:
+      if (!focused_) {
+        focus_by_click_ = true;
+        SetFocus(hwnd);
+        focus_by_click_ = false;
+      }
+      [[fallthrough]];
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+      OnButtonDown(ButtonOf(message), wparam, lparam);
+      return 0;
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP:
+    case WM_MBUTTONUP:
+      OnButtonUp(ButtonOf(message), wparam, lparam);
+      return 0;
+    case WM_GETOBJECT:
+      if (static_cast<LONG>(lparam) == OBJID_CLIENT) return AccessibleObject(wparam);
+      break;
+    case WM_GETDLGCODE:
+      return DialogCode(reinterpret_cast<const MSG*>(lparam));
+    case WM_KEYDOWN:
+    case WM_KEYUP:
+      return OnKey(message, wparam, lparam);
+    case WM_SETFOCUS:
+      focused_ = true;
+      events_.OnCanvasFocus(true, !focus_by_click_);
+      NotifyWinEvent(EVENT_OBJECT_FOCUS, hwnd, OBJID_CLIENT, CHILDID_SELF);
+      NotifyWinEvent(EVENT_OBJECT_STATECHANGE, hwnd, OBJID_CLIENT, CHILDID_SELF);
+      return 0;
+    case WM_KILLFOCUS:
+      focused_ = false;
+      space_down_ = false;
+      events_.OnCanvasFocus(false, false);
+      if (window_) NotifyWinEvent(EVENT_OBJECT_STATECHANGE, hwnd, OBJID_CLIENT, CHILDID_SELF);
+      return 0;
+    case WM_CAPTURECHANGED:
+      if (reinterpret_cast<HWND>(lparam) != hwnd) {
+        buttons_down_ = 0;
+        captured_ = false;
+      }
+      return 0;
+    case WM_NCDESTROY:
+      // Destroyed with the container's window: forget the handles, which may
+      // soon name other windows.
+      if (hwnd == window_.get()) DropWindow(false);
+      break;
+    default:
+      break;
+  }
+  return DefWindowProcW(hwnd, message, wparam, lparam);
+}
+
+LRESULT WinCanvas::AccessibleObject(WPARAM wparam) {
+  if (!window_) return 0;
+  if (!accessible_) accessible_ = new AccessibleSurface(window_.get(), events_);
+  return accessible_->Lresult(wparam);
+}
+
+void WinCanvas::DisconnectAccessible() {
+  if (!accessible_) return;
+  accessible_->Disconnect();
+  accessible_.Reset();
+}
+
+void WinCanvas::AnnounceChanges() {
+  const bool pressed = events_.SurfacePressed();
+  std::u16string caption = events_.SurfaceCaption();
+  HWND hwnd = window_.get();
+  if (announced_ && pressed != announced_pressed_) {
+    NotifyWinEvent(EVENT_OBJECT_STATECHANGE, hwnd, OBJID_CLIENT, CHILDID_SELF);
+  }
+  if (announced_ && caption != announced_caption_) {
+    NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, hwnd, OBJID_CLIENT, CHILDID_SELF);
+  }
+  announced_ = true;
+  announced_pressed_ = pressed;
+  announced_caption_ = std::move(caption);
+}
+
+bool WinCanvas::WantsKey(const MSG& msg) const {
+  if (msg.message != WM_KEYDOWN && msg.message != WM_KEYUP && msg.message != WM_CHAR) return false;
+  return msg.wParam == VK_SPACE || msg.wParam == VK_RETURN ||
+         (msg.wParam == VK_ESCAPE && space_down_);
+}
+
+// As a push button answers; Enter is wanted too, and Escape while Space is
+// held, or a dialog would take them for its default and cancel buttons.
+LRESULT WinCanvas::DialogCode(const MSG* msg) const {
+  LRESULT code = DLGC_BUTTON | DLGC_UNDEFPUSHBUTTON;
+  if (msg && msg->wParam != VK_SPACE && WantsKey(*msg)) code |= DLGC_WANTMESSAGE;
+  return code;
+}
+
+LRESULT WinCanvas::OnKey(UINT message, WPARAM wparam, LPARAM lparam) {
+  CanvasKey key;
+  switch (wparam) {
+    case VK_SPACE: key = CanvasKey::kSpace; break;
+    case VK_RETURN: key = CanvasKey::kEnter; break;
+    case VK_ESCAPE: key = CanvasKey::kEscape; break;
+    default: return DefWindowProcW(window_.get(), message, wparam, lparam);
+  }
+  const bool down = message == WM_KEYDOWN;
+  const bool repeat = down && (lparam & (1 << 30)) != 0;  // the previous key state
+  if (key == CanvasKey::kSpace) space_down_ = down;
+  if (key == CanvasKey::kEscape && down) space_down_ = false;
+  events_.OnCanvasKey(key, down, repeat);
+  return 0;
+}
+
+void WinCanvas::OnButtonDown(int16_t button, WPARAM keys, LPARAM lparam) {
+  if (buttons_down_ == 0 && window_) {
+    SetCapture(window_.get());
+    captured_ = true;
+  }
+  buttons_down_ |= button;
+  const float x = static_cast<float>(static_cast<short>(LOWORD(lparam))) * TwipsPerPixelX();
+  const float y = static_cast<float>(static_cast<short>(HIWORD(lparam))) * TwipsPerPixelY();
+  events_.OnCanvasMouseDown(button, ShiftMask(keys), x, y);
+}
+
+void WinCanvas::OnButtonUp(int16_t button, WPARAM keys, LPARAM lparam) {
+  const bool was_down = (buttons_down_ & button) != 0;
+  buttons_down_ &= static_cast<int16_t>(~button);
+  const short px = static_cast<short>(LOWORD(lparam));
+  const short py = static_cast<short>(HIWORD(lparam));
+  bool inside = false;
+  if (window_) {
+    RECT client{};
+    GetClientRect(window_.get(), &client);
+    inside = px >= client.left && px < client.right && py >= client.top && py < client.bottom;
+    if (buttons_down_ == 0 && captured_) {
+      captured_ = false;
+      ReleaseCapture();
+    }
+  }
+  events_.OnCanvasMouseUp(button, ShiftMask(keys), static_cast<float>(px) * TwipsPerPixelX(),
+                          static_cast<float>(py) * TwipsPerPixelY(),
+                          button == 1 && was_down && inside);
+}
+
+}  // namespace pelzorvick
