@@ -28,8 +28,14 @@ ZorvickObject::~ZorvickObject() {
 
 // ISupportErrorInfo.
 
+// The entry points of every interface we implement run inside the
+// translator, so any of them may set error info; IUnknown's never do.
 HRESULT ZorvickObject::InterfaceSupportsErrorInfo(Guarded, REFIID riid) {
-  return riid == IID__ZorvickCtrl || riid == IID_IDispatch ? S_OK : S_FALSE;
+  if (riid == IID_IUnknown) return S_FALSE;
+  ComPtr<IUnknown> implemented;
+  return SUCCEEDED(QueryInterface(riid, reinterpret_cast<void**>(implemented.GetAddressOf())))
+             ? S_OK
+             : S_FALSE;
 }
 
 // IProvideClassInfo2.

@@ -175,7 +175,7 @@ class ZorvickObject
   static LRESULT CALLBACK ControlWindowProcedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
   LRESULT HandleControlMessage(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
   void DrawInto(HDC dc, const RECT& bounds);
-  HRESULT LoadStreamBytes(IStream* stream);
+  HRESULT LoadStreamBytes(IStream* stream, REFIID iid);
   HRESULT SaveStreamBytes(IStream* stream);
 
   // The accessors of the dual interface, over the core's.

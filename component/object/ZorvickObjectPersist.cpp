@@ -15,12 +15,19 @@ namespace {
 constexpr wchar_t kContentsStream[] = L"Contents";
 
 // The stream's values must convert to the properties' types, or reading
-// them would stop half-way and leave the control changed.
+// them would stop half-way and leave the control changed. Strings take any
+// value.
 bool ValuesConvert(const MemoryPropertyBag& bag) {
   try {
-    if (const PropertyValue* v = bag.Find(u"FontSize")) PropertyValueToSingle(*v);
-    if (const PropertyValue* v = bag.Find(u"AutoSize")) PropertyValueToBool(*v);
-    if (const PropertyValue* v = bag.Find(u"Border")) PropertyValueToBool(*v);
+    for (const Property& p : ZorvickCtrl::kProperties) {
+      const PropertyValue* v = bag.Find(p.name);
+      if (v == nullptr) continue;
+      switch (p.type()) {
+        case PropertyType::kSingle: PropertyValueToSingle(*v); break;
+        case PropertyType::kBool: PropertyValueToBool(*v); break;
+        case PropertyType::kString: break;
+      }
+    }
   } catch (const ComError&) {
     return false;
   }
@@ -65,23 +72,24 @@ HRESULT ZorvickObject::Load(Guarded, IStream* stream) {
   // Held across the container's calls that loading makes (notifications,
   // the image download): any of them may release the control.
   ComPtr<IUnknown> keep(Identity());
-  return LoadStreamBytes(stream);
+  return LoadStreamBytes(stream, IID_IPersistStreamInit);
 }
 
-HRESULT ZorvickObject::LoadStreamBytes(IStream* stream) {
+// `iid`: the interface that was called, which the error info names.
+HRESULT ZorvickObject::LoadStreamBytes(IStream* stream, REFIID iid) {
   std::vector<uint8_t> data(kPropertyStreamHeaderSize);
   HRESULT hr = ReadExactly(stream, data.data(), static_cast<ULONG>(data.size()));
-  if (FAILED(hr)) return ReportComError(hr, kBadStream, IID_IPersistStreamInit);
+  if (FAILED(hr)) return ReportComError(hr, kBadStream, iid);
   const std::optional<uint32_t> total = PropertyStreamTotalLength(data);
   if (!total || *total < kPropertyStreamHeaderSize) {
-    return ReportComError(E_FAIL, kBadStream, IID_IPersistStreamInit);
+    return ReportComError(E_FAIL, kBadStream, iid);
   }
   data.resize(*total);
   hr = ReadExactly(stream, data.data() + kPropertyStreamHeaderSize,
                    static_cast<ULONG>(*total - kPropertyStreamHeaderSize));
-  if (FAILED(hr)) return ReportComError(hr, kBadStream, IID_IPersistStreamInit);
+  if (FAILED(hr)) return ReportComError(hr, kBadStream, iid);
   std::optional<MemoryPropertyBag> bag = DecodePropertyStream(data);
-  if (!bag || !ValuesConvert(*bag)) return ReportComError(E_FAIL, kBadStream, IID_IPersistStreamInit);
+  if (!bag || !ValuesConvert(*bag)) return ReportComError(E_FAIL, kBadStream, iid);
   // A failed image has changed the control: that state is to be saved.
   dirty_ = ctrl_.ReadProperties(*bag);
   return S_OK;
@@ -144,7 +152,7 @@ HRESULT ZorvickObject::Load(Guarded, IStorage* storage) {
   HRESULT hr = storage->OpenStream(kContentsStream, nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, 0,
                                    &stream);
   if (FAILED(hr)) return ReportComError(hr, kBadStream, IID_IPersistStorage);
-  return LoadStreamBytes(stream.Get());
+  return LoadStreamBytes(stream.Get(), IID_IPersistStorage);
 }
 
 HRESULT ZorvickObject::Save(Guarded, IStorage* storage, BOOL) {

@@ -27,6 +27,16 @@ namespace pelzorvick::test {
 
 enum class Ambient { kNoUserMode, kRunning, kDesigning };
 
+// Every interface the control answers for.
+inline const IID* const kControlInterfaces[] = {
+    &IID__ZorvickCtrl,        &IID_IDispatch,          &IID_ISupportErrorInfo,
+    &IID_IProvideClassInfo,   &IID_IProvideClassInfo2, &IID_IConnectionPointContainer,
+    &IID_IOleObject,          &IID_IOleWindow,         &IID_IOleInPlaceObject,
+    &IID_IOleInPlaceActiveObject, &IID_IOleControl,    &IID_IViewObject,
+    &IID_IViewObject2,        &IID_IPersist,           &IID_IPersistStreamInit,
+    &IID_IPersistPropertyBag, &IID_IPersistStorage,
+};
+
 // What a container's site hears from a control that is sited, reads its
 // ambient properties and is activated in place, painted and deactivated.
 inline const std::vector<std::string_view> kSiteOfAPlacedControl = {

@@ -12,26 +12,17 @@
 namespace pelzorvick::test {
 namespace {
 
-const IID* const kInterfaces[] = {
-    &IID__ZorvickCtrl,        &IID_IDispatch,          &IID_ISupportErrorInfo,
-    &IID_IProvideClassInfo,   &IID_IProvideClassInfo2, &IID_IConnectionPointContainer,
-    &IID_IOleObject,          &IID_IOleWindow,         &IID_IOleInPlaceObject,
-    &IID_IOleInPlaceActiveObject, &IID_IOleControl,    &IID_IViewObject,
-    &IID_IViewObject2,        &IID_IPersist,           &IID_IPersistStreamInit,
-    &IID_IPersistPropertyBag, &IID_IPersistStorage,
-};
-
 TEST(ObjectLifetime, EveryInterfaceHasOneIdentityAndLeadsBack) {
   ComPtr<IUnknown> control = NewControl<IUnknown>();
   ASSERT_TRUE(control);
-  for (const IID* iid : kInterfaces) {
+  for (const IID* iid : kControlInterfaces) {
     ComPtr<IUnknown> itf;
     ASSERT_EQ(S_OK, control->QueryInterface(*iid, reinterpret_cast<void**>(itf.GetAddressOf())));
     ComPtr<IUnknown> identity;
     ASSERT_EQ(S_OK, itf->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(identity.GetAddressOf())));
     EXPECT_EQ(control.Get(), identity.Get());
     // Symmetric and transitive: every listed interface from every other.
-    for (const IID* other : kInterfaces) {
+    for (const IID* other : kControlInterfaces) {
       ComPtr<IUnknown> back;
       EXPECT_EQ(S_OK, itf->QueryInterface(*other, reinterpret_cast<void**>(back.GetAddressOf())));
     }

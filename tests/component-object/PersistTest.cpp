@@ -155,6 +155,26 @@ const Damage kDamages[] = {
      }},
 };
 
+// The interface the thread's error info names.
+GUID ErrorInterface() {
+  ComPtr<IErrorInfo> info;
+  GUID guid = GUID_NULL;
+  if (GetErrorInfo(0, &info) == S_OK) info->GetGUID(&guid);
+  return guid;
+}
+
+ComPtr<IStorage> StorageHolding(const std::vector<uint8_t>& contents) {
+  ComPtr<ILockBytes> bytes;
+  CreateILockBytesOnHGlobal(nullptr, TRUE, &bytes);
+  ComPtr<IStorage> storage;
+  StgCreateDocfileOnILockBytes(bytes.Get(), STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE, 0,
+                               &storage);
+  ComPtr<IStream> stream;
+  storage->CreateStream(L"Contents", STGM_WRITE | STGM_SHARE_EXCLUSIVE | STGM_CREATE, 0, 0, &stream);
+  if (!contents.empty()) stream->Write(contents.data(), static_cast<ULONG>(contents.size()), nullptr);
+  return storage;
+}
+
 class ObjectDamagedStream : public ::testing::TestWithParam<Damage> {};
 
 TEST_P(ObjectDamagedStream, IsRefusedAndChangesNothing) {
@@ -178,9 +198,14 @@ TEST_P(ObjectDamagedStream, IsRefusedAndChangesNothing) {
   target->get_FontSize(&size);
   EXPECT_EQ(9.0f, size);
   EXPECT_TRUE(sink->calls.Lines().empty()) << "no setter ran";
-  ComPtr<IErrorInfo> info;
-  EXPECT_EQ(S_OK, GetErrorInfo(0, &info));
+  EXPECT_EQ(IID_IPersistStreamInit, ErrorInterface());
   Unadvise(target.Get(), IID_IPropertyNotifySink, cookie);
+
+  // The same bytes in a storage: the error names the interface called.
+  ComPtr<IStorage> storage = StorageHolding(bytes);
+  ComPtr<IPersistStorage> through_storage = NewControl<IPersistStorage>();
+  EXPECT_TRUE(FAILED(through_storage->Load(storage.Get())));
+  EXPECT_EQ(IID_IPersistStorage, ErrorInterface());
 }
 
 INSTANTIATE_TEST_SUITE_P(Damages, ObjectDamagedStream, ::testing::ValuesIn(kDamages), RowName());
