@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <variant>
 
 namespace pelzorvick {
@@ -28,6 +29,16 @@ struct Property {
   int16_t default_value = 0;
 
   constexpr PropertyType type() const { return static_cast<PropertyType>(field.index()); }
+
+  // The value type of a field, and what a setter of that type takes.
+  template <class Member>
+  struct ValueOf;
+  template <class T>
+  struct ValueOf<T ZorvickCtrl::*> {
+    using type = T;
+  };
+  template <class T>
+  using ArgumentOf = std::conditional_t<std::is_same_v<T, std::u16string>, std::u16string_view, T>;
 };
 
 }  // namespace pelzorvick

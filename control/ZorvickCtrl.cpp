@@ -17,65 +17,49 @@ const Property* ZorvickCtrl::FindProperty(int32_t dispid) {
   return nullptr;
 }
 
-const Property* ZorvickCtrl::FindProperty(std::u16string_view name) {
-  for (const Property& p : kProperties) {
-    if (p.name == name) return &p;
-  }
-  return nullptr;
-}
-
-void ZorvickCtrl::StoreSingle(const Property& p, float value) {
+void ZorvickCtrl::Store(const Property& p, float& field, float value) {
   // A size of nothing (or no number) would print nothing: the default stands in.
-  FieldOf<float>(p) = (value == 0 || std::isnan(value)) ? p.default_value : value;
+  field = (value == 0 || std::isnan(value)) ? p.default_value : value;
   container_.PropertyChanged(p.dispid);
 }
 
-void ZorvickCtrl::StoreString(const Property& p, std::u16string_view value) {
-  FieldOf<std::u16string>(p).assign(value);
+void ZorvickCtrl::Store(const Property& p, std::u16string& field, std::u16string_view value) {
+  field.assign(value);
   container_.PropertyChanged(p.dispid);
 }
 
-void ZorvickCtrl::StoreBool(const Property& p, bool value) {
-  FieldOf<bool>(p) = value;
+void ZorvickCtrl::Store(const Property& p, bool& field, bool value) {
+  field = value;
   container_.PropertyChanged(p.dispid);
 }
 
-float ZorvickCtrl::FontSize() const { return m_FontSize; }
-void ZorvickCtrl::SetFontSize(float New_FontSize) {
-  StoreSingle(RowOf(&ZorvickCtrl::m_FontSize), New_FontSize);
-}
-
-#define PZ_STRING_PROPERTY(Name)                                      \
-  std::u16string ZorvickCtrl::Name() const { return m_##Name; }       \
-  void ZorvickCtrl::Set##Name(std::u16string_view New_##Name) {       \
-    StoreString(RowOf(&ZorvickCtrl::m_##Name), New_##Name);           \
+// The named accessors, each bound to its row while compiling.
+#define PZ_PROPERTY(Type, Name)                                                  \
+  Type ZorvickCtrl::Name() const { return m_##Name; }                            \
+  void ZorvickCtrl::Set##Name(Property::ArgumentOf<Type> New_##Name) {         \
+    Set<RowNamed(u## #Name)>(New_##Name);                                        \
   }
 
-PZ_STRING_PROPERTY(Command)
-PZ_STRING_PROPERTY(Control)
-PZ_STRING_PROPERTY(Text)
-PZ_STRING_PROPERTY(BackColor)
-PZ_STRING_PROPERTY(ForeColor)
-PZ_STRING_PROPERTY(ImageURL)
-PZ_STRING_PROPERTY(Command1)
-PZ_STRING_PROPERTY(Command2)
-PZ_STRING_PROPERTY(Command3)
-PZ_STRING_PROPERTY(Command4)
-PZ_STRING_PROPERTY(Command5)
-PZ_STRING_PROPERTY(Command6)
-PZ_STRING_PROPERTY(Command7)
-PZ_STRING_PROPERTY(Command8)
-PZ_STRING_PROPERTY(Command9)
+PZ_PROPERTY(float, FontSize)
+PZ_PROPERTY(std::u16string, Command)
+PZ_PROPERTY(std::u16string, Control)
+PZ_PROPERTY(std::u16string, Text)
+PZ_PROPERTY(std::u16string, BackColor)
+PZ_PROPERTY(std::u16string, ForeColor)
+PZ_PROPERTY(std::u16string, ImageURL)
+PZ_PROPERTY(std::u16string, Command1)
+PZ_PROPERTY(std::u16string, Command2)
+PZ_PROPERTY(std::u16string, Command3)
+PZ_PROPERTY(std::u16string, Command4)
+PZ_PROPERTY(std::u16string, Command5)
+PZ_PROPERTY(std::u16string, Command6)
+PZ_PROPERTY(std::u16string, Command7)
+PZ_PROPERTY(std::u16string, Command8)
+PZ_PROPERTY(std::u16string, Command9)
+PZ_PROPERTY(bool, AutoSize)
+PZ_PROPERTY(bool, Border)
 
-#undef PZ_STRING_PROPERTY
-
-bool ZorvickCtrl::AutoSize() const { return m_AutoSize; }
-void ZorvickCtrl::SetAutoSize(bool New_AutoSize) {
-  StoreBool(RowOf(&ZorvickCtrl::m_AutoSize), New_AutoSize);
-}
-
-bool ZorvickCtrl::Border() const { return m_Border; }
-void ZorvickCtrl::SetBorder(bool New_Border) { StoreBool(RowOf(&ZorvickCtrl::m_Border), New_Border); }
+#undef PZ_PROPERTY
 
 bool ZorvickCtrl::IsPictureMode() const {
   const std::u16string control = Control();

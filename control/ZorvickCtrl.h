@@ -29,14 +29,39 @@ class ZorvickCtrl {
 
   static constexpr std::size_t kPropertyCount = 18;
   // Every property once, in the interface's order; defined below the class.
-  // Persistence, notifications and the type library's tests walk it.
+  // Persistence, notifications, the automation accessors and the type
+  // library's tests walk it.
   static const std::array<Property, kPropertyCount> kProperties;
-  // The bag's orders: they differ ("Control" is read first, written fourth).
-  static const std::array<const Property*, kPropertyCount> kReadOrder;
-  static const std::array<const Property*, kPropertyCount> kWriteOrder;
-  // Null for a dispatch id or a name that is no property's.
+  // The bag's orders, as rows: they differ ("Control" is read first,
+  // written fourth).
+  static const std::array<std::size_t, kPropertyCount> kReadOrder;
+  static const std::array<std::size_t, kPropertyCount> kWriteOrder;
+  // The row of the property of that name, found while compiling: a name
+  // that is no property's does not build.
+  static consteval std::size_t RowNamed(std::u16string_view name);
+  // Null for a dispatch id that is no property's.
   static const Property* FindProperty(int32_t dispid);
-  static const Property* FindProperty(std::u16string_view name);
+
+ private:
+  template <std::size_t Row>
+  static constexpr auto MemberOf() {
+    return std::get<kProperties[Row].field.index()>(kProperties[Row].field);
+  }
+
+ public:
+  // A property by its row, bound while compiling: the field's type is the
+  // property's, so an accessor of another type does not build. Every named
+  // setter, the automation side and the bag's reading store through Set.
+  template <std::size_t Row>
+  using ValueType = typename Property::ValueOf<decltype(MemberOf<Row>())>::type;
+  template <std::size_t Row>
+  const ValueType<Row>& Get() const {
+    return this->*MemberOf<Row>();
+  }
+  template <std::size_t Row>
+  void Set(Property::ArgumentOf<ValueType<Row>> value) {
+    Store(kProperties[Row], this->*MemberOf<Row>(), value);
+  }
 
   // Properties. Every setter notifies the container with the property's
   // dispatch id, also when the value is unchanged.
@@ -76,16 +101,6 @@ class ZorvickCtrl {
   void SetAutoSize(bool New_AutoSize);
   bool Border() const;
   void SetBorder(bool New_Border);
-  // The same through a row of the table, for the automation side: T must
-  // be the row's type (std::bad_variant_access otherwise).
-  template <class T>
-  const T& ValueOf(const Property& p) const {
-    return FieldOf<T>(p);
-  }
-  void Set(const Property& p, float value) { StoreSingle(p, value); }
-  void Set(const Property& p, std::u16string_view value) { StoreString(p, value); }
-  void Set(const Property& p, bool value) { StoreBool(p, value); }
-
   // Runs the first available command; raises no Click. Throws ComError when
   // the process cannot be started.
   void Execute();
@@ -149,24 +164,16 @@ class ZorvickCtrl {
   void DrawFace();
   void DrawFocus();
 
-  // The row of a field, found while compiling.
-  static consteval const Property& RowOf(Property::Field field);
-  static consteval std::array<const Property*, kPropertyCount> OrderOf(
+  static consteval std::array<std::size_t, kPropertyCount> OrderOf(
       const std::u16string_view (&names)[kPropertyCount]);
-  template <class T>
-  T& FieldOf(const Property& p) {
-    return this->*std::get<T ZorvickCtrl::*>(p.field);
-  }
-  template <class T>
-  const T& FieldOf(const Property& p) const {
-    return this->*std::get<T ZorvickCtrl::*>(p.field);
-  }
-  // Store and notify: what every setter does, and reading a stored value.
-  void StoreSingle(const Property& p, float value);
-  void StoreString(const Property& p, std::u16string_view value);
-  void StoreBool(const Property& p, bool value);
-  void ReadProperty(PropertyBag& bag, const Property& p);
-  void WriteProperty(PropertyBag& bag, const Property& p) const;
+  // Store and notify. A size of nothing (or no number) stores the default.
+  void Store(const Property& p, float& field, float value);
+  void Store(const Property& p, std::u16string& field, std::u16string_view value);
+  void Store(const Property& p, bool& field, bool value);
+  template <std::size_t Row>
+  void ReadProperty(PropertyBag& bag);
+  template <std::size_t Row>
+  void WriteProperty(PropertyBag& bag) const;
 
   ContainerServices& container_;
   Canvas& canvas_;
@@ -226,38 +233,32 @@ inline constexpr std::array<Property, ZorvickCtrl::kPropertyCount> ZorvickCtrl::
     {u"Border", 0x68030000, &ZorvickCtrl::m_Border, true},
 }};
 
-consteval const Property& ZorvickCtrl::RowOf(Property::Field field) {
-  for (const Property& p : kProperties) {
-    if (p.field == field) return p;
+consteval std::size_t ZorvickCtrl::RowNamed(std::u16string_view name) {
+  for (std::size_t row = 0; row < kPropertyCount; ++row) {
+    if (kProperties[row].name == name) return row;
   }
-  throw "a field that is no property's";
+  throw "no property of that name";
 }
 
 // Each name must be a property's, and each property named once.
-consteval std::array<const Property*, ZorvickCtrl::kPropertyCount> ZorvickCtrl::OrderOf(
+consteval std::array<std::size_t, ZorvickCtrl::kPropertyCount> ZorvickCtrl::OrderOf(
     const std::u16string_view (&names)[kPropertyCount]) {
   std::array<std::size_t, kPropertyCount> rows{};
-  std::array<const Property*, kPropertyCount> order{};
   for (std::size_t i = 0; i < kPropertyCount; ++i) {
-    rows[i] = kPropertyCount;
-    for (std::size_t row = 0; row < kPropertyCount; ++row) {
-      if (kProperties[row].name == names[i]) rows[i] = row;
-    }
-    if (rows[i] == kPropertyCount) throw "no property of that name";
+    rows[i] = RowNamed(names[i]);
     for (std::size_t j = 0; j < i; ++j) {
       if (rows[j] == rows[i]) throw "a property named twice";
     }
-    order[i] = &kProperties[rows[i]];
   }
-  return order;
+  return rows;
 }
 
-inline constexpr std::array<const Property*, ZorvickCtrl::kPropertyCount> ZorvickCtrl::kReadOrder =
+inline constexpr std::array<std::size_t, ZorvickCtrl::kPropertyCount> ZorvickCtrl::kReadOrder =
     OrderOf({u"Control", u"BackColor", u"ForeColor", u"FontSize", u"Command", u"Text",
              u"ImageURL", u"Command1", u"Command2", u"Command3", u"Command4", u"Command5",
              u"Command6", u"Command7", u"Command8", u"Command9", u"AutoSize", u"Border"});
 
-inline constexpr std::array<const Property*, ZorvickCtrl::kPropertyCount> ZorvickCtrl::kWriteOrder =
+inline constexpr std::array<std::size_t, ZorvickCtrl::kPropertyCount> ZorvickCtrl::kWriteOrder =
     OrderOf({u"BackColor", u"ForeColor", u"FontSize", u"Control", u"Text", u"ImageURL",
              u"Command", u"Command1", u"Command2", u"Command3", u"Command4", u"Command5",
              u"Command6", u"Command7", u"Command8", u"Command9", u"AutoSize", u"Border"});

@@ -1,39 +1,62 @@
+#include <utility>
+
 #include "control/ZorvickCtrl.h"
 
 namespace pelzorvick {
 
 namespace {
 constexpr int kOpaque = 1;
+
+// Calls `f` with each row of `order` as a constant, in order.
+template <const auto& order, class F>
+void ForEachRow(F&& f) {
+  [&]<std::size_t... I>(std::index_sequence<I...>) {
+    (f(std::integral_constant<std::size_t, order[I]>{}), ...);
+  }(std::make_index_sequence<order.size()>{});
+}
+
+constexpr auto kRows = [] {
+  std::array<std::size_t, ZorvickCtrl::kPropertyCount> rows{};
+  for (std::size_t i = 0; i < rows.size(); ++i) rows[i] = i;
+  return rows;
+}();
 }  // namespace
 
 void ZorvickCtrl::InitProperties() {
   // Directly: a new control has nothing the container should save yet.
-  for (const Property& p : kProperties) {
-    switch (p.type()) {
-      case PropertyType::kSingle: FieldOf<float>(p) = p.default_value; break;
-      case PropertyType::kString: FieldOf<std::u16string>(p).clear(); break;
-      case PropertyType::kBool: FieldOf<bool>(p) = p.default_value != 0; break;
+  ForEachRow<kRows>([&](auto row) {
+    using T = ValueType<row>;
+    if constexpr (std::is_same_v<T, std::u16string>) {
+      (this->*MemberOf<row>()).clear();
+    } else {
+      this->*MemberOf<row>() = static_cast<T>(kProperties[row].default_value);
     }
+  });
+}
+
+template <std::size_t Row>
+void ZorvickCtrl::ReadProperty(PropertyBag& bag) {
+  const Property& p = kProperties[Row];
+  using T = ValueType<Row>;
+  if constexpr (std::is_same_v<T, float>) {
+    Set<Row>(bag.ReadSingle(p.name, p.default_value));
+  } else if constexpr (std::is_same_v<T, bool>) {
+    Set<Row>(bag.ReadBool(p.name, p.default_value != 0));
+  } else {
+    Set<Row>(bag.ReadString(p.name, u""));
   }
 }
 
-void ZorvickCtrl::ReadProperty(PropertyBag& bag, const Property& p) {
-  switch (p.type()) {
-    case PropertyType::kSingle: StoreSingle(p, bag.ReadSingle(p.name, p.default_value)); break;
-    case PropertyType::kString: StoreString(p, bag.ReadString(p.name, u"")); break;
-    case PropertyType::kBool: StoreBool(p, bag.ReadBool(p.name, p.default_value != 0)); break;
-  }
-}
-
-void ZorvickCtrl::WriteProperty(PropertyBag& bag, const Property& p) const {
-  switch (p.type()) {
-    case PropertyType::kSingle:
-      bag.WriteSingle(p.name, FieldOf<float>(p), p.default_value);
-      break;
-    case PropertyType::kString: bag.WriteString(p.name, FieldOf<std::u16string>(p), u""); break;
-    case PropertyType::kBool:
-      bag.WriteBool(p.name, FieldOf<bool>(p), p.default_value != 0);
-      break;
+template <std::size_t Row>
+void ZorvickCtrl::WriteProperty(PropertyBag& bag) const {
+  const Property& p = kProperties[Row];
+  using T = ValueType<Row>;
+  if constexpr (std::is_same_v<T, float>) {
+    bag.WriteSingle(p.name, Get<Row>(), p.default_value);
+  } else if constexpr (std::is_same_v<T, bool>) {
+    bag.WriteBool(p.name, Get<Row>(), p.default_value != 0);
+  } else {
+    bag.WriteString(p.name, Get<Row>(), u"");
   }
 }
 
@@ -43,7 +66,7 @@ bool ZorvickCtrl::ReadProperties(PropertyBag& bag) {
 
   // Each value is stored and announced at once, so a type error halfway
   // leaves the earlier ones read.
-  for (const Property* p : kReadOrder) ReadProperty(bag, *p);
+  ForEachRow<kReadOrder>([&](auto row) { ReadProperty<row>(bag); });
 
   // Pictures are fetched only for a running form, once per load.
   if (!container_.UserMode() || !IsPictureMode()) return false;
@@ -54,7 +77,7 @@ bool ZorvickCtrl::ReadProperties(PropertyBag& bag) {
 }
 
 void ZorvickCtrl::WriteProperties(PropertyBag& bag) const {
-  for (const Property* p : kWriteOrder) WriteProperty(bag, *p);
+  ForEachRow<kWriteOrder>([&](auto row) { WriteProperty<row>(bag); });
 }
 
 }  // namespace pelzorvick

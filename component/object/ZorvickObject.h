@@ -7,10 +7,13 @@
 #include <oleidl.h>
 #include <olectl.h>
 
+#include <type_traits>
+
 #include "PelZorvick_h.h"
 #include "command/FileSystem.h"
 #include "component/com/ComObject.h"
 #include "component/com/ComPtr.h"
+#include "component/object/AutomationValue.h"
 #include "component/object/ConnectionPoint.h"
 #include "component/surface/ControlGeometry.h"
 #include "component/com/Handles.h"
@@ -52,13 +55,15 @@ class ZorvickObject
                  DISPPARAMS* params, VARIANT* result, EXCEPINFO* exception,
                  UINT* arg_error);
   HRESULT Execute(Guarded);
-  // Every property accessor of the dual interface, by the property's name.
-  HRESULT GetProperty(Guarded, std::u16string_view name, float* value);
-  HRESULT GetProperty(Guarded, std::u16string_view name, BSTR* value);
-  HRESULT GetProperty(Guarded, std::u16string_view name, VARIANT_BOOL* value);
-  HRESULT PutProperty(Guarded, std::u16string_view name, float value);
-  HRESULT PutProperty(Guarded, std::u16string_view name, BSTR value);
-  HRESULT PutProperty(Guarded, std::u16string_view name, VARIANT_BOOL value);
+  // Every property accessor of the dual interface, bound to its row of the
+  // control's table while compiling (the bodies follow the class).
+  static consteval std::size_t PropertyRow(std::u16string_view name) {
+    return ZorvickCtrl::RowNamed(name);
+  }
+  template <std::size_t Row, class Out>
+  HRESULT GetProperty(Guarded, Out* out);
+  template <std::size_t Row, class In>
+  HRESULT PutProperty(Guarded, In value);
 
   // ISupportErrorInfo.
   HRESULT InterfaceSupportsErrorInfo(Guarded, REFIID riid);
@@ -178,12 +183,6 @@ class ZorvickObject
   HRESULT LoadStreamBytes(IStream* stream, REFIID iid);
   HRESULT SaveStreamBytes(IStream* stream);
 
-  // The accessors of the dual interface, over the core's.
-  template <class Out>
-  HRESULT Get(std::u16string_view name, Out* out);
-  template <class In>
-  HRESULT Put(std::u16string_view name, In value);
-
   ControlGeometry geometry_;
   WinCanvas canvas_;
   WinContainerServices services_;
@@ -207,6 +206,27 @@ class ZorvickObject
   bool dirty_ = false;
   long freeze_count_ = 0;
 };
+
+template <std::size_t Row, class Out>
+HRESULT ZorvickObject::GetProperty(Guarded, Out* out) {
+  static_assert(std::is_same_v<typename CoreTypeOf<Out>::type, ZorvickCtrl::ValueType<Row>>,
+                "the interface and the property table disagree on a property's type");
+  if (out == nullptr) return E_POINTER;
+  *out = Out{};
+  *out = ToAutomation(ctrl_.Get<Row>());
+  return S_OK;
+}
+
+// Setters hold a reference while the change is announced: a sink that hears
+// of it may release the control.
+template <std::size_t Row, class In>
+HRESULT ZorvickObject::PutProperty(Guarded, In value) {
+  static_assert(std::is_same_v<typename CoreTypeOf<In>::type, ZorvickCtrl::ValueType<Row>>,
+                "the interface and the property table disagree on a property's type");
+  ComPtr<IUnknown> keep(Identity());
+  ctrl_.Set<Row>(FromAutomation(value));
+  return S_OK;
+}
 
 // A new control instance answering for `riid`; the object lives as long as
 // the references handed out.

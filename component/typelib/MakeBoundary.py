@@ -9,9 +9,10 @@ interfaces through these templates cannot have an unguarded COM method.
 usage: MakeBoundary.py OUTPUT HEADER... -- INTERFACE[=properties]...
 
 With "=properties", the interface's property accessors get_Name and put_Name
-all run one pair of bodies, GetProperty and PutProperty, given the name
-(u"Name") after the tag: an object with a table of properties implements two
-bodies per type instead of two per property.
+all run one pair of body templates, GetProperty<Row> and PutProperty<Row>,
+whose row is D::PropertyRow(u"Name"), a consteval lookup in the object's
+table: an accessor the table does not know fails the build, and the object
+writes two bodies in all instead of two per property.
 
 The headers are widl's C++ declarations (mingw-w64's and our own), in which
 every interface reads:
@@ -123,8 +124,8 @@ def main():
             arguments = [parameter_name(p) for p in parameters]
             body, accessor = method, re.fullmatch(r'(get|put)_(\w+)', method)
             if option == 'properties' and declaring == name and accessor:
-                body = 'GetProperty' if accessor.group(1) == 'get' else 'PutProperty'
-                arguments = [f'u"{accessor.group(2)}"'] + arguments
+                kind = 'GetProperty' if accessor.group(1) == 'get' else 'PutProperty'
+                body = f'template {kind}<D::PropertyRow(u"{accessor.group(2)}")>'
             names = ', '.join(['Guarded{}'] + arguments)
             out += [
                 f'  HRESULT STDMETHODCALLTYPE {method}({", ".join(parameters)}) noexcept final {{',

@@ -1,9 +1,11 @@
 #include "tests/control/Fakes.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <stdexcept>
+#include <utility>
 
 namespace pelzorvick::test {
 
@@ -200,12 +202,24 @@ void FakePropertyBag::WriteBool(std::u16string_view key, bool value, bool def) {
   values[std::u16string(key)] = value;
 }
 
+namespace {
+// The core's own setter of a row, given the row at run time.
+template <std::size_t... Row>
+void SetRow(ZorvickCtrl& ctrl, std::size_t row, const FakePropertyBag::Value& value,
+            std::index_sequence<Row...>) {
+  ((row == Row ? ctrl.Set<Row>(std::get<ZorvickCtrl::ValueType<Row>>(value)) : void()), ...);
+}
+}  // namespace
+
 void ControlFixture::SetProperties(
     std::initializer_list<std::pair<std::u16string_view, FakePropertyBag::Value>> values) {
   for (const auto& [name, value] : values) {
-    const Property* property = ZorvickCtrl::FindProperty(name);
-    if (!property) throw std::invalid_argument("no property " + Narrow(name));
-    std::visit([&](const auto& v) { ctrl.Set(*property, v); }, value);
+    const auto& rows = ZorvickCtrl::kProperties;
+    const auto at = std::find_if(rows.begin(), rows.end(),
+                                 [&](const Property& p) { return p.name == name; });
+    if (at == rows.end()) throw std::invalid_argument("no property " + Narrow(name));
+    SetRow(ctrl, static_cast<std::size_t>(at - rows.begin()), value,
+           std::make_index_sequence<ZorvickCtrl::kPropertyCount>{});
   }
 }
 
