@@ -8,11 +8,6 @@ namespace pelzorvick {
 EventSink::EventSink(std::u16string prefix, std::function<void(const std::u16string&)> on_event)
     : prefix_(std::move(prefix)), on_event_(std::move(on_event)) {}
 
-STDMETHODIMP EventSink::QueryInterface(REFIID riid, void** ppv) {
-  if (riid == DIID___ZorvickCtrl) return ComBase::QueryInterface(IID_IDispatch, ppv);
-  return ComBase::QueryInterface(riid, ppv);
-}
-
 HRESULT EventSink::Invoke(Guarded, DISPID id, REFIID, LCID, WORD, DISPPARAMS*, VARIANT* result,
                           EXCEPINFO*, UINT*) {
   if (result) VariantInit(result);

@@ -14,15 +14,15 @@
 
 namespace pelzorvick {
 
-class EventSink : public ComObject<EventSink, Implements<IDispatch>>, private NoTypeInfo {
+// The events' dispinterface is IDispatch's methods alone: it answers as both.
+class EventSink : public ComObject<EventSink, Implements<__ZorvickCtrl, IDispatch>>,
+                  private NoTypeInfo {
  public:
   // `on_event` is called with the event's name after it was printed.
   EventSink(std::u16string prefix, std::function<void(const std::u16string&)> on_event = {});
 
   int Clicks() const { return clicks_; }
 
-  // The events' dispinterface is answered as IDispatch.
-  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
   using NoTypeInfo::GetTypeInfoCount;
   using NoTypeInfo::GetTypeInfo;
   using NoTypeInfo::GetIDsOfNames;

@@ -66,7 +66,8 @@ int RunFloorForm(std::size_t count) {
   int status = 0;
   {
     FloorClass floor;
-    HostFrame frame;
+    const ComPtr<HostFrame> form(new HostFrame);
+    HostFrame& frame = *form.Get();
     if (SUCCEEDED(floor.registered()) && frame.Create(L"PelZorvick")) {
       // Placed as the form places its controls: one below the other, at the
       // size a site starts with.

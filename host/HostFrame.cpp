@@ -132,23 +132,6 @@ void PumpMessages(int idle_ms, int max_ms) {
   }
 }
 
-STDMETHODIMP HostFrame::QueryInterface(REFIID riid, void** ppv) {
-  if (!ppv) return E_POINTER;
-  if (riid == IID_IUnknown || riid == IID_IOleWindow || riid == IID_IOleInPlaceUIWindow ||
-      riid == IID_IOleInPlaceFrame) {
-    *ppv = static_cast<IOleInPlaceFrame*>(this);
-    AddRef();
-    return S_OK;
-  }
-  *ppv = nullptr;
-  return E_NOINTERFACE;
-}
-
-// The frame lives as long as the host's main routine; COM references do not
-// decide its lifetime.
-STDMETHODIMP_(ULONG) HostFrame::AddRef() { return 2; }
-STDMETHODIMP_(ULONG) HostFrame::Release() { return 1; }
-
 HRESULT HostFrame::GetWindow(Guarded, HWND* phwnd) {
   if (!phwnd) return E_POINTER;
   *phwnd = hwnd_.get();

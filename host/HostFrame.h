@@ -1,13 +1,15 @@
 #pragma once
 // The form: the host's top-level window, which is also the in-place frame
-// of every control on it. Controls are laid out one below the other.
+// of every control on it. Controls are laid out one below the other. It is
+// counted like any COM object: make it with new and hold it in a ComPtr, so
+// that a control still holding the frame keeps it alive.
 
 #include <windows.h>
 #include <ole2.h>
 
 #include <vector>
 
-#include "Boundary.h"
+#include "component/com/ComObject.h"
 #include "component/com/ComPtr.h"
 #include "component/com/Handles.h"
 
@@ -15,12 +17,11 @@ namespace pelzorvick {
 
 class HostSite;
 
-class HostFrame : public Boundary<HostFrame, IOleInPlaceFrame> {
+class HostFrame : public ComObject<HostFrame,
+                                   Implements<IOleInPlaceFrame, IOleInPlaceUIWindow, IOleWindow>> {
  public:
   HostFrame();
-  ~HostFrame();
-  HostFrame(const HostFrame&) = delete;
-  HostFrame& operator=(const HostFrame&) = delete;
+  ~HostFrame() override;
 
   bool Create(const wchar_t* title);
   HWND Window() const { return hwnd_.get(); }
@@ -44,10 +45,6 @@ class HostFrame : public Boundary<HostFrame, IOleInPlaceFrame> {
 
   static constexpr int kMargin = 10;
 
-  // IUnknown
-  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
-  STDMETHODIMP_(ULONG) AddRef() override;
-  STDMETHODIMP_(ULONG) Release() override;
   // IOleWindow
   HRESULT GetWindow(Guarded, HWND* phwnd);
   HRESULT ContextSensitiveHelp(Guarded, BOOL);

@@ -235,7 +235,8 @@ int Run(const HostOptions& opts) {
   ComPtr<IAccessible> released;
   std::u16string released_name;
   {
-    HostFrame frame;
+    const ComPtr<HostFrame> form(new HostFrame);
+    HostFrame& frame = *form.Get();
     if (!frame.Create(L"PelZorvick")) {
       Output::Error(u"the form's window cannot be created");
       return 1;

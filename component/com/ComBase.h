@@ -9,6 +9,10 @@
 // Implements<I, Bases...> derives from I and also answers for each of the
 // named base interfaces, reached through I. IUnknown always answers, with the
 // first listed interface as the object's identity.
+//
+// ComPart is the same for an object that lives inside another and shares its
+// count (a connection point inside its control): its own interfaces answer,
+// AddRef and Release go to the owner.
 
 #include <windows.h>
 #include <unknwn.h>
@@ -40,6 +44,22 @@ struct Implements {
   }
 };
 
+namespace detail {
+
+template <class Self, class... Entries>
+void* FindInterface(Self* self, REFIID riid) {
+  void* found = nullptr;
+  ((found == nullptr ? (found = Entries::Find(self, riid), true) : false), ...);
+  return found;
+}
+
+template <class E, class...>
+struct First {
+  using type = typename E::Interface;
+};
+
+}  // namespace detail
+
 template <class... Entries>
 class ComBase : public Entries::Base... {
  public:
@@ -50,16 +70,11 @@ class ComBase : public Entries::Base... {
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
     if (ppv == nullptr) return E_POINTER;
-    *ppv = nullptr;
-    void* found = nullptr;
-    if (riid == IID_IUnknown) {
-      found = Identity();
-    } else {
-      ((found == nullptr ? (found = Entries::Find(this, riid), true) : false), ...);
-    }
+    void* found =
+        riid == IID_IUnknown ? Identity() : detail::FindInterface<ComBase, Entries...>(this, riid);
+    *ppv = found;
     if (found == nullptr) return E_NOINTERFACE;
     AddRef();
-    *ppv = found;
     return S_OK;
   }
 
@@ -75,13 +90,41 @@ class ComBase : public Entries::Base... {
   IUnknown* Identity() { return static_cast<FirstInterface*>(this); }
 
  private:
-  template <class E, class...>
-  struct First {
-    using type = typename E::Interface;
-  };
-  using FirstInterface = typename First<Entries...>::type;
+  using FirstInterface = typename detail::First<Entries...>::type;
 
   std::atomic<ULONG> refs_{0};
+};
+
+template <class... Entries>
+class ComPart : public Entries::Base... {
+ public:
+  // `owner` is the identity of the object this one lives in; not referenced.
+  explicit ComPart(IUnknown& owner) : owner_(owner) {}
+  ComPart(const ComPart&) = delete;
+  ComPart& operator=(const ComPart&) = delete;
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
+    if (ppv == nullptr) return E_POINTER;
+    // A part is an object of its own to COM: its IUnknown is its first
+    // interface, not its owner's.
+    void* found = riid == IID_IUnknown ? static_cast<FirstInterface*>(this)
+                                       : detail::FindInterface<ComPart, Entries...>(this, riid);
+    *ppv = found;
+    if (found == nullptr) return E_NOINTERFACE;
+    AddRef();
+    return S_OK;
+  }
+
+  ULONG STDMETHODCALLTYPE AddRef() override { return owner_.AddRef(); }
+  ULONG STDMETHODCALLTYPE Release() override { return owner_.Release(); }
+
+ protected:
+  ~ComPart() = default;  // destroyed with its owner, never through COM
+
+ private:
+  using FirstInterface = typename detail::First<Entries...>::type;
+
+  IUnknown& owner_;
 };
 
 // Creates T with the arguments and hands out the interface asked; the new

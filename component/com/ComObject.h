@@ -1,7 +1,7 @@
 #pragma once
-// The base of every COM object of ours: ComBase's list of interfaces, each
-// implemented through its guarded entry points (Boundary.h, written from
-// the interface headers). The object writes bodies that take `Guarded`
+// The base of every COM object of ours: ComBase's (or ComPart's) list of
+// interfaces, each implemented through its guarded entry points (Boundary.h,
+// written from the interface headers). The object writes bodies that take `Guarded`
 // first and may throw; it cannot write an entry point itself, since those
 // are final.
 //
@@ -21,6 +21,10 @@ struct Guarding : Entry {
 
 template <class D, class... Entries>
 using ComObject = ComBase<Guarding<D, Entries>...>;
+
+// The same for an object that shares its owner's count (ComPart).
+template <class D, class... Entries>
+using ComObjectPart = ComPart<Guarding<D, Entries>...>;
 
 // IDispatch bodies for objects called by dispatch id alone (event sinks,
 // ambient properties, the accessible object): no type information and no

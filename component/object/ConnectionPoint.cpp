@@ -73,23 +73,9 @@ using PointEnumerator =
 }  // namespace
 
 ConnectionPoint::ConnectionPoint(IUnknown& owner, IConnectionPointContainer& container, REFIID iid)
-    : owner_(owner), container_(container), iid_(iid) {}
+    : ComPart(owner), container_(container), iid_(iid) {}
 
 ConnectionPoint::~ConnectionPoint() { DisconnectAll(); }
-
-HRESULT ConnectionPoint::QueryInterface(REFIID riid, void** ppv) {
-  if (ppv == nullptr) return E_POINTER;
-  if (riid == IID_IUnknown || riid == IID_IConnectionPoint) {
-    *ppv = static_cast<IConnectionPoint*>(this);
-    AddRef();
-    return S_OK;
-  }
-  *ppv = nullptr;
-  return E_NOINTERFACE;
-}
-
-ULONG ConnectionPoint::AddRef() { return owner_.AddRef(); }
-ULONG ConnectionPoint::Release() { return owner_.Release(); }
 
 HRESULT ConnectionPoint::GetConnectionInterface(Guarded, IID* iid) {
   if (iid == nullptr) return E_POINTER;

@@ -9,23 +9,17 @@
 
 #include <vector>
 
-#include "Boundary.h"
+#include "component/com/ComObject.h"
 #include "component/com/ComPtr.h"
 
 namespace pelzorvick {
 
-class ConnectionPoint : public Boundary<ConnectionPoint, IConnectionPoint> {
+class ConnectionPoint : public ComObjectPart<ConnectionPoint, Implements<IConnectionPoint>> {
  public:
   // `owner` is the control's identity; `container` what
   // GetConnectionPointContainer answers. Neither is referenced.
   ConnectionPoint(IUnknown& owner, IConnectionPointContainer& container, REFIID iid);
   ~ConnectionPoint();
-  ConnectionPoint(const ConnectionPoint&) = delete;
-  ConnectionPoint& operator=(const ConnectionPoint&) = delete;
-
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override;
-  ULONG STDMETHODCALLTYPE AddRef() override;
-  ULONG STDMETHODCALLTYPE Release() override;
 
   HRESULT GetConnectionInterface(Guarded, IID* iid);
   HRESULT GetConnectionPointContainer(Guarded, IConnectionPointContainer** cpc);
@@ -46,7 +40,6 @@ class ConnectionPoint : public Boundary<ConnectionPoint, IConnectionPoint> {
     ComPtr<IUnknown> sink;
   };
 
-  IUnknown& owner_;
   IConnectionPointContainer& container_;
   IID iid_;
   std::vector<Connection> connections_;
