@@ -15,10 +15,12 @@ const wchar_t kFolder[] = L"C:\\\u30c6\u30b9\u30c8\\Caf\u00e9";  // C:\テスト
 const wchar_t kPlainFolder[] = L"C:\\pz-plain";
 const wchar_t kDocumentClass[] = L"PelZorvick.HardeningDocument";
 
-std::wstring ProgramIn(const std::wstring& folder) {
+// Each test its own copy: a program an earlier test started may still be
+// running, and its file cannot be overwritten until it ends.
+std::wstring ProgramIn(const std::wstring& folder, const wchar_t* name) {
   CreateDirectoryW(folder.substr(0, folder.rfind(L'\\')).c_str(), nullptr);
   CreateDirectoryW(folder.c_str(), nullptr);
-  const std::wstring program = folder + L"\\prog.exe";
+  const std::wstring program = folder + L"\\" + name;
   EXPECT_TRUE(CopyFileW(MarkerPath().c_str(), program.c_str(), FALSE)) << GetLastError();
   return program;
 }
@@ -30,7 +32,7 @@ ComPtr<IDispatch> WithCommand(const std::wstring& command) {
 }
 
 TEST(Unicode, ExecuteStartsAProgramUnderTheWidePath) {
-  const std::wstring program = ProgramIn(kFolder);
+  const std::wstring program = ProgramIn(kFolder, L"prog.exe");
   const std::wstring marker = program + L".ran";
   DeleteFileW(marker.c_str());
   ComPtr<IDispatch> control = WithCommand(program);
@@ -68,7 +70,7 @@ class DocumentType {
 };
 
 TEST(Unicode, ADocumentUnderTheWidePathOpensThroughStart) {
-  const std::wstring program = ProgramIn(kFolder);
+  const std::wstring program = ProgramIn(kFolder, L"opener.exe");
   DocumentType type(program);
   const std::wstring document = std::wstring(kFolder) + L"\\notiz.pzhdoc";
   HANDLE file = CreateFileW(document.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
@@ -118,8 +120,8 @@ std::vector<COLORREF> IconLook(const std::wstring& command, const wchar_t* mode)
 class UnicodeIcon : public ::testing::TestWithParam<const wchar_t*> {};
 
 TEST_P(UnicodeIcon, ShowsAsUnderAPlainPath) {
-  const std::wstring wide = ProgramIn(kFolder);
-  const std::wstring plain = ProgramIn(kPlainFolder);
+  const std::wstring wide = ProgramIn(kFolder, L"shown.exe");
+  const std::wstring plain = ProgramIn(kPlainFolder, L"shown.exe");
   const std::vector<COLORREF> shown = IconLook(wide, GetParam());
   EXPECT_EQ(IconLook(plain, GetParam()), shown);
   // Not just the frame and the background: the icon's own pixels.
