@@ -17,6 +17,7 @@ struct Row {
   std::string reference;
   double reference_median;
   double goal;
+  double ratio;  // of the pairs; of the two medians where there are none
 };
 
 std::vector<Row> g_rows;
@@ -79,29 +80,53 @@ double MedianOf(int runs, const std::function<double()>& one) {
   return Median(times);
 }
 
-void Report(const std::string& name, double median, const std::string& reference,
-            double reference_median, double goal) {
-  g_rows.push_back({name, median, reference, reference_median, goal});
+void Pairs::Add(double reference, double subject) {
+  reference_.push_back(reference);
+  subject_.push_back(subject);
+  ratio_.push_back(reference > 0 ? subject / reference : 0);
 }
 
+Pairs Interleaved(int runs, const std::function<double()>& reference,
+                  const std::function<double()>& subject) {
+  Pairs pairs;
+  for (int i = 0; i < runs; ++i) {
+    const double r = reference();
+    pairs.Add(r, subject());
+  }
+  return pairs;
+}
+
+void Report(const std::string& name, double median, const std::string& reference,
+            double reference_median, double goal) {
+  const double ratio = goal >= 0 && reference_median > 0 ? median / reference_median : 0;
+  g_rows.push_back({name, median, reference, reference_median, goal, ratio});
+}
+
+void Report(const std::string& name, const Pairs& pairs, const std::string& reference,
+            double goal) {
+  g_rows.push_back({name, pairs.Subject(), reference, pairs.Reference(), goal, pairs.Ratio()});
+}
+
+// The ratio column is the median of the pairs' ratios, which need not be the
+// ratio of the two medians beside it.
 void PrintTable() {
-  std::printf("%-52s %10s  %-22s %10s %7s  %s\n", "measurement (us, medians)", "median", "reference",
+  std::printf("%-56s %10s  %-22s %10s %7s  %s\n", "measurement (us, medians)", "median", "reference",
               "ref", "ratio", "goal");
   for (const Row& r : g_rows) {
-    std::string goal;
-    double ratio = 0;
+    char goal[32] = "";
     if (r.goal > 0) {
-      ratio = r.reference_median > 0 ? r.median / r.reference_median : 0;
-      goal = (ratio <= r.goal ? "met (<= " : "NOT met (<= ") + std::to_string(int(r.goal)) + "x)";
+      std::snprintf(goal, sizeof goal, "%s (<= %gx)", r.ratio <= r.goal ? "met" : "NOT met", r.goal);
     } else if (r.goal < 0) {
-      goal = r.median <= 0 ? "met (flat)" : "NOT met (flat)";
+      std::snprintf(goal, sizeof goal, "%s", r.median <= 0 ? "met (flat)" : "NOT met (flat)");
     }
-    std::printf("%-52s %10.0f  %-22s %10.0f %7.2f  %s\n", r.name.c_str(), r.median, r.reference.c_str(),
-                r.reference_median, ratio, goal.c_str());
+    char ratio[16] = "";
+    if (r.ratio > 0) std::snprintf(ratio, sizeof ratio, "%.2f", r.ratio);
+    std::printf("%-56s %10.0f  %-22s %10.0f %7s  %s\n", r.name.c_str(), r.median, r.reference.c_str(),
+                r.reference_median, ratio, goal);
   }
   for (const Row& r : g_rows) {
-    std::printf("row|%s|%.1f|%s|%.1f|%g\n", r.name.c_str(), r.median, r.reference.c_str(),
-                r.reference_median, r.goal);
+    std::printf("row|%s|%.1f|%s|%.1f|%g|%.3f\n", r.name.c_str(), r.median, r.reference.c_str(),
+                r.reference_median, r.goal, r.ratio);
   }
 }
 

@@ -19,10 +19,30 @@ double Timed(const std::function<void()>& f);
 double Median(std::vector<double> v);
 double MedianOf(int runs, const std::function<double()>& one);
 
+// A subject timed beside its reference, the two in turn (reference, subject,
+// reference, ...), so that the machine's drift and other work fall on both
+// sides alike; the ratio is the median of the ratios of each pair.
+class Pairs {
+ public:
+  void Add(double reference, double subject);
+  double Subject() const { return Median(subject_); }
+  double Reference() const { return Median(reference_); }
+  double Ratio() const { return Median(ratio_); }
+
+ private:
+  std::vector<double> reference_, subject_, ratio_;
+};
+
+// `runs` pairs of `reference()` then `subject()`, each returning its time.
+Pairs Interleaved(int runs, const std::function<double()>& reference,
+                  const std::function<double()>& subject);
+
 // One row of the table; `goal`: the most the ratio to the reference may be,
 // 0 for a row without one, -1 for a count that must stay flat.
 void Report(const std::string& name, double median, const std::string& reference = "",
             double reference_median = 0, double goal = 0);
+void Report(const std::string& name, const Pairs& pairs, const std::string& reference,
+            double goal = 0);
 // The table, then each row as a "row|" line for scripts/bench.
 void PrintTable();
 
@@ -47,7 +67,7 @@ class ActiveControl {
     persist->Load(bag.Get(), nullptr);
     ole_->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, site_.Get(), 0, parent, &site_->rect);
     inplace_->GetWindow(&window_);
-    surface_ = GetWindow(window_, GW_CHILD);
+    surface_ = MouseTarget(window_);
   }
   ~ActiveControl() {
     inplace_->InPlaceDeactivate();
@@ -61,9 +81,11 @@ class ActiveControl {
     InvalidateRect(window_, nullptr, FALSE);
     UpdateWindow(window_);
   }
+  void Press() { SendMessageW(surface_, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2)); }
+  void Release() { SendMessageW(surface_, WM_LBUTTONUP, 0, MAKELPARAM(-5, -5)); }  // outside: no click
   void PressAndRelease() {
-    SendMessageW(surface_, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
-    SendMessageW(surface_, WM_LBUTTONUP, 0, MAKELPARAM(-5, -5));  // outside: no click
+    Press();
+    Release();
   }
 
  private:

@@ -4,13 +4,13 @@
 // press and release against the same GDI calls made directly on a window of
 // the same size; what the parts of a paint cost on their own; GDI and USER
 // handles over many lives and paints; a click beside starting the program.
+// Each side of a ratio is timed in turn with the other (Pairs).
 //
 // Rows with a reference print "ratio" and the goal; scripts/bench reads the
 // lines that start with "row|".
 
 #include <windows.h>
 #include <ole2.h>
-#include <shellapi.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -37,107 +37,87 @@ void WaitForChildren(std::vector<HANDLE>& processes) {
   processes.clear();
 }
 
-void MeasureLives(IClassFactory* factory, const LifeSetup& setup, double floor) {
+// Each life beside a floor measured just before it. The icon modes find
+// their icon among the process's kept icons after the warm-up, so their lives
+// hold no lookup of the shell's (priced alone among the parts).
+void MeasureLives(IClassFactory* factory, const LifeSetup& setup,
+                  const std::function<double()>& floor) {
   for (int i = 0; i < 10; ++i) LiveOnce(factory, setup, kDisplayModes[i % 5], false);  // warm-up
   constexpr int kLives = 40;
-  // The shell's icon lookup alone, as the icon modes make it.
-  const std::wstring program = MarkerPath();
-  const auto lookup = [&](UINT flags) {
-    return MedianOf(kLives, [&] {
-      return Timed([&] {
-        SHFILEINFOW info{};
-        if (SHGetFileInfoW(program.c_str(), 0, &info, sizeof info, flags) && info.hIcon) {
-          DestroyIcon(info.hIcon);
-        }
-      });
-    });
-  };
+  std::vector<double> floors;
   for (const wchar_t* mode : kDisplayModes) {
     std::vector<std::vector<double>> steps(LifeSteps::kCount);
-    std::vector<double> lives;
+    Pairs lives;
     for (int i = 0; i < kLives; ++i) {
+      const double f = floor();
+      floors.push_back(f);
       LifeSteps s;
-      lives.push_back(Timed([&] { LiveOnce(factory, setup, mode, false, &s); }));
+      lives.Add(f, Timed([&] { LiveOnce(factory, setup, mode, false, &s); }));
       for (int k = 0; k < LifeSteps::kCount; ++k) steps[k].push_back(s.us[k]);
     }
     char name[96];
     std::snprintf(name, sizeof name, "life, %ls", mode);
-    const double life = Median(lives);
-    Report(name, life, "floor", floor, 3);
-    const bool icon = std::wstring(mode).find(L"Icon") != std::wstring::npos;
-    if (icon) {
-      const double shell = lookup(std::wstring(mode) == L"Icon" ? 0x700 : 0x701);
-      std::snprintf(name, sizeof name, "  the shell's icon lookup (%ls)", mode);
-      Report(name, shell);
-      std::snprintf(name, sizeof name, "  life, %ls, without the lookup", mode);
-      Report(name, life - shell, "floor", floor, 3);
-    }
+    Report(name, lives, "floor", 2);
     for (int k = 0; k < LifeSteps::kCount; ++k) {
       std::snprintf(name, sizeof name, "  %ls: %s", mode, LifeSteps::kNames[k]);
       Report(name, Median(steps[k]));
     }
   }
+  Report("floor: CoCreateInstance + child window", Median(floors));
 }
 
-// Where a later paint and a press go: each of the two windows repainted
-// alone, and the press and the release apart.
-void MeasurePaintSteps(IClassFactory* factory, HWND parent, const LifeSetup& setup) {
-  constexpr int kRuns = 200;
-  std::vector<double> outer, surface, down, up;
-  ActiveControl c(factory, parent, setup, L"Button");
-  UpdateWindow(c.window());
-  const auto repaint = [](HWND w, UINT children) {
-    return Timed([&] { RedrawWindow(w, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | children); });
-  };
-  for (int k = 0; k < kRuns; ++k) {
-    outer.push_back(repaint(c.window(), RDW_NOCHILDREN));
-    surface.push_back(repaint(c.surface(), 0));
-    down.push_back(Timed([&] { SendMessageW(c.surface(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2)); }));
-    up.push_back(Timed([&] { SendMessageW(c.surface(), WM_LBUTTONUP, 0, MAKELPARAM(-5, -5)); }));
-  }
-  Report("  later paint: the control's window alone", Median(outer));
-  Report("  later paint: the surface alone", Median(surface));
-  Report("  press alone", Median(down));
-  Report("  release alone", Median(up));
-}
-
-// The first paint, a later paint and a press and release of a "Button",
-// each beside the same GDI calls made directly on a window of its size.
+// A "Button" painted first, later, and pressed and released, each beside the
+// same GDI calls made directly on a window of its size, in turn.
 void MeasurePaints(IClassFactory* factory, HWND parent, const LifeSetup& setup) {
   constexpr int kRuns = 40;
-  std::vector<double> first, later, press, ref_first, ref_later, ref_press, ref_messages;
   SIZE size{0, 0};
-  for (int i = 0; i < kRuns; ++i) {
+  {
     ActiveControl c(factory, parent, setup, L"Button");
-    first.push_back(Timed([&] { UpdateWindow(c.window()); }));
+    UpdateWindow(c.window());
     RECT rc{};
     GetClientRect(c.surface(), &rc);
     size = {rc.right, rc.bottom};
-    for (int k = 0; k < 10; ++k) later.push_back(Timed([&] { c.Paint(); }));
-    for (int k = 0; k < 10; ++k) press.push_back(Timed([&] { c.PressAndRelease(); }));
-    PumpMessages();
   }
-  // The same without AutoSize: no resize of the container's place first.
-  std::vector<double> fixed;
-  for (int i = 0; i < kRuns; ++i) {
-    ActiveControl c(factory, parent, setup, L"Button", false);
-    fixed.push_back(Timed([&] { UpdateWindow(c.window()); }));
-    PumpMessages();
-  }
+  PumpMessages();
+  Pairs first, fixed, later, press, messages;
+  std::vector<double> down, up;
   for (int i = 0; i < kRuns; ++i) {
     DirectPaint d(parent, size, L"A life");
-    ref_first.push_back(Timed([&] { d.FirstPaint(); }));
-    for (int k = 0; k < 10; ++k) ref_later.push_back(Timed([&] { d.Paint(); }));
-    for (int k = 0; k < 10; ++k) ref_press.push_back(Timed([&] { d.PressAndRelease(); }));
-    for (int k = 0; k < 10; ++k) ref_messages.push_back(Timed([&] { d.PressAndReleaseByMessages(); }));
+    const double reference = Timed([&] { d.FirstPaint(); });
+    {
+      ActiveControl c(factory, parent, setup, L"Button");
+      first.Add(reference, Timed([&] { UpdateWindow(c.window()); }));
+      for (int k = 0; k < 10; ++k) {
+        const double r = Timed([&] { d.Paint(); });
+        later.Add(r, Timed([&] { c.Paint(); }));
+      }
+      for (int k = 0; k < 10; ++k) {
+        double r = Timed([&] { d.PressAndRelease(); });
+        const double s = Timed([&] { c.PressAndRelease(); });
+        press.Add(r, s);
+        r = Timed([&] { d.PressAndReleaseByMessages(); });
+        messages.Add(r, Timed([&] {
+          down.push_back(Timed([&] { c.Press(); }));
+          up.push_back(Timed([&] { c.Release(); }));
+        }));
+      }
+    }
+    PumpMessages();
+    // Without AutoSize: no resize of the container's place first.
+    DirectPaint again(parent, size, L"A life");
+    const double r = Timed([&] { again.FirstPaint(); });
+    ActiveControl c(factory, parent, setup, L"Button", false);
+    fixed.Add(r, Timed([&] { UpdateWindow(c.window()); }));
+    PumpMessages();
   }
-  MeasurePaintSteps(factory, parent, setup);
-  Report("first paint, Button", Median(first), "direct GDI", Median(ref_first), 3);
-  Report("  first paint, Button, without AutoSize", Median(fixed), "direct GDI", Median(ref_first), 3);
-  Report("later paint, Button", Median(later), "direct GDI", Median(ref_later), 3);
-  Report("press and release, Button", Median(press), "direct GDI", Median(ref_press), 3);
-  Report("  press and release, Button, against the message route", Median(press),
-         "messages, capture, direct GDI", Median(ref_messages), 3);
+  Report("first paint, Button", first, "direct GDI", 3);
+  Report("  first paint, Button, without AutoSize", fixed, "direct GDI");
+  Report("later paint, Button", later, "direct GDI", 1.5);
+  Report("press and release, Button, by the message route", messages,
+         "messages, capture, direct GDI", 1.5);
+  Report("  press alone", Median(down));
+  Report("  release alone", Median(up));
+  Report("  press and release, Button, against drawing alone", press, "direct GDI");
 }
 
 // GDI and USER handles before and after many lives and many paints; a flat
@@ -154,7 +134,9 @@ void MeasureHandles(IClassFactory* factory, HWND parent, const LifeSetup& setup)
     Report("handles: USER objects gained over 1,000 lives", after.user - double(before.user), "flat",
            before.user, -1);
   }
+  const Handles alone = Handles::Now();
   ActiveControl c(factory, parent, setup, L"Button");
+  Report("handles: USER windows of one active control", Handles::Now().user - double(alone.user));
   c.Paint();
   c.PressAndRelease();
   const Handles before = Handles::Now();
@@ -169,24 +151,11 @@ void MeasureHandles(IClassFactory* factory, HWND parent, const LifeSetup& setup)
          before.user, -1);
 }
 
+// A click beside starting its program directly, in turn.
 void MeasureClick(IClassFactory* factory, HWND parent, const LifeSetup& setup) {
   constexpr int kClicks = 30;
-  std::vector<double> clicks;
-  {
-    ActiveControl c(factory, parent, setup, L"Button");
-    UpdateWindow(c.window());
-    PumpMessages();
-    for (int i = 0; i < kClicks; ++i) {
-      clicks.push_back(Timed([&] {
-        SendMessageW(c.surface(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
-        SendMessageW(c.surface(), WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
-      }));
-      PumpMessages();
-      Sleep(30);  // the started program ends before the next click
-    }
-  }
   std::vector<HANDLE> children;
-  const double alone = MedianOf(kClicks, [&] {
+  const auto start_alone = [&] {
     std::wstring line = setup.command;
     STARTUPINFOW si{};
     si.cb = sizeof si;
@@ -202,8 +171,20 @@ void MeasureClick(IClassFactory* factory, HWND parent, const LifeSetup& setup) {
     WaitForChildren(children);
     Sleep(30);
     return t;
+  };
+  ActiveControl c(factory, parent, setup, L"Button");
+  UpdateWindow(c.window());
+  PumpMessages();
+  const Pairs clicks = Interleaved(kClicks, start_alone, [&] {
+    const double t = Timed([&] {
+      SendMessageW(c.surface(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+      SendMessageW(c.surface(), WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+    });
+    PumpMessages();
+    Sleep(30);  // the started program ends before the next click
+    return t;
   });
-  Report("click (starts the program)", Median(clicks), "CreateProcessW alone", alone);
+  Report("click (starts the program)", clicks, "CreateProcessW alone");
 }
 
 int Run(bool quick) {
@@ -233,14 +214,13 @@ int Run(bool quick) {
     WriteBitmapFile(setup.image);
     setup.command = MarkerPath() + L" -";
 
-    const double floor = MedianOf(200, [&] {
+    const auto floor = [&] {
       return Timed([&] {
         ComPtr<IUnknown> object = floor_class.Create();
         DestroyWindow(CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 0, 0, 160, 40,
                                       parent.hwnd(), nullptr, nullptr, nullptr));
       });
-    });
-    Report("floor: CoCreateInstance + child window", floor);
+    };
     MeasureLives(factory.Get(), setup, floor);
     MeasurePaints(factory.Get(), parent.hwnd(), setup);
     MeasureParts(parent.hwnd(), setup);

@@ -93,8 +93,7 @@ LifeResult LiveOnce(IClassFactory* factory, const LifeSetup& setup, const wchar_
     UpdateWindow(window);
     PumpMessages();
     clock.Mark(3);
-    HWND surface = GetWindow(window, GW_CHILD);
-    if (!surface) fail("the surface", E_FAIL);
+    HWND surface = MouseTarget(window);
     SendMessageW(surface, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
     const LPARAM at = click ? MAKELPARAM(2, 2) : MAKELPARAM(-5, -5);
     SendMessageW(surface, WM_LBUTTONUP, 0, at);

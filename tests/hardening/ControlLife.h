@@ -43,6 +43,13 @@ LifeResult LiveOnce(IClassFactory* factory, const LifeSetup& setup, const wchar_
 
 extern const wchar_t* const kDisplayModes[5];
 
+// The window of a control that takes its mouse: a child surface where the
+// control has one, else its own window.
+inline HWND MouseTarget(HWND control_window) {
+  HWND child = GetWindow(control_window, GW_CHILD);
+  return child ? child : control_window;
+}
+
 // A small 24-bit BMP file at `path`.
 bool WriteBitmapFile(const std::wstring& path);
 
