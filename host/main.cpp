@@ -121,6 +121,11 @@ void Describe(HostFrame& frame, const std::vector<std::unique_ptr<ControlHost>>&
     if (!window) continue;
     PrintRect("control", i + 1, RectOnForm(frame.Window(), window));
     PrintRect("surface", i + 1, RectOnForm(frame.Window(), controls[i]->Surface()));
+    // A control becomes a tool of its thread's tooltip when the pointer first
+    // moves over it: point at it, as a user would, to read the tooltip.
+    RECT rc{};
+    GetClientRect(controls[i]->Surface(), &rc);
+    SendMessageW(controls[i]->Surface(), WM_MOUSEMOVE, 0, MAKELPARAM(rc.right / 2, rc.bottom / 2));
     TooltipSearch search{window, {}};
     EnumThreadWindows(GetCurrentThreadId(), FindTooltips, reinterpret_cast<LPARAM>(&search));
     for (const std::u16string& t : search.texts) {

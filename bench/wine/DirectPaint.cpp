@@ -34,6 +34,11 @@ DirectPaint::DirectPaint(HWND parent, SIZE size, std::wstring caption)
 
 DirectPaint::~DirectPaint() {
   DestroyWindow(hwnd_);
+  if (buffer_) {
+    SelectObject(buffer_, buffer_original_);
+    DeleteObject(buffer_bitmap_);
+    DeleteDC(buffer_);
+  }
   for (HGDIOBJ o : {static_cast<HGDIOBJ>(font_), static_cast<HGDIOBJ>(brush_),
                     static_cast<HGDIOBJ>(light_), static_cast<HGDIOBJ>(dark_)}) {
     if (o) DeleteObject(o);
@@ -56,6 +61,24 @@ void DirectPaint::PressAndRelease() {
   HDC dc = GetDC(hwnd_);
   Draw(dc, true);
   Draw(dc, false);
+  ReleaseDC(hwnd_, dc);
+}
+
+void DirectPaint::DrawOnce() {
+  HDC dc = GetDC(hwnd_);
+  Draw(dc, false);
+  ReleaseDC(hwnd_, dc);
+}
+
+void DirectPaint::DrawOnceThroughBuffer() {
+  HDC dc = GetDC(hwnd_);
+  if (!buffer_) {
+    buffer_ = CreateCompatibleDC(dc);
+    buffer_bitmap_ = CreateCompatibleBitmap(dc, size_.cx, size_.cy);
+    buffer_original_ = SelectObject(buffer_, buffer_bitmap_);
+  }
+  Draw(buffer_, false);
+  BitBlt(dc, 0, 0, size_.cx, size_.cy, buffer_, 0, 0, SRCCOPY);
   ReleaseDC(hwnd_, dc);
 }
 

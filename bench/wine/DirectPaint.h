@@ -25,6 +25,10 @@ class DirectPaint {
   // The same, as a control gets it: a press and a release sent to the
   // window, which takes the mouse and draws on each.
   void PressAndReleaseByMessages();
+  // The face drawn once onto the window's DC, or into a buffer kept from
+  // call to call (as one per thread would be) and copied onto it.
+  void DrawOnce();
+  void DrawOnceThroughBuffer();
 
  private:
   static LRESULT CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
@@ -36,6 +40,9 @@ class DirectPaint {
   HFONT font_ = nullptr;
   HBRUSH brush_ = nullptr;
   HPEN light_ = nullptr, dark_ = nullptr;
+  HDC buffer_ = nullptr;
+  HBITMAP buffer_bitmap_ = nullptr;
+  HGDIOBJ buffer_original_ = nullptr;
 };
 
 }  // namespace pelzorvick::test

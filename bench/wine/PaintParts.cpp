@@ -8,6 +8,7 @@
 #include <string>
 
 #include "bench/wine/BenchSupport.h"
+#include "bench/wine/DirectPaint.h"
 #include "command/CommandUtil.h"
 #include "tests/hardening/Support.h"
 
@@ -86,6 +87,17 @@ void MeasureParts(HWND parent, const LifeSetup& setup) {
              CommandExists(std::u16string(setup.command.begin(), setup.command.end()));
            });
          }));
+  {
+    // What drawing through one buffer per thread would cost beside drawing
+    // straight onto the window, as the surface does.
+    DirectPaint face(parent, SIZE{80, 30}, L"A life");
+    face.DrawOnce();
+    face.DrawOnceThroughBuffer();
+    Report("part: a face drawn through a kept buffer, against drawing it directly",
+           Interleaved(kRuns, [&] { return Timed([&] { face.DrawOnce(); }); },
+                       [&] { return Timed([&] { face.DrawOnceThroughBuffer(); }); }),
+           "drawn directly");
+  }
   const std::wstring program = MarkerPath();
   Report("part: the shell's icon lookup, large", MedianOf(kRuns, [&] {
            return Timed([&] {

@@ -57,17 +57,41 @@ bool WinContainerServices::UserMode() {
 
 void WinContainerServices::SetWidth(float twips) {
   CheckSize(twips);
+  if (holding_) {
+    if (InPlace()) RoundToPixels(twips / ScreenTwipsPerPixelX());  // refused now, not later
+    held_width_ = twips;
+    return;
+  }
   Resize(twips, Height());
 }
 
 void WinContainerServices::SetHeight(float twips) {
   CheckSize(twips);
+  if (holding_) {
+    if (InPlace()) RoundToPixels(twips / ScreenTwipsPerPixelY());
+    held_height_ = twips;
+    return;
+  }
   Resize(Width(), twips);
 }
 
+bool WinContainerServices::InPlace() const { return link_.InPlaceSite() && geometry_.HasPosRect(); }
+
+void WinContainerServices::HoldResize() { holding_ = true; }
+
+void WinContainerServices::ReleaseResize() {
+  holding_ = false;
+  if (!held_width_ && !held_height_) return;
+  const float width = Width();
+  const float height = Height();
+  held_width_.reset();
+  held_height_.reset();
+  Resize(width, height);
+}
+
 void WinContainerServices::Resize(float width_twips, float height_twips) {
-  IOleInPlaceSite* site = link_.InPlaceSite();
-  if (site && geometry_.HasPosRect()) {
+  if (InPlace()) {
+    IOleInPlaceSite* site = link_.InPlaceSite();
     RECT rect = geometry_.PosRect();
     rect.right = rect.left + RoundToPixels(width_twips / ScreenTwipsPerPixelX());
     rect.bottom = rect.top + RoundToPixels(height_twips / ScreenTwipsPerPixelY());

@@ -5,6 +5,8 @@
 #include <ocidl.h>
 #include <oleidl.h>
 
+#include <optional>
+
 #include "component/seams/ContainerServices.h"
 #include "component/surface/ControlGeometry.h"
 
@@ -38,13 +40,17 @@ class WinContainerServices : public ContainerServices {
   void PropertyChanged(int32_t dispid) override { link_.PropertyChanged(dispid); }
   void SetAutoRedraw(bool on) override { auto_redraw_ = on; }
   void SetBackStyle(int style) override { back_style_ = style; }
-  float Width() override { return geometry_.WidthTwips(); }
-  float Height() override { return geometry_.HeightTwips(); }
+  float Width() override { return held_width_.value_or(geometry_.WidthTwips()); }
+  float Height() override { return held_height_.value_or(geometry_.HeightTwips()); }
   // While active in place the site is asked for the new rectangle
   // (OnPosRectChange); otherwise the extent changes and the site is asked for
   // a new layout. Not finite or negative sizes throw the overflow error.
   void SetWidth(float twips) override;
   void SetHeight(float twips) override;
+  // Between the two, sizes set are kept and asked for once at the end, so
+  // that a width and a height move the control once.
+  void HoldResize();
+  void ReleaseResize();
   void SetScaleWidth(float twips) override;
   void SetScaleHeight(float twips) override;
   // Only pictures (type 0). Downloads at once and delivers the completion
@@ -55,9 +61,13 @@ class WinContainerServices : public ContainerServices {
 
  private:
   void Resize(float width_twips, float height_twips);
+  bool InPlace() const;
 
   ControlGeometry& geometry_;
   ContainerLink& link_;
+  bool holding_ = false;
+  std::optional<float> held_width_;
+  std::optional<float> held_height_;
   // Kept as the control sets them; a window of its own needs neither.
   bool auto_redraw_ = false;
   int back_style_ = 1;

@@ -23,7 +23,7 @@ ZorvickObject::ZorvickObject()
 ZorvickObject::~ZorvickObject() {
   events_point_.DisconnectAll();
   notify_point_.DisconnectAll();
-  DestroyControlWindows();
+  canvas_.DestroyWindow();
 }
 
 // ISupportErrorInfo.
@@ -102,8 +102,8 @@ void ZorvickObject::FireClick() {
 
 void ZorvickObject::MoveTo(const RECT& pixels) {
   geometry_.SetPosRect(pixels);
-  if (window_) {
-    MoveWindow(window_.get(), pixels.left, pixels.top, pixels.right - pixels.left,
+  if (HWND window = canvas_.Window()) {
+    MoveWindow(window, pixels.left, pixels.top, pixels.right - pixels.left,
                pixels.bottom - pixels.top, TRUE);
   }
   GeometryChanged();
@@ -114,6 +114,11 @@ void ZorvickObject::GeometryChanged() { canvas_.UpdatePlacement(); }
 void ZorvickObject::ReadComplete(const AsyncReadResult& read) { ctrl_.PictureReadComplete(read); }
 
 // CanvasEvents.
+
+void ZorvickObject::OnCanvasPaint() {
+  ComPtr<IUnknown> keep(Identity());
+  PaintControl();
+}
 
 void ZorvickObject::OnCanvasMouseDown(int16_t button, int16_t shift, float x, float y) {
   ComPtr<IUnknown> keep(Identity());
@@ -135,7 +140,10 @@ void ZorvickObject::OnCanvasMouseUp(int16_t button, int16_t shift, float x, floa
 }
 
 void ZorvickObject::PaintControl() {
-  if (GuardedEvent(u"Paint", [&] { ctrl_.Paint(); })) {
+  services_.HoldResize();
+  const bool painted = GuardedEvent(u"Paint", [&] { ctrl_.Paint(); });
+  GuardedEvent(u"Paint", [&] { services_.ReleaseResize(); });
+  if (painted) {
     canvas_.Commit();
   } else {
     canvas_.Rollback();
@@ -149,7 +157,7 @@ HWND ZorvickObject::OwnerWindow() const {
     ComPtr<IOleWindow> window;
     if (SUCCEEDED(site_.As(&window)) && SUCCEEDED(window->GetWindow(&owner)) && owner) return owner;
   }
-  return window_ ? GetParent(window_.get()) : nullptr;
+  return canvas_.Window() ? GetParent(canvas_.Window()) : nullptr;
 }
 
 }  // namespace pelzorvick

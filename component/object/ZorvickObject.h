@@ -150,6 +150,7 @@ class ZorvickObject
   HRESULT HandsOffStorage(Guarded);
 
   // CanvasEvents.
+  void OnCanvasPaint() override;
   void OnCanvasMouseDown(int16_t button, int16_t shift, float x, float y) override;
   void OnCanvasMouseUp(int16_t button, int16_t shift, float x, float y, bool click) override;
   void OnCanvasKey(CanvasKey key, bool down, bool repeat) override;  // ZorvickObjectKeyboard.cpp
@@ -170,20 +171,17 @@ class ZorvickObject
 
  private:
   // The core's paint into the surface: shown when it completes, rolled back
-  // when it fails.
+  // when it fails. The size it asks of the container is asked once, at its
+  // end.
   void PaintControl();
   // The window that owns message boxes: the container's.
   HWND OwnerWindow() const;
   HRESULT ActivateInPlace(IOleClientSite* site, HWND parent, LPCRECT pos, bool ui_activate);
-  void CreateControlWindow(HWND parent, const RECT& pos);
-  void DestroyControlWindows();
-  static LRESULT CALLBACK ControlWindowProcedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
-  LRESULT HandleControlMessage(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
-  void DrawInto(HDC dc, const RECT& bounds);
   HRESULT LoadStreamBytes(IStream* stream, REFIID iid);
   HRESULT SaveStreamBytes(IStream* stream);
 
   ControlGeometry geometry_;
+  // Its window is the control's own.
   WinCanvas canvas_;
   WinContainerServices services_;
   WinPlatform platform_;
@@ -201,7 +199,6 @@ class ZorvickObject
   DWORD view_aspects_ = 0;
   DWORD view_flags_ = 0;
 
-  UniqueOwnedWindow window_;
   bool ui_active_ = false;
   bool dirty_ = false;
   long freeze_count_ = 0;

@@ -1,20 +1,13 @@
 #include <cstring>
 
-#include "component/com/Module.h"
 #include "component/library/RegistryTable.h"
 #include "component/com/ErrorInfo.h"
-#include "component/surface/WindowClass.h"
 #include "component/object/ZorvickObject.h"
 
-// Embedding: the client site, verbs, extent, in-place activation and the
-// control's own window, which holds the drawing surface.
+// Embedding: the client site, verbs, extent and in-place activation in the
+// control's own window (the drawing surface's).
 
 namespace pelzorvick {
-namespace {
-
-constexpr wchar_t kControlClass[] = L"PelZorvickControl";
-
-}  // namespace
 
 // IOleObject.
 
@@ -69,7 +62,7 @@ HRESULT ZorvickObject::DoVerb(Guarded g, LONG verb, LPMSG, IOleClientSite* activ
       return ActivateInPlace(active_site, parent, pos_rect, false);
     case OLEIVERB_HIDE:
       UIDeactivate(g);
-      if (window_) ShowWindow(window_.get(), SW_HIDE);
+      if (canvas_.Window()) ShowWindow(canvas_.Window(), SW_HIDE);
       return S_OK;
     default:
       return verb < 0 ? E_NOTIMPL : OLEOBJ_S_INVALIDVERB;
@@ -181,11 +174,11 @@ HRESULT ZorvickObject::ActivateInPlace(IOleClientSite* active_site, HWND parent,
         throw ComError(E_INVALIDARG, u"The control's place is larger than a window can be");
       }
       geometry_.SetPosRect(position);
-      CreateControlWindow(container, position);
+      canvas_.CreateWindowIn(container, position);
     } catch (...) {
       // Nothing of a failed activation outlives it: no window of ours stays
       // in the container's, and the site hears that we are not active.
-      DestroyControlWindows();
+      canvas_.DestroyWindow();
       geometry_.ClearPosRect();
       frame_.Reset();
       ui_window_.Reset();
@@ -195,7 +188,9 @@ HRESULT ZorvickObject::ActivateInPlace(IOleClientSite* active_site, HWND parent,
       throw;
     }
   }
-  if (window_) ShowWindow(window_.get(), SW_SHOWNA);
+  if (HWND window = canvas_.Window(); window && !IsWindowVisible(window)) {
+    ShowWindow(window, SW_SHOWNA);
+  }
 
   if (ui_activate && !ui_active_) {
     ui_active_ = true;
@@ -210,30 +205,10 @@ HRESULT ZorvickObject::ActivateInPlace(IOleClientSite* active_site, HWND parent,
   return S_OK;
 }
 
-void ZorvickObject::CreateControlWindow(HWND parent, const RECT& pos) {
-  if (!EnsureWindowClass(kControlClass, ControlWindowProcedure)) {
-    throw ComError(HRESULT_FROM_WIN32(GetLastError()), u"The control's window cannot be made");
-  }
-  // A dialog's Tab walks into the control to its surface.
-  window_.reset(CreateWindowExW(WS_EX_CONTROLPARENT, kControlClass, L"",
-                                WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS,
-                                pos.left, pos.top, pos.right - pos.left, pos.bottom - pos.top,
-                                parent, nullptr, Module::Handle(), this));
-  if (!window_) {
-    throw ComError(HRESULT_FROM_WIN32(GetLastError()), u"The control's window cannot be made");
-  }
-  canvas_.CreateWindowIn(window_.get());
-}
-
-void ZorvickObject::DestroyControlWindows() {
-  canvas_.DestroyWindow();
-  window_.reset();
-}
-
 HRESULT ZorvickObject::GetWindow(Guarded, HWND* hwnd) {
   if (hwnd == nullptr) return E_POINTER;
-  *hwnd = window_.get();
-  return window_ ? S_OK : E_FAIL;
+  *hwnd = canvas_.Window();
+  return *hwnd ? S_OK : E_FAIL;
 }
 
 HRESULT ZorvickObject::ContextSensitiveHelp(Guarded, BOOL) { return E_NOTIMPL; }
@@ -242,7 +217,7 @@ HRESULT ZorvickObject::InPlaceDeactivate(Guarded g) {
   if (!inplace_site_) return S_OK;
   ComPtr<IUnknown> keep(Identity());
   UIDeactivate(g);
-  DestroyControlWindows();
+  canvas_.DestroyWindow();
   // The extent keeps the size the control had in place.
   geometry_.ClearPosRect();
   ComPtr<IOleInPlaceSite> site;
@@ -296,8 +271,8 @@ HRESULT ZorvickObject::OnMnemonic(Guarded, MSG*) { return E_NOTIMPL; }
 
 HRESULT ZorvickObject::OnAmbientPropertyChange(Guarded, DISPID dispid) {
   // UserMode is read afresh at every use; a change only needs a new paint.
-  if ((dispid == DISPID_AMBIENT_USERMODE || dispid == DISPID_UNKNOWN) && window_) {
-    InvalidateRect(window_.get(), nullptr, TRUE);
+  if ((dispid == DISPID_AMBIENT_USERMODE || dispid == DISPID_UNKNOWN) && canvas_.Window()) {
+    InvalidateRect(canvas_.Window(), nullptr, FALSE);
   }
   return S_OK;
 }
@@ -309,36 +284,6 @@ HRESULT ZorvickObject::FreezeEvents(Guarded, BOOL freeze) {
     --freeze_count_;
   }
   return S_OK;
-}
-
-// The control's window.
-
-LRESULT CALLBACK ZorvickObject::ControlWindowProcedure(HWND hwnd, UINT message, WPARAM wparam,
-                                                       LPARAM lparam) {
-  return RouteToOwner(hwnd, message, wparam, lparam, u"Control window",
-                      &ZorvickObject::HandleControlMessage);
-}
-
-LRESULT ZorvickObject::HandleControlMessage(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
-  switch (message) {
-    case WM_PAINT: {
-      PaintWindow(hwnd, [](HDC dc, const RECT& rc) {
-        FillRect(dc, &rc, GetSysColorBrush(COLOR_BTNFACE));
-      });
-      ComPtr<IUnknown> keep(Identity());
-      PaintControl();
-      return 0;
-    }
-    case WM_ERASEBKGND:
-      return 1;
-    case WM_NCDESTROY:
-      // The container destroyed its window, and ours with it: the handle
-      // must not be used again, for it may soon name another window.
-      if (hwnd == window_.get()) window_.release();
-      return DefWindowProcW(hwnd, message, wparam, lparam);
-    default:
-      return DefWindowProcW(hwnd, message, wparam, lparam);
-  }
 }
 
 }  // namespace pelzorvick

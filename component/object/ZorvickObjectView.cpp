@@ -1,5 +1,3 @@
-#include <algorithm>
-
 #include "component/com/ErrorInfo.h"
 #include "component/object/ZorvickObject.h"
 
@@ -18,37 +16,8 @@ HRESULT ZorvickObject::Draw(Guarded, DWORD aspect, LONG, void*, DVTARGETDEVICE*,
   }
   ComPtr<IUnknown> keep(Identity());
   PaintControl();
-  DrawInto(dc, RECT{bounds->left, bounds->top, bounds->right, bounds->bottom});
+  canvas_.DrawControl(dc, RECT{bounds->left, bounds->top, bounds->right, bounds->bottom});
   return S_OK;
-}
-
-void ZorvickObject::DrawInto(HDC dc, const RECT& bounds) {
-  FillRect(dc, &bounds, GetSysColorBrush(COLOR_BTNFACE));
-  const SIZE client = geometry_.ClientPixels();
-  if (client.cx <= 0 || client.cy <= 0) return;
-  const RECT surface = canvas_.PixelRect();
-  const int width = bounds.right - bounds.left;
-  const int height = bounds.bottom - bounds.top;
-  // The control's client area maps onto the bounds; the surface keeps its
-  // place in it.
-  const int x = bounds.left + MulDiv(surface.left, width, client.cx);
-  const int y = bounds.top + MulDiv(surface.top, height, client.cy);
-  const int cx = MulDiv(surface.right - surface.left, width, client.cx);
-  const int cy = MulDiv(surface.bottom - surface.top, height, client.cy);
-  if (cx == surface.right - surface.left && cy == surface.bottom - surface.top) {
-    canvas_.CopyShownTo(dc, x, y);
-    return;
-  }
-  const UniqueMemoryDc memory(CreateCompatibleDC(dc));
-  const UniqueBitmap bitmap(CreateCompatibleBitmap(dc,
-                                                   std::max<LONG>(surface.right - surface.left, 1),
-                                                   std::max<LONG>(surface.bottom - surface.top, 1)));
-  if (!memory || !bitmap) return;
-  const Selection selected(memory.get(), bitmap.get());
-  canvas_.CopyShownTo(memory.get(), 0, 0);
-  SetStretchBltMode(dc, COLORONCOLOR);
-  StretchBlt(dc, x, y, cx, cy, memory.get(), 0, 0, surface.right - surface.left,
-             surface.bottom - surface.top, SRCCOPY);
 }
 
 HRESULT ZorvickObject::GetColorSet(Guarded, DWORD, LONG, void*, DVTARGETDEVICE*, HDC, LOGPALETTE** colors) {

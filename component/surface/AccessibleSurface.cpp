@@ -35,8 +35,9 @@ const Oleacc& Library() {
 
 }  // namespace
 
-AccessibleSurface::AccessibleSurface(HWND window, AccessibleSource& source)
-    : window_(window), source_(&source) {
+AccessibleSurface::AccessibleSurface(HWND window, AccessibleSource& source,
+                                     std::function<RECT()> location)
+    : window_(window), source_(&source), location_(std::move(location)) {
   const Oleacc& oleacc = Library();
   if (!oleacc.create_standard || !oleacc.lresult) {
     throw ComError(E_NOTIMPL, u"The system offers no accessibility library");
@@ -51,6 +52,7 @@ LRESULT AccessibleSurface::Lresult(WPARAM wparam) {
 
 void AccessibleSurface::Disconnect() {
   source_ = nullptr;
+  location_ = nullptr;
   standard_.Reset();
 }
 
@@ -192,8 +194,7 @@ HRESULT AccessibleSurface::accLocation(Guarded, long* left, long* top, long* wid
   if (!left || !top || !width || !height) return E_POINTER;
   *left = *top = *width = *height = 0;
   return OnSelf(child, [&] {
-    RECT rect{};
-    if (!GetWindowRect(window_, &rect)) return HRESULT_FROM_WIN32(GetLastError());
+    const RECT rect = location_();
     *left = rect.left;
     *top = rect.top;
     *width = rect.right - rect.left;

@@ -1,13 +1,15 @@
 #pragma once
 // The surface as a screen reader sees it: an IAccessible over the window
-// system's standard object for the surface's window, answering name, role,
-// state, description and default action from the control. It holds no
-// reference to the control: the surface disconnects it as its window goes,
-// and every call after that fails with RPC_E_DISCONNECTED.
+// system's standard object for the control's window, answering name, role,
+// state, description, default action and the surface's place from the
+// control. It holds no reference to the control: the surface disconnects it
+// as its window goes, and every call after that fails with
+// RPC_E_DISCONNECTED.
 
 #include <windows.h>
 #include <oleacc.h>
 
+#include <functional>
 #include <string>
 
 #include "component/com/ComObject.h"
@@ -39,8 +41,9 @@ class AccessibleSource {
 class AccessibleSurface : public ComObject<AccessibleSurface, Implements<IAccessible, IDispatch>>,
                           private NoTypeInfo {
  public:
-  // Throws ComError when the standard object cannot be made.
-  AccessibleSurface(HWND window, AccessibleSource& source);
+  // `location`: the surface's rectangle on the screen. Throws ComError when
+  // the standard object cannot be made.
+  AccessibleSurface(HWND window, AccessibleSource& source, std::function<RECT()> location);
 
   void Disconnect();
   // The answer to WM_GETOBJECT: a reference the client takes.
@@ -86,6 +89,7 @@ class AccessibleSurface : public ComObject<AccessibleSurface, Implements<IAccess
 
   HWND window_;
   AccessibleSource* source_;  // null once disconnected
+  std::function<RECT()> location_;
   ComPtr<IAccessible> standard_;
 };
 

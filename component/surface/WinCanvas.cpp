@@ -58,8 +58,6 @@ WinCanvas::WinCanvas(const ControlGeometry& geometry, CanvasEvents& events)
       back_color_(static_cast<int32_t>(0x80000000u | COLOR_BTNFACE)),
       face_(DialogFace()) {}
 
-WinCanvas::~WinCanvas() { DestroyWindow(); }
-
 void WinCanvas::SetLeft(float twips) {
   AssignOrRestore(left_, twips, [this] { PlaceLater(); });
 }
@@ -105,26 +103,22 @@ void WinCanvas::SetToolTipText(std::u16string_view text) {
   std::wstring wide = ToWide(text);
   if (wide == tooltip_text_) return;
   tooltip_text_ = std::move(wide);
-  if (tooltip_ && window_) {
-    TTTOOLINFOW ti{};
-    ti.cbSize = TTTOOLINFOW_V2_SIZE;
-    ti.hwnd = tool_owner_;
-    ti.uId = reinterpret_cast<UINT_PTR>(window_.get());
-    ti.lpszText = tooltip_text_.data();
-    SendMessageW(tooltip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&ti));
-  }
+  UpdateTool(TTM_UPDATETIPTEXTW);
 }
 
 void WinCanvas::SetCurrentX(float twips) { current_x_ = twips; }
 void WinCanvas::SetCurrentY(float twips) { current_y_ = twips; }
 
+int WinCanvas::DpiX() { return ScreenDpiX(); }
+int WinCanvas::DpiY() { return ScreenDpiY(); }
+
 float WinCanvas::HimetricToTwipsX(float himetric) { return HimetricToTwips(himetric); }
 float WinCanvas::HimetricToTwipsY(float himetric) { return HimetricToTwips(himetric); }
-float WinCanvas::TwipsPerPixelX() { return ScreenTwipsPerPixelX(); }
-float WinCanvas::TwipsPerPixelY() { return ScreenTwipsPerPixelY(); }
+float WinCanvas::TwipsPerPixelX() { return static_cast<float>(kTwipsPerInch) / static_cast<float>(DpiX()); }
+float WinCanvas::TwipsPerPixelY() { return static_cast<float>(kTwipsPerInch) / static_cast<float>(DpiY()); }
 
-int WinCanvas::ToPixelsX(float twips) const { return RoundToPixels(twips / ScreenTwipsPerPixelX()); }
-int WinCanvas::ToPixelsY(float twips) const { return RoundToPixels(twips / ScreenTwipsPerPixelY()); }
+int WinCanvas::ToPixelsX(float twips) { return RoundToPixels(twips / TwipsPerPixelX()); }
+int WinCanvas::ToPixelsY(float twips) { return RoundToPixels(twips / TwipsPerPixelY()); }
 
 void WinCanvas::PlaceLater() {
   // Computed now, so that what no window can be is refused when it is set,
@@ -138,13 +132,17 @@ void WinCanvas::UpdatePlacement() {
   PlacePending();
 }
 
+// Where the surface stood and where it goes both change their look: the
+// window is painted again, once, without being erased first.
 void WinCanvas::PlacePending() {
   if (!placement_pending_) return;
   placement_pending_ = false;
   const RECT rc = PixelRect();
-  if (!window_ || EqualRect(&rc, &placed_)) return;
-  MoveWindow(window_.get(), rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, TRUE);
+  if (EqualRect(&rc, &placed_)) return;
   placed_ = rc;
+  if (!window_) return;
+  InvalidateRect(window_.get(), nullptr, FALSE);
+  UpdateTool(TTM_NEWTOOLRECTW);
 }
 
 RECT WinCanvas::PixelRect() const {
@@ -155,62 +153,86 @@ RECT WinCanvas::PixelRect() const {
   return RECT{left, top, left + std::max(width, 0), top + std::max(height, 0)};
 }
 
+// A pass that starts with a clearing replaces the shown image; one that does
+// not adds to it. A pass that repeats the shown image step for step changes
+// nothing and draws nothing.
 void WinCanvas::Commit() {
   PlacePending();
-  // A pass that stopped short of what it repeated draws that part now.
-  if (repeating_ && pass_.size() < shown_ops_.size()) {
-    try {
-      DrawRepeated();
-    } catch (...) {
-      Rollback();
-      return;
+  std::vector<Op> pass = std::move(pass_);
+  pass_.clear();
+  bool changed = false;
+  if (!pass.empty() && pass != shown_) {
+    if (pass.front().kind != Op::kCls) {
+      pass.insert(pass.begin(), std::make_move_iterator(shown_.begin()),
+                  std::make_move_iterator(shown_.end()));
     }
+    shown_ = std::move(pass);
+    changed = true;
   }
-  // Nothing drawn, or the same image drawn again: the shown one stays.
-  const bool changed = !pass_.empty() && !repeating_;
-  if (changed) shown_ops_ = pass_.front().kind == Op::kCls ? std::move(pass_) : std::vector<Op>();
-  EndPass();
-  if (changed && work_.dc) {
-    BitBlt(shown_.dc.get(), 0, 0, bitmap_size_.cx, bitmap_size_.cy, work_.dc.get(), 0, 0, SRCCOPY);
-    if (window_) ShowNow();
-  }
-  if (window_) AnnounceChanges();
-}
-
-// The new image goes onto the window from the pass that made it, instead of
-// through an invalidation and a paint of the window's own: the same pixels
-// for a fraction of the round trips. It covers whatever the window had left
-// to paint, so that is done with too.
-void WinCanvas::ShowNow() {
-  {
-    const WindowDc dc(window_.get());
-    if (dc) CopyShownTo(dc.get(), 0, 0);
-  }
-  ValidateRect(window_.get(), nullptr);
+  if (!window_) return;
+  if (changed && !painting_) ShowNow();
+  AnnounceChanges();
 }
 
 void WinCanvas::Rollback() {
   PlacePending();
-  if (!pass_.empty() && !repeating_ && work_.dc) {
-    BitBlt(work_.dc.get(), 0, 0, bitmap_size_.cx, bitmap_size_.cy, shown_.dc.get(), 0, 0, SRCCOPY);
-  }
-  EndPass();
-}
-
-void WinCanvas::EndPass() {
   pass_.clear();
-  repeating_ = false;
 }
 
-void WinCanvas::CopyShownTo(HDC dc, int x, int y) {
-  if (shown_.dc) {
-    BitBlt(dc, x, y, bitmap_size_.cx, bitmap_size_.cy, shown_.dc.get(), 0, 0, SRCCOPY);
+void WinCanvas::Record(Op op) {
+  // Only the steps since the last clearing make the image.
+  if (op.kind == Op::kCls) pass_.clear();
+  pass_.push_back(std::move(op));
+}
+
+// The new image goes onto the window from the pass that made it, instead of
+// through an invalidation and a paint of the window's own.
+void WinCanvas::ShowNow() {
+  const WindowDc dc(window_.get());
+  if (!dc) return;
+  const RECT rc = PixelRect();
+  DrawShown(dc.get(), rc.left, rc.top);
+}
+
+void WinCanvas::DrawControl(HDC dc, const RECT& bounds) {
+  const SIZE client = geometry_.ClientPixels();
+  const RECT surface = PixelRect();
+  const int width = bounds.right - bounds.left;
+  const int height = bounds.bottom - bounds.top;
+  const int surface_width = surface.right - surface.left;
+  const int surface_height = surface.bottom - surface.top;
+  if (client.cx <= 0 || client.cy <= 0) {
+    FillRect(dc, &bounds, GetSysColorBrush(COLOR_BTNFACE));
     return;
   }
-  // Nothing drawn yet: the surface as created, its background.
-  RECT rc = PixelRect();
-  OffsetRect(&rc, x - rc.left, y - rc.top);
-  FillBackground(dc, rc);
+  // The control's client area maps onto the bounds; the surface keeps its
+  // place in it.
+  const int x = bounds.left + MulDiv(surface.left, width, client.cx);
+  const int y = bounds.top + MulDiv(surface.top, height, client.cy);
+  const RECT at{x, y, x + MulDiv(surface_width, width, client.cx),
+                y + MulDiv(surface_height, height, client.cy)};
+  {
+    // Around the surface only: the surface is never painted over in another
+    // colour before its image comes.
+    const int saved = SaveDC(dc);
+    ExcludeClipRect(dc, at.left, at.top, at.right, at.bottom);
+    FillRect(dc, &bounds, GetSysColorBrush(COLOR_BTNFACE));
+    RestoreDC(dc, saved);
+  }
+  if (at.right - at.left == surface_width && at.bottom - at.top == surface_height) {
+    DrawShown(dc, at.left, at.top);
+    return;
+  }
+  // Another size: drawn at its own and stretched.
+  const UniqueMemoryDc memory(CreateCompatibleDC(dc));
+  const UniqueBitmap bitmap(CreateCompatibleBitmap(dc, std::max(surface_width, 1),
+                                                   std::max(surface_height, 1)));
+  if (!memory || !bitmap) return;
+  const Selection selected(memory.get(), bitmap.get());
+  DrawShown(memory.get(), 0, 0);
+  SetStretchBltMode(dc, COLORONCOLOR);
+  StretchBlt(dc, at.left, at.top, at.right - at.left, at.bottom - at.top, memory.get(), 0, 0,
+             surface_width, surface_height, SRCCOPY);
 }
 
 }  // namespace pelzorvick

@@ -1,9 +1,12 @@
 #pragma once
-// The control's drawing surface on Windows. Everything is drawn into a work
-// bitmap at the surface's pixel size; Commit makes it the shown image, which
-// the surface's child window paints whenever the window system asks, so the
-// surface keeps its look without a paint of the control. A drawing pass that
-// fails is rolled back to the last shown image.
+// The control's drawing surface on Windows: a region of the control's own
+// window, which this class makes and answers for (painting, the mouse and
+// its hand cursor, the keys and the focus, the tooltip tool, the accessible
+// object). A drawing pass is recorded as it goes; Commit makes it the shown
+// image, drawn at once (or by the window's paint in progress) and kept as
+// its list of steps, from which the window system's later paints and the
+// view object draw it again: no bitmap per control. A pass that fails is
+// dropped, and the shown image stays.
 //
 // Its own coordinates are twips (the screen's twips per pixel); its position
 // and size are in the control's inner coordinates (ControlGeometry).
@@ -11,16 +14,17 @@
 // As created, before the control lays it out: at (0, 0), spanning the whole
 // client area (it follows the control's size until a width or height is set),
 // button-face background, button-text foreground, the system's dialog
-// typeface at 8 points.
+// typeface at 8 points. The window outside the surface shows the button face.
 
 #include <windows.h>
 #include <ocidl.h>
 
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 #include "component/seams/Canvas.h"
@@ -31,11 +35,15 @@
 
 namespace pelzorvick {
 
-// Mouse events of the surface, in twips from its top-left corner. Button
-// masks: 1 left, 2 right, 4 middle; shift masks: 1 shift, 2 control, 4 alt.
+// What the surface's window tells the control: its paint, and the mouse (in
+// twips from the surface's top-left corner), keys and focus. Button masks:
+// 1 left, 2 right, 4 middle; shift masks: 1 shift, 2 control, 4 alt.
 class CanvasEvents : public AccessibleSource {
  public:
   virtual ~CanvasEvents() = default;
+  // The window is to be painted: the control's paint runs, and commits or
+  // rolls back its pass; the window then shows the surface's image.
+  virtual void OnCanvasPaint() = 0;
   virtual void OnCanvasMouseDown(int16_t button, int16_t shift, float x, float y) = 0;
   // `click`: a left release that ends a left press on the surface, over it.
   virtual void OnCanvasMouseUp(int16_t button, int16_t shift, float x, float y, bool click) = 0;
@@ -87,19 +95,19 @@ class WinCanvas : public Canvas {
   float TwipsPerPixelX() override;
   float TwipsPerPixelY() override;
 
-  // The surface's window, a child of `parent` (the control's window).
+  // The control's window, a tab stop, shown at `pixels` in `parent`.
   // Throws ComError when it cannot be made.
-  void CreateWindowIn(HWND parent);
+  void CreateWindowIn(HWND parent, const RECT& pixels);
   void DestroyWindow();
   HWND Window() const { return window_.get(); }
+  // The thread's tooltip, once the pointer has moved over the window.
   HWND ToolTipWindow() const { return tooltip_; }
-  const std::wstring& ToolTipText() const { return tooltip_text_; }
   // A key message the surface acts on: Space, Enter, and Escape while Space
   // is held. Others belong to the container.
   bool WantsKey(const MSG& msg) const;
 
-  // The control's size or inner scale changed: the surface moves to its new
-  // pixel rectangle now, if that differs from where it stands.
+  // The control's size or inner scale changed: the surface takes its new
+  // pixel rectangle, and the window is painted again if it moved.
   void UpdatePlacement();
   // The surface's rectangle in the control's client pixels.
   RECT PixelRect() const;
@@ -107,53 +115,39 @@ class WinCanvas : public Canvas {
   // Drawing passes.
   void Commit();
   void Rollback();
-  // Copies the shown image into dc with its top-left corner at (x, y).
-  void CopyShownTo(HDC dc, int x, int y);
+  // The control as its window shows it (the surface's image at its place,
+  // the button face around it), its client area mapped onto `bounds` of dc.
+  void DrawControl(HDC dc, const RECT& bounds);
 
  private:
   static LRESULT CALLBACK WindowProcedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
   LRESULT HandleMessage(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
+  void Paint(HWND hwnd);
   void RelayMouse(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
+  bool OverSurface(LPARAM client_point) const;
   void OnButtonDown(int16_t button, WPARAM keys, LPARAM lparam);
   void OnButtonUp(int16_t button, WPARAM keys, LPARAM lparam);
   LRESULT OnKey(UINT message, WPARAM wparam, LPARAM lparam);
   LRESULT DialogCode(const MSG* msg) const;
 
-  // A memory DC with a bitmap of its own selected; the bitmap goes back out
-  // before either is deleted.
-  struct Image {
-    UniqueMemoryDc dc;
-    UniqueBitmap bitmap;
-    Selection selected;
-
-    Image() = default;
-    Image(Image&&) = default;
-    Image& operator=(Image&& other) noexcept {
-      selected.reset();
-      dc = std::move(other.dc);
-      bitmap = std::move(other.bitmap);
-      selected = std::move(other.selected);
-      return *this;
-    }
-  };
-  static Image MakeImage(HDC screen, SIZE size);
-
-  // The work DC, with bitmaps of the current pixel size; throws ComError.
-  HDC Surface();
   [[noreturn]] static void ThrowLastError();
-  void EnsureBitmaps();
+  // The resolution the surface draws at, one place for all of its units.
+  static int DpiX();
+  static int DpiY();
+  // The thread's DC that measures text, shared by its surfaces; throws
+  // ComError.
+  HDC MeasuringDc();
+  bool measuring_ = false;  // this surface is one of its users
+  DWORD measuring_thread_ = 0;
   void EnsureFont();
-  void FillBackground(HDC dc, const RECT& rect);
-  HBRUSH BrushFor(COLORREF rgb);
-  HPEN PenFor(COLORREF rgb);
   // Placement set by the core waits for the end of its pass, so a layout
-  // that sets position and size moves the window once.
+  // that sets position and size repaints the window once.
   void PlaceLater();
   void PlacePending();
   SIZE MeasureText(std::u16string_view text);
   int LineHeight();
-  int ToPixelsX(float twips) const;
-  int ToPixelsY(float twips) const;
+  int ToPixelsX(float twips);
+  int ToPixelsY(float twips);
 
   const ControlGeometry& geometry_;
   CanvasEvents& events_;
@@ -173,10 +167,10 @@ class WinCanvas : public Canvas {
   float current_x_ = 0;
   float current_y_ = 0;
 
-  // The font outlives the images and its selection ends first: it leaves the
-  // work DC before the DC goes, and is deleted last. Its generation names it
-  // in the measures and recorded text of a pass.
-  UniqueFont font_;
+  // Shared with the recorded steps that print in it, so that an image keeps
+  // its font after the surface has made another. Its generation names it in
+  // the measures.
+  std::shared_ptr<UniqueFont> font_;
   unsigned font_generation_ = 0;
   int line_height_ = -1;  // of the current font, once asked
   struct Measure {
@@ -185,22 +179,9 @@ class WinCanvas : public Canvas {
     SIZE extent;
   };
   std::vector<Measure> measures_;  // the latest few texts measured
-  // Made once and kept while their colour stays.
-  UniqueBrush brush_;
-  COLORREF brush_rgb_ = 0;
-  struct Pen {
-    COLORREF rgb;
-    UniquePen pen;
-  };
-  std::vector<Pen> pens_;
-  Image work_;
-  Image shown_;
-  Selection font_selected_;
-  SIZE bitmap_size_{0, 0};
 
-  // One drawing operation as far as the image goes: pixels, resolved colour,
-  // the picture (held, so that its address names it while recorded), the
-  // text and its font.
+  // One drawing step, in the surface's pixels, with its colour resolved and
+  // the picture and font it needs held.
   struct Op {
     enum Kind { kCls, kLine, kPicture, kText, kFocus } kind;
     explicit Op(Kind k) : kind(k) {}
@@ -209,31 +190,33 @@ class WinCanvas : public Canvas {
     ComPtr<IPicture> picture;
     long hm_width = 0, hm_height = 0;
     std::u16string text;
-    unsigned font_generation = 0;
+    std::shared_ptr<UniqueFont> font;
+    int line_height = 0;
     bool operator==(const Op& o) const;
   };
-  // A pass that begins with the same clearing as the one the shown image was
-  // drawn by, and repeats it step for step, is not drawn again: the work
-  // image already holds its result. At the first difference what it repeated
-  // is drawn after all, and drawing goes on from there.
   std::vector<Op> pass_;
-  std::vector<Op> shown_ops_;  // empty: the shown image is not described
-  bool repeating_ = false;
+  // The shown image: the background, then these steps from the last
+  // clearing on.
+  std::vector<Op> shown_;
   void Record(Op op);
-  void DrawRepeated();
-  void Execute(HDC dc, const Op& op);
-  void EndPass();
+  // `all`: the surface's pixels, from (0, 0).
+  void Execute(HDC dc, const Op& op, const RECT& all) const;
+  // The shown image onto dc with the surface's top-left corner at (x, y),
+  // clipped to the surface. Throws the first step's failure, having drawn
+  // the others.
+  void DrawShown(HDC dc, int x, int y) const;
   void ShowNow();
   bool placement_pending_ = false;
   RECT placed_{0, 0, 0, 0};
 
   UniqueOwnedWindow window_;
-  // The thread's tooltip (shared, not owned) and the window its tool of this
-  // surface is registered under.
+  bool painting_ = false;  // inside the window's paint, which shows the image
+  // The thread's tooltip (shared, not owned) and whether this window is a
+  // tool of it.
   HWND tooltip_ = nullptr;
-  HWND tool_owner_ = nullptr;
-  void AddTool(HWND owner);
+  void AddTool();
   void RemoveTool();
+  void UpdateTool(UINT message);
   // Lets go of the window and all that goes with it (the accessible object,
   // the tool, the input state); `destroy`: it is ours to destroy, not
   // already going with its parent.
@@ -250,6 +233,7 @@ class WinCanvas : public Canvas {
   ComPtr<AccessibleSurface> accessible_;
   LRESULT AccessibleObject(WPARAM wparam);
   void DisconnectAccessible();
+  RECT ScreenRect() const;
   // What was last announced, to tell screen readers only of changes.
   bool announced_ = false;
   bool announced_pressed_ = false;

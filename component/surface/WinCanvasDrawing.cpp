@@ -1,5 +1,5 @@
-// Drawing on the surface: the work and shown images, the font, lines,
-// pictures and text, and the brush and pens kept for them.
+// Drawing on the surface: the recorded steps, drawn straight onto the DC
+// they are shown on, the font, and the thread's DC that measures text.
 
 #include "component/surface/WinCanvas.h"
 
@@ -7,12 +7,14 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "common/ComError.h"
-#include "icons/OlePicture.h"
 #include "component/com/WideString.h"
+#include "component/surface/ThreadShared.h"
+#include "icons/OlePicture.h"
 
 namespace pelzorvick {
 namespace {
@@ -37,70 +39,69 @@ int LineCount(std::u16string_view text) {
   return lines;
 }
 
+thread_local ThreadShared<HDC> t_measuring;
+
+// The DC's state as it was, back when this goes.
+class SavedState {
+ public:
+  explicit SavedState(HDC dc) : dc_(dc), saved_(SaveDC(dc)) {}
+  ~SavedState() {
+    if (saved_) RestoreDC(dc_, saved_);
+  }
+  SavedState(const SavedState&) = delete;
+  SavedState& operator=(const SavedState&) = delete;
+
+ private:
+  HDC dc_;
+  int saved_;
+};
+
+// Solid fills and one-pixel lines in the DC's own brush and pen, whose
+// colour is set per step: nothing to make, keep or delete per surface.
+void Fill(HDC dc, const RECT& rect, COLORREF rgb) {
+  SetDCBrushColor(dc, rgb);
+  FillRect(dc, &rect, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+}
+
 }  // namespace
 
 bool WinCanvas::Op::operator==(const Op& o) const {
   return kind == o.kind && x1 == o.x1 && y1 == o.y1 && x2 == o.x2 && y2 == o.y2 && color == o.color &&
          picture.Get() == o.picture.Get() && hm_width == o.hm_width && hm_height == o.hm_height &&
-         text == o.text && font_generation == o.font_generation;
+         text == o.text && font == o.font && line_height == o.line_height;
 }
 
-HBRUSH WinCanvas::BrushFor(COLORREF rgb) {
-  if (!brush_ || brush_rgb_ != rgb) {
-    UniqueBrush brush(CreateSolidBrush(rgb));
-    if (!brush) ThrowLastError();
-    brush_ = std::move(brush);
-    brush_rgb_ = rgb;
-  }
-  return brush_.get();
-}
-
-// A frame has two colours; a few more are kept before the oldest goes.
-HPEN WinCanvas::PenFor(COLORREF rgb) {
-  for (const Pen& p : pens_) {
-    if (p.rgb == rgb) return p.pen.get();
-  }
-  UniquePen pen(CreatePen(PS_SOLID, 1, rgb));
-  if (!pen) ThrowLastError();
-  constexpr size_t kKept = 4;
-  if (pens_.size() == kKept) pens_.erase(pens_.begin());
-  pens_.push_back({rgb, std::move(pen)});
-  return pens_.back().pen.get();
-}
-
-void WinCanvas::FillBackground(HDC dc, const RECT& rect) {
-  FillRect(dc, &rect, BrushFor(ToColorRef(back_color_)));
-}
-
-void WinCanvas::Record(Op op) {
-  HDC dc = Surface();
-  if (pass_.empty()) {
-    repeating_ = op.kind == Op::kCls && !shown_ops_.empty() && shown_ops_.front() == op;
-  } else if (repeating_ && (pass_.size() >= shown_ops_.size() || !(shown_ops_[pass_.size()] == op))) {
-    DrawRepeated();
-  }
-  pass_.push_back(std::move(op));
-  if (!repeating_) Execute(dc, pass_.back());
-}
-
-void WinCanvas::DrawRepeated() {
-  repeating_ = false;
-  for (const Op& op : pass_) Execute(work_.dc.get(), op);
-}
-
-void WinCanvas::Execute(HDC dc, const Op& op) {
-  switch (op.kind) {
-    case Op::kCls: {
-      const RECT all{0, 0, bitmap_size_.cx, bitmap_size_.cy};
-      FillRect(dc, &all, BrushFor(op.color));
-      break;
+void WinCanvas::DrawShown(HDC dc, int x, int y) const {
+  const RECT rc = PixelRect();
+  const RECT all{0, 0, rc.right - rc.left, rc.bottom - rc.top};
+  const SavedState saved(dc);
+  OffsetViewportOrgEx(dc, x, y, nullptr);
+  IntersectClipRect(dc, all.left, all.top, all.right, all.bottom);
+  // Before its first clearing the surface shows its background.
+  if (shown_.empty() || shown_.front().kind != Op::kCls) Fill(dc, all, ToColorRef(back_color_));
+  // A step that fails (a picture that cannot be drawn) leaves the others to
+  // be drawn; the first failure then goes to whoever asked for the drawing.
+  std::optional<ComError> failure;
+  for (const Op& op : shown_) {
+    try {
+      Execute(dc, op, all);
+    } catch (const ComError& e) {
+      if (!failure) failure = e;
     }
+  }
+  if (failure) throw *failure;
+}
+
+void WinCanvas::Execute(HDC dc, const Op& op, const RECT& all) const {
+  switch (op.kind) {
+    case Op::kCls:
+      Fill(dc, all, op.color);
+      break;
     case Op::kLine: {
-      {
-        const Selection selected(dc, PenFor(op.color));
-        MoveToEx(dc, op.x1, op.y1, nullptr);
-        LineTo(dc, op.x2, op.y2);
-      }
+      const Selection pen(dc, GetStockObject(DC_PEN));
+      SetDCPenColor(dc, op.color);
+      MoveToEx(dc, op.x1, op.y1, nullptr);
+      LineTo(dc, op.x2, op.y2);
       SetPixel(dc, op.x2, op.y2, op.color);  // LineTo leaves the end point out
       break;
     }
@@ -112,12 +113,13 @@ void WinCanvas::Execute(HDC dc, const Op& op) {
       break;
     }
     case Op::kText: {
+      const Selection font(dc, op.font->get());
       SetTextColor(dc, op.color);
       SetBkMode(dc, TRANSPARENT);
       int y = op.y1;
       ForEachLine(op.text, [&](const wchar_t* line, int length) {
         if (length > 0) TextOutW(dc, op.x1, y, line, length);
-        y += LineHeight();
+        y += op.line_height;
       });
       break;
     }
@@ -175,9 +177,9 @@ void WinCanvas::Print(std::u16string_view text) {
   op.y1 = ToPixelsY(current_y_);
   op.color = ToColorRef(fore_color_);
   op.text = text;
-  Surface();  // the font in place: its generation and line height are current
-  op.font_generation = font_generation_;
-  const int y = op.y1 + LineCount(text) * LineHeight();
+  op.line_height = LineHeight();  // the font in place
+  op.font = font_;
+  const int y = op.y1 + LineCount(text) * op.line_height;
   Record(std::move(op));
   current_x_ = 0;
   current_y_ = static_cast<float>(y) * TwipsPerPixelY();
@@ -200,28 +202,52 @@ float WinCanvas::TextHeight(std::u16string_view text) {
   return static_cast<float>(MeasureText(text).cy) * TwipsPerPixelY();
 }
 
+HDC WinCanvas::MeasuringDc() {
+  if (!measuring_) {
+    if (!AcquireShared(t_measuring, [] { return CreateCompatibleDC(nullptr); })) ThrowLastError();
+    measuring_ = true;
+    measuring_thread_ = GetCurrentThreadId();
+  }
+  return t_measuring.handle;
+}
+
+// Its last surface on the thread takes the measuring DC along. Released on
+// another thread (which COM's apartments do not allow), it is left alone.
+WinCanvas::~WinCanvas() {
+  DestroyWindow();
+  if (measuring_ && measuring_thread_ == GetCurrentThreadId()) {
+    ReleaseShared(t_measuring, [](HDC dc) { DeleteDC(dc); });
+  }
+}
+
 int WinCanvas::LineHeight() {
   if (line_height_ < 0) {
+    EnsureFont();
+    HDC dc = MeasuringDc();
+    const Selection font(dc, font_->get());
     TEXTMETRICW tm{};
-    GetTextMetricsW(Surface(), &tm);
+    if (!GetTextMetricsW(dc, &tm)) ThrowLastError();
     line_height_ = tm.tmHeight;
   }
   return line_height_;
 }
 
 SIZE WinCanvas::MeasureText(std::u16string_view text) {
-  HDC dc = Surface();
+  EnsureFont();
   for (const Measure& m : measures_) {
     if (m.font_generation == font_generation_ && m.text == text) {
       return m.extent;
     }
   }
+  const int line_height = LineHeight();
+  HDC dc = MeasuringDc();
+  const Selection font(dc, font_->get());
   SIZE extent{0, 0};
   ForEachLine(text, [&](const wchar_t* line, int length) {
     SIZE s{0, 0};
     if (length > 0 && !GetTextExtentPoint32W(dc, line, length, &s)) ThrowLastError();
     extent.cx = std::max(extent.cx, s.cx);
-    extent.cy += LineHeight();
+    extent.cy += line_height;
   });
   constexpr size_t kKept = 4;
   if (measures_.size() == kKept) measures_.erase(measures_.begin());
@@ -229,54 +255,10 @@ SIZE WinCanvas::MeasureText(std::u16string_view text) {
   return extent;
 }
 
-HDC WinCanvas::Surface() {
-  EnsureBitmaps();
-  EnsureFont();
-  return work_.dc.get();
-}
-
-WinCanvas::Image WinCanvas::MakeImage(HDC screen, SIZE size) {
-  Image image;
-  image.dc.reset(CreateCompatibleDC(screen));
-  image.bitmap.reset(CreateCompatibleBitmap(screen, size.cx, size.cy));
-  if (!image.dc || !image.bitmap) ThrowLastError();
-  image.selected = Selection(image.dc.get(), image.bitmap.get());
-  return image;
-}
-
-void WinCanvas::EnsureBitmaps() {
-  const RECT rc = PixelRect();
-  const SIZE size{std::max<LONG>(rc.right - rc.left, 1), std::max<LONG>(rc.bottom - rc.top, 1)};
-  if (work_.dc && size.cx == bitmap_size_.cx && size.cy == bitmap_size_.cy) return;
-
-  const WindowDc screen(nullptr);
-  if (!screen) ThrowLastError();
-  // What a repeating pass has not drawn yet goes into the old image first,
-  // which the new one starts from.
-  if (repeating_) DrawRepeated();
-  shown_ops_.clear();
-  Image work = MakeImage(screen.get(), size);
-  Image shown = MakeImage(screen.get(), size);
-
-  // The new bitmaps start as the background, with what was there kept.
-  const RECT all{0, 0, size.cx, size.cy};
-  FillBackground(work.dc.get(), all);
-  FillBackground(shown.dc.get(), all);
-  if (work_.dc) {
-    BitBlt(work.dc.get(), 0, 0, bitmap_size_.cx, bitmap_size_.cy, work_.dc.get(), 0, 0, SRCCOPY);
-    BitBlt(shown.dc.get(), 0, 0, bitmap_size_.cx, bitmap_size_.cy, shown_.dc.get(), 0, 0, SRCCOPY);
-  }
-  font_selected_.reset();  // the font leaves the old work DC before it goes
-  work_ = std::move(work);
-  shown_ = std::move(shown);
-  bitmap_size_ = size;
-  if (font_) font_selected_ = Selection(work_.dc.get(), font_.get());
-}
-
 void WinCanvas::EnsureFont() {
   if (!font_dirty_ && font_) return;
   LOGFONTW lf{};
-  lf.lfHeight = -static_cast<LONG>(std::lround(font_size_ * static_cast<float>(ScreenDpiY()) / 72.0f));
+  lf.lfHeight = -static_cast<LONG>(std::lround(font_size_ * static_cast<float>(DpiY()) / 72.0f));
   if (lf.lfHeight == 0) lf.lfHeight = -1;
   lf.lfWeight = bold_ ? FW_BOLD : FW_NORMAL;
   lf.lfUnderline = underline_ ? TRUE : FALSE;
@@ -284,11 +266,8 @@ void WinCanvas::EnsureFont() {
   lf.lfQuality = DEFAULT_QUALITY;
   const size_t n = std::min(face_.size(), static_cast<size_t>(LF_FACESIZE - 1));
   std::copy_n(face_.c_str(), n, lf.lfFaceName);
-  UniqueFont font(CreateFontIndirectW(&lf));
-  if (!font) ThrowLastError();
-  if (repeating_) DrawRepeated();  // what it repeated, in the font it was drawn in
-  font_selected_.reset();
-  if (work_.dc) font_selected_ = Selection(work_.dc.get(), font.get());
+  auto font = std::make_shared<UniqueFont>(CreateFontIndirectW(&lf));
+  if (!*font) ThrowLastError();
   font_ = std::move(font);
   font_dirty_ = false;
   ++font_generation_;

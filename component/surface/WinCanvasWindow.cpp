@@ -1,5 +1,5 @@
-// The surface's child window: creation, its tooltip, painting from the shown
-// image, and the mouse.
+// The control's window, which the surface is a region of: creation,
+// painting, the thread's tooltip, the mouse, the keys and the focus.
 
 #include "component/surface/WinCanvas.h"
 
@@ -8,12 +8,13 @@
 
 #include "component/com/Module.h"
 #include "component/surface/HandCursor.h"
+#include "component/surface/ThreadShared.h"
 #include "component/surface/WindowClass.h"
 
 namespace pelzorvick {
 namespace {
 
-constexpr wchar_t kCanvasClass[] = L"PelZorvickCanvas";
+constexpr wchar_t kControlClass[] = L"PelZorvickControl";
 
 // Shift and Ctrl come with the mouse message; asking for every key's state
 // instead is a round trip to the window system each.
@@ -34,87 +35,80 @@ int16_t ButtonOf(UINT message) {
   }
 }
 
+POINT PointOf(LPARAM lparam) {
+  return POINT{static_cast<short>(LOWORD(lparam)), static_cast<short>(HIWORD(lparam))};
+}
+
 // One for every surface of the process: it never changes.
 HCURSOR HandCursor() {
   static const UniqueCursor cursor(CreateHandCursor(Module::Handle()));
   return cursor.get();
 }
 
-// One tooltip serves every surface of a thread, each surface a tool of it: a
+// One tooltip serves every control of a thread, each window a tool of it: a
 // tooltip window per control cost as much as the control's own window. It has
-// no owner, so that no control's window takes it along when it goes; it goes
-// with the thread's last tool, before its code could be unloaded.
-struct ThreadToolTip {
-  HWND window = nullptr;
-  int tools = 0;
-};
-thread_local ThreadToolTip t_tooltip;
+// no owner, so that no control's window takes it along when it goes.
+thread_local ThreadShared<HWND> t_tooltip;
 
 HWND AcquireToolTip() {
-  if (t_tooltip.window && !IsWindow(t_tooltip.window)) t_tooltip = {};
-  if (!t_tooltip.window) {
+  if (t_tooltip.handle && !IsWindow(t_tooltip.handle)) t_tooltip = {};
+  return AcquireShared(t_tooltip, [] {
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES};
     InitCommonControlsEx(&icc);
-    t_tooltip.window = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
-                                       WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
-                                       CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
-                                       Module::Handle(), nullptr);
-    if (!t_tooltip.window) return nullptr;
-  }
-  ++t_tooltip.tools;
-  return t_tooltip.window;
+    return CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP,
+                           CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr,
+                           nullptr, Module::Handle(), nullptr);
+  });
 }
 
 void ReleaseToolTip(HWND tooltip) {
-  if (!tooltip || tooltip != t_tooltip.window || --t_tooltip.tools > 0) return;
-  const UniqueWindow last(t_tooltip.window);
-  t_tooltip = {};
+  if (tooltip != t_tooltip.handle) return;
+  ReleaseShared(t_tooltip, [](HWND window) { ::DestroyWindow(window); });
 }
 
 }  // namespace
 
-void WinCanvas::CreateWindowIn(HWND parent) {
+void WinCanvas::CreateWindowIn(HWND parent, const RECT& pixels) {
   if (window_) {
     if (GetParent(window_.get()) == parent) return;
     DestroyWindow();
   }
-  if (!EnsureWindowClass(kCanvasClass, WindowProcedure)) ThrowLastError();
-  const RECT rc = PixelRect();
-  window_.reset(CreateWindowExW(0, kCanvasClass, L"",
+  if (!EnsureWindowClass(kControlClass, WindowProcedure)) ThrowLastError();
+  window_.reset(CreateWindowExW(0, kControlClass, L"",
                                 WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP,
-                                rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, parent,
-                                nullptr, Module::Handle(), this));
+                                pixels.left, pixels.top, pixels.right - pixels.left,
+                                pixels.bottom - pixels.top, parent, nullptr, Module::Handle(),
+                                this));
   if (!window_) ThrowLastError();
-  placed_ = rc;
+  placed_ = PixelRect();
   placement_pending_ = false;
-  AddTool(parent);
 }
 
-void WinCanvas::AddTool(HWND owner) {
+// The pointer's first move over the window makes it a tool of the thread's
+// tooltip: a control the pointer never visits costs no tooltip.
+void WinCanvas::AddTool() {
   tooltip_ = AcquireToolTip();
-  if (!tooltip_) return;
-  tool_owner_ = owner;
+  if (tooltip_) UpdateTool(TTM_ADDTOOLW);
+}
+
+// The tool is the surface's rectangle of the window; the window relays its
+// mouse messages itself (RelayMouse): the common controls' subclassing would
+// stand between it and every message it gets.
+void WinCanvas::UpdateTool(UINT message) {
+  if (!tooltip_ || !window_) return;
   TTTOOLINFOW ti{};
   ti.cbSize = TTTOOLINFOW_V2_SIZE;
-  // The surface relays its mouse messages itself (RelayMouse): the common
-  // controls' subclassing would stand between it and every message it gets.
-  ti.uFlags = TTF_IDISHWND;
-  ti.hwnd = owner;
-  ti.uId = reinterpret_cast<UINT_PTR>(window_.get());
+  ti.hwnd = window_.get();
+  ti.rect = placed_;
   ti.lpszText = tooltip_text_.data();
-  SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+  SendMessageW(tooltip_, message, 0, reinterpret_cast<LPARAM>(&ti));
 }
 
 void WinCanvas::RemoveTool() {
   if (!tooltip_) return;
-  TTTOOLINFOW ti{};
-  ti.cbSize = TTTOOLINFOW_V2_SIZE;
-  ti.hwnd = tool_owner_;
-  ti.uId = reinterpret_cast<UINT_PTR>(window_.get());
-  SendMessageW(tooltip_, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+  UpdateTool(TTM_DELTOOLW);
   ReleaseToolTip(tooltip_);
   tooltip_ = nullptr;
-  tool_owner_ = nullptr;
 }
 
 void WinCanvas::DestroyWindow() { DropWindow(true); }
@@ -134,7 +128,7 @@ void WinCanvas::DropWindow(bool destroy) {
 }
 
 LRESULT CALLBACK WinCanvas::WindowProcedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
-  return RouteToOwner(hwnd, message, wparam, lparam, u"Canvas", &WinCanvas::HandleMessage);
+  return RouteToOwner(hwnd, message, wparam, lparam, u"Control window", &WinCanvas::HandleMessage);
 }
 
 // What the tooltip needs to see to show itself over the surface and to go
@@ -142,6 +136,8 @@ LRESULT CALLBACK WinCanvas::WindowProcedure(HWND hwnd, UINT message, WPARAM wpar
 void WinCanvas::RelayMouse(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case WM_MOUSEMOVE:
+      if (!tooltip_) AddTool();
+      break;
     case WM_LBUTTONDOWN: case WM_LBUTTONUP:
     case WM_RBUTTONDOWN: case WM_RBUTTONUP:
     case WM_MBUTTONDOWN: case WM_MBUTTONUP:
@@ -152,36 +148,65 @@ void WinCanvas::RelayMouse(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam
   if (!tooltip_) return;
   MSG msg{hwnd, message, wparam, lparam, static_cast<DWORD>(GetMessageTime()), {}};
   const DWORD at = GetMessagePos();
-  msg.pt = POINT{static_cast<short>(LOWORD(at)), static_cast<short>(HIWORD(at))};
+  msg.pt = PointOf(static_cast<LPARAM>(at));
   SendMessageW(tooltip_, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&msg));
+}
+
+bool WinCanvas::OverSurface(LPARAM client_point) const {
+  const POINT p = PointOf(client_point);
+  return PtInRect(&placed_, p) != FALSE;
+}
+
+// The window's paint is the control's paint: the pass runs first, so that
+// what it moves or resizes is painted by this same paint.
+void WinCanvas::Paint(HWND hwnd) {
+  {
+    painting_ = true;
+    const struct Done {
+      bool& painting;
+      ~Done() { painting = false; }
+    } done{painting_};
+    events_.OnCanvasPaint();
+  }
+  PaintWindow(hwnd, [this](HDC dc, const RECT&) {
+    const SIZE client = geometry_.ClientPixels();
+    DrawControl(dc, RECT{0, 0, client.cx, client.cy});
+  });
 }
 
 LRESULT WinCanvas::HandleMessage(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
   RelayMouse(hwnd, message, wparam, lparam);
   switch (message) {
     case WM_PAINT:
-      PaintWindow(hwnd, [this](HDC dc, const RECT&) { CopyShownTo(dc, 0, 0); });
+      Paint(hwnd);
       return 0;
-    case WM_PRINTCLIENT:
-      CopyShownTo(reinterpret_cast<HDC>(wparam), 0, 0);
+    case WM_PRINTCLIENT: {
+      const SIZE client = geometry_.ClientPixels();
+      DrawControl(reinterpret_cast<HDC>(wparam), RECT{0, 0, client.cx, client.cy});
       return 0;
+    }
     case WM_ERASEBKGND:
-      return 1;
+      return 1;  // the paint covers every pixel, never first in another colour
     case WM_SETCURSOR:
       if (LOWORD(lparam) == HTCLIENT && HandCursor()) {
-        SetCursor(HandCursor());
-        return TRUE;
+        POINT p = PointOf(static_cast<LPARAM>(GetMessagePos()));
+        ScreenToClient(hwnd, &p);
+        if (PtInRect(&placed_, p)) {
+          SetCursor(HandCursor());
+          return TRUE;
+        }
       }
       break;
     case WM_LBUTTONDOWN:
-      if (!focused_) {
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+      // Outside the surface the window is only the control's background.
+      if (buttons_down_ == 0 && !OverSurface(lparam)) return 0;
+      if (message == WM_LBUTTONDOWN && !focused_) {
         focus_by_click_ = true;
         SetFocus(hwnd);
         focus_by_click_ = false;
       }
-      [[fallthrough]];
-    case WM_RBUTTONDOWN:
-    case WM_MBUTTONDOWN:
       OnButtonDown(ButtonOf(message), wparam, lparam);
       return 0;
     case WM_LBUTTONUP:
@@ -228,8 +253,16 @@ LRESULT WinCanvas::HandleMessage(HWND hwnd, UINT message, WPARAM wparam, LPARAM 
 
 LRESULT WinCanvas::AccessibleObject(WPARAM wparam) {
   if (!window_) return 0;
-  if (!accessible_) accessible_ = new AccessibleSurface(window_.get(), events_);
+  if (!accessible_) {
+    accessible_ = new AccessibleSurface(window_.get(), events_, [this] { return ScreenRect(); });
+  }
   return accessible_->Lresult(wparam);
+}
+
+RECT WinCanvas::ScreenRect() const {
+  RECT rect = placed_;
+  MapWindowPoints(window_.get(), HWND_DESKTOP, reinterpret_cast<POINT*>(&rect), 2);
+  return rect;
 }
 
 void WinCanvas::DisconnectAccessible() {
@@ -283,34 +316,32 @@ LRESULT WinCanvas::OnKey(UINT message, WPARAM wparam, LPARAM lparam) {
   return 0;
 }
 
+// Coordinates go to the control from the surface's top-left corner.
 void WinCanvas::OnButtonDown(int16_t button, WPARAM keys, LPARAM lparam) {
   if (buttons_down_ == 0 && window_) {
     SetCapture(window_.get());
     captured_ = true;
   }
   buttons_down_ |= button;
-  const float x = static_cast<float>(static_cast<short>(LOWORD(lparam))) * TwipsPerPixelX();
-  const float y = static_cast<float>(static_cast<short>(HIWORD(lparam))) * TwipsPerPixelY();
-  events_.OnCanvasMouseDown(button, ShiftMask(keys), x, y);
+  const POINT p = PointOf(lparam);
+  events_.OnCanvasMouseDown(button, ShiftMask(keys),
+                            static_cast<float>(p.x - placed_.left) * TwipsPerPixelX(),
+                            static_cast<float>(p.y - placed_.top) * TwipsPerPixelY());
 }
 
 void WinCanvas::OnButtonUp(int16_t button, WPARAM keys, LPARAM lparam) {
   const bool was_down = (buttons_down_ & button) != 0;
+  if (!was_down && buttons_down_ == 0 && !OverSurface(lparam)) return;
   buttons_down_ &= static_cast<int16_t>(~button);
-  const short px = static_cast<short>(LOWORD(lparam));
-  const short py = static_cast<short>(HIWORD(lparam));
-  bool inside = false;
-  if (window_) {
-    RECT client{};
-    GetClientRect(window_.get(), &client);
-    inside = px >= client.left && px < client.right && py >= client.top && py < client.bottom;
-    if (buttons_down_ == 0 && captured_) {
-      captured_ = false;
-      ReleaseCapture();
-    }
+  const POINT p = PointOf(lparam);
+  const bool inside = OverSurface(lparam);
+  if (buttons_down_ == 0 && captured_) {
+    captured_ = false;
+    ReleaseCapture();
   }
-  events_.OnCanvasMouseUp(button, ShiftMask(keys), static_cast<float>(px) * TwipsPerPixelX(),
-                          static_cast<float>(py) * TwipsPerPixelY(),
+  events_.OnCanvasMouseUp(button, ShiftMask(keys),
+                          static_cast<float>(p.x - placed_.left) * TwipsPerPixelX(),
+                          static_cast<float>(p.y - placed_.top) * TwipsPerPixelY(),
                           button == 1 && was_down && inside);
 }
 

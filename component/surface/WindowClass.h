@@ -39,14 +39,19 @@ LRESULT RouteToOwner(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam,
   return result;
 }
 
-// Answers WM_PAINT: `draw` gets the paint DC and the rectangle to paint.
+// Answers WM_PAINT: `draw` gets the paint DC and the rectangle to paint. The
+// paint ends even when `draw` throws.
 template <class F>
 void PaintWindow(HWND hwnd, F&& draw) {
   PAINTSTRUCT ps;
-  if (HDC dc = BeginPaint(hwnd, &ps)) {
-    draw(dc, ps.rcPaint);
-    EndPaint(hwnd, &ps);
-  }
+  HDC dc = BeginPaint(hwnd, &ps);
+  if (!dc) return;
+  struct End {
+    HWND hwnd;
+    PAINTSTRUCT* ps;
+    ~End() { EndPaint(hwnd, ps); }
+  } end{hwnd, &ps};
+  draw(dc, ps.rcPaint);
 }
 
 }  // namespace pelzorvick

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "component/com/Module.h"
 #include "tests/component-object/Fakes.h"
 #include "tests/support/MemoryCanvas.h"
@@ -31,8 +33,7 @@ TEST(ObjectActivation, InPlaceAndBackWithARealParent) {
     EXPECT_EQ(parent.hwnd(), GetParent(window));
     const RECT placed = WindowRectIn(window, parent.hwnd());
     EXPECT_TRUE(EqualRect(&placed, &p.site->rect));
-    HWND surface = GetWindow(window, GW_CHILD);
-    ASSERT_TRUE(IsWindow(surface));
+    EXPECT_EQ(nullptr, GetWindow(window, GW_CHILD)) << "the surface is a region of the window";
 
     // The extent follows the in-place rectangle (160 x 40 pixels at 96 DPI).
     SIZEL extent{};
@@ -55,7 +56,6 @@ TEST(ObjectActivation, InPlaceAndBackWithARealParent) {
     EXPECT_EQ(1, p.site->calls.Count("OnUIDeactivate"));
     EXPECT_EQ(1, p.site->calls.Count("OnInPlaceDeactivate"));
     EXPECT_FALSE(IsWindow(window));
-    EXPECT_FALSE(IsWindow(surface));
     EXPECT_EQ(E_FAIL, p.As<IOleInPlaceObject>()->GetWindow(&window));
     EXPECT_EQ(S_OK, p.As<IOleInPlaceObject>()->InPlaceDeactivate());
     EXPECT_EQ(1, p.site->calls.Count("OnInPlaceDeactivate"));
@@ -85,27 +85,74 @@ TEST(ObjectActivation, ThePaintSizesTheControlThroughTheSite) {
   PutString(p.As<_ZorvickCtrl>().Get(), &_ZorvickCtrl::put_Text, L"Press me");
   ASSERT_EQ(S_OK, p.Activate());
   HWND window = p.Window();
-  // Width first, then height.
-  ASSERT_EQ(2u, p.site->pos_rect_changes.size());
-  EXPECT_EQ(60, p.site->pos_rect_changes[0].bottom);
-  const RECT asked = p.site->pos_rect_changes[1];
+  // Width and height in one request, so the control moves once.
+  ASSERT_EQ(1u, p.site->pos_rect_changes.size());
+  const RECT asked = p.site->pos_rect_changes[0];
   EXPECT_EQ(10, asked.left);
   EXPECT_EQ(20, asked.top);
-  HWND surface = GetWindow(window, GW_CHILD);
-  RECT surface_rect{};
-  GetClientRect(surface, &surface_rect);
-  // The control fitted around the surface: the caption plus 12 pixels.
-  EXPECT_EQ(surface_rect.right, asked.right - asked.left);
-  EXPECT_EQ(surface_rect.bottom, asked.bottom - asked.top);
-  EXPECT_GT(surface_rect.right, 12);
+  // The control fitted around the caption plus 12 pixels.
+  EXPECT_GT(asked.right - asked.left, 12);
+  EXPECT_GT(asked.bottom - asked.top, 12);
   const RECT now = WindowRectIn(window, parent.hwnd());
   EXPECT_TRUE(EqualRect(&now, &asked));
 
-  // The surface keeps its look for the window system: the raised frame.
-  HDC dc = GetDC(surface);
+  // The window keeps its look for the window system: the raised frame.
+  HDC dc = GetDC(window);
   EXPECT_EQ(GetSysColor(COLOR_BTNHIGHLIGHT), GetPixel(dc, 1, 0));
-  EXPECT_EQ(GetSysColor(COLOR_3DDKSHADOW), GetPixel(dc, surface_rect.right - 1, 2));
-  ReleaseDC(surface, dc);
+  EXPECT_EQ(GetSysColor(COLOR_3DDKSHADOW), GetPixel(dc, asked.right - asked.left - 1, 2));
+  ReleaseDC(window, dc);
+  p.Close();
+}
+
+// What the control's window hears, counted between two changes.
+WNDPROC g_procedure = nullptr;
+int g_paints = 0;
+int g_erased_by_the_system = 0;
+
+LRESULT CALLBACK Counting(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+  const LRESULT result = CallWindowProcW(g_procedure, hwnd, message, wparam, lparam);
+  if (message == WM_PAINT) ++g_paints;
+  if (message == WM_ERASEBKGND && result == 0) ++g_erased_by_the_system;
+  return result;
+}
+
+// Each change the window shows costs it one paint, or none where it is drawn
+// at once; its background is never left for the system to erase first.
+TEST(ObjectActivation, OnePaintPerChange) {
+  ParentWindow parent;
+  SitedControl p(parent.hwnd());
+  PutString(p.As<_ZorvickCtrl>().Get(), &_ZorvickCtrl::put_Control, L"Button");
+  PutString(p.As<_ZorvickCtrl>().Get(), &_ZorvickCtrl::put_Text, L"Once");
+  ASSERT_EQ(S_OK, p.control->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, p.site.Get(), 0,
+                                    parent.hwnd(), &p.site->rect));
+  HWND window = p.Window();
+  g_procedure = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(Counting)));
+  const RECT wider{10, 20, 200, 70};
+  const struct {
+    const char* change;
+    std::function<void()> make;
+    int paints;
+  } cases[] = {
+      {"the first paint, which sizes the control", [&] { UpdateWindow(window); }, 1},
+      {"a press and a release", [&] {
+         SendMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
+         SendMessageW(window, WM_LBUTTONUP, 0, MAKELPARAM(-5, -5));
+       }, 0},
+      {"a new place from the container",
+       [&] { p.As<IOleInPlaceObject>()->SetObjectRects(&wider, &wider); }, 1},
+      {"a repaint the window system asks for",
+       [&] { RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE); }, 1},
+  };
+  for (const auto& c : cases) {
+    g_paints = 0;
+    c.make();
+    PumpMessages();
+    EXPECT_EQ(c.paints, g_paints) << c.change;
+  }
+  EXPECT_EQ(1u, p.site->pos_rect_changes.size());
+  EXPECT_EQ(0, g_erased_by_the_system);
+  SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_procedure));
   p.Close();
 }
 
@@ -132,12 +179,12 @@ TEST(ObjectActivation, DesignModeAsksUserModeAndNeverSizes) {
   HWND window = p.Window();
   EXPECT_GT(p.site->calls.Count("Invoke"), 0);
   EXPECT_TRUE(p.site->pos_rect_changes.empty());
-  // The surface as created spans the whole control.
-  HWND surface = GetWindow(window, GW_CHILD);
-  RECT rc{};
-  GetClientRect(surface, &rc);
-  EXPECT_EQ(160, rc.right);
-  EXPECT_EQ(40, rc.bottom);
+  // The surface as created spans the whole control: its frame runs along
+  // the window's edges.
+  HDC dc = GetDC(window);
+  EXPECT_EQ(GetSysColor(COLOR_3DDKSHADOW), GetPixel(dc, 159, 2));
+  EXPECT_EQ(GetSysColor(COLOR_3DDKSHADOW), GetPixel(dc, 2, 39));
+  ReleaseDC(window, dc);
 
   // The container starts running its form: the next paint lays out.
   p.site->SetAmbient(Ambient::kRunning);

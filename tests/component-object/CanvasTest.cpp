@@ -1,5 +1,6 @@
 // The drawing surface on its own: units, colours, lines, text, the cursor,
-// and a failed pass rolled back.
+// a failed pass rolled back, and the control's window it is a region of:
+// its tooltip and its mouse.
 
 #include <windows.h>
 #include <commctrl.h>
@@ -32,6 +33,7 @@ class NoEvents : public CanvasEvents {
     return std::to_string(button) + " " + std::to_string(shift) + " " + std::to_string(int(x)) + " " +
            std::to_string(int(y));
   }
+  void OnCanvasPaint() override {}
   void OnCanvasKey(CanvasKey, bool, bool) override {}
   void OnCanvasFocus(bool, bool) override {}
   AccessibleFacts DescribeSurface() override { return {}; }
@@ -46,16 +48,19 @@ class NotOle : public Picture {
   int32_t Height() const override { return 100; }
 };
 
+// A control's surface, 160 x 40 pixels as created; At reads the control's
+// look as its window shows it.
 struct Surface {
+  static constexpr RECT kClient{0, 0, 160, 40};
   ControlGeometry geometry;
   NoEvents events;
   WinCanvas canvas{geometry, events};
+  void CreateWindowIn(HWND parent) { canvas.CreateWindowIn(parent, kClient); }
   COLORREF At(int x, int y) {
     HDC dc = CreateCompatibleDC(nullptr);
-    const RECT rc = canvas.PixelRect();
-    HBITMAP bitmap = CreateBitmap(rc.right - rc.left, rc.bottom - rc.top, 1, 32, nullptr);
+    HBITMAP bitmap = CreateBitmap(kClient.right, kClient.bottom, 1, 32, nullptr);
     HGDIOBJ old = SelectObject(dc, bitmap);
-    canvas.CopyShownTo(dc, 0, 0);
+    canvas.DrawControl(dc, kClient);
     const COLORREF c = GetPixel(dc, x, y);
     SelectObject(dc, old);
     DeleteObject(bitmap);
@@ -178,17 +183,20 @@ TEST(Canvas, HandCursorIsMonochrome32WithItsHotSpot) {
   DestroyCursor(cursor);
 }
 
-TEST(Canvas, TooltipBelongsToTheSurface) {
+// The window becomes a tool of the thread's tooltip at the pointer's first
+// move over it, with the text set before or after.
+TEST(Canvas, TheTooltipToolComesWithThePointersFirstMove) {
   ParentWindow parent;
   Surface s;
   s.canvas.SetToolTipText(u"before the window");
-  s.canvas.CreateWindowIn(parent.hwnd());
+  s.CreateWindowIn(parent.hwnd());
+  EXPECT_EQ(nullptr, s.canvas.ToolTipWindow()) << "no tooltip before the pointer comes";
+  SendMessageW(s.canvas.Window(), WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
   ASSERT_NE(nullptr, s.canvas.ToolTipWindow());
   wchar_t text[80] = {};
   TTTOOLINFOW ti{};
   ti.cbSize = TTTOOLINFOW_V2_SIZE;
-  ti.hwnd = parent.hwnd();
-  ti.uId = reinterpret_cast<UINT_PTR>(s.canvas.Window());
+  ti.hwnd = s.canvas.Window();
   ti.lpszText = text;
   SendMessageW(s.canvas.ToolTipWindow(), TTM_GETTEXTW, 80, reinterpret_cast<LPARAM>(&ti));
   EXPECT_STREQ(L"before the window", text);
@@ -204,13 +212,15 @@ TEST(Canvas, TooltipShowsOverTheSurfaceUntilAPress) {
   ParentWindow parent;
   Surface s;
   s.canvas.SetToolTipText(u"notepad");
-  s.canvas.CreateWindowIn(parent.hwnd());
+  s.CreateWindowIn(parent.hwnd());
   HWND w = s.canvas.Window();
-  HWND tip = s.canvas.ToolTipWindow();
-  SendMessageW(tip, TTM_SETDELAYTIME, TTDT_INITIAL, 1);
   POINT p{5, 5};
   ClientToScreen(w, &p);
   SetCursorPos(p.x, p.y);
+  SendMessageW(w, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+  HWND tip = s.canvas.ToolTipWindow();
+  ASSERT_NE(nullptr, tip);
+  SendMessageW(tip, TTM_SETDELAYTIME, TTDT_INITIAL, 1);
   PostMessageW(w, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
   for (int i = 0; i < 200 && !IsWindowVisible(tip); ++i) {
     PumpMessages();
@@ -225,20 +235,32 @@ TEST(Canvas, TooltipShowsOverTheSurfaceUntilAPress) {
 }
 
 // Shift and Ctrl as the message carries them, whatever the keyboard says now;
-// a release outside the surface is no click.
+// a release outside the surface is no click; the window around a smaller
+// surface takes no press, and the surface's own corner is its origin.
 TEST(Canvas, MouseMessagesCarryButtonShiftAndTwips) {
   ParentWindow parent;
   Surface s;
-  s.canvas.CreateWindowIn(parent.hwnd());
+  s.CreateWindowIn(parent.hwnd());
   HWND w = s.canvas.Window();
-  SendMessageW(w, WM_LBUTTONDOWN, MK_LBUTTON | MK_SHIFT | MK_CONTROL, MAKELPARAM(2, 3));
-  SendMessageW(w, WM_LBUTTONUP, MK_CONTROL, MAKELPARAM(4, 5));
-  SendMessageW(w, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(1, 1));
-  SendMessageW(w, WM_RBUTTONUP, MK_SHIFT, MAKELPARAM(-5, 1));
-  SendMessageW(w, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(1, 1));
-  SendMessageW(w, WM_LBUTTONUP, 0, MAKELPARAM(1, 400));
-  const std::vector<std::string> expected{"down 1 3 30 45",   "up 1 2 60 75 click", "down 2 0 15 15",
-                                          "up 2 1 -75 15",    "down 1 0 15 15",     "up 1 0 15 6000"};
+  const auto send = [&](UINT message, WPARAM keys, int x, int y) {
+    SendMessageW(w, message, keys, MAKELPARAM(x, y));
+  };
+  send(WM_LBUTTONDOWN, MK_LBUTTON | MK_SHIFT | MK_CONTROL, 2, 3);
+  send(WM_LBUTTONUP, MK_CONTROL, 4, 5);
+  send(WM_RBUTTONDOWN, MK_RBUTTON, 1, 1);
+  send(WM_RBUTTONUP, MK_SHIFT, -5, 1);
+  send(WM_LBUTTONDOWN, MK_LBUTTON, 1, 1);
+  send(WM_LBUTTONUP, 0, 1, 400);
+  s.canvas.SetLeft(150);  // pixels 10 .. 29
+  s.canvas.SetWidth(300);
+  s.canvas.UpdatePlacement();
+  send(WM_LBUTTONDOWN, MK_LBUTTON, 5, 5);
+  send(WM_LBUTTONUP, 0, 5, 5);
+  send(WM_LBUTTONDOWN, MK_LBUTTON, 12, 3);
+  send(WM_LBUTTONUP, 0, 40, 3);
+  const std::vector<std::string> expected{"down 1 3 30 45", "up 1 2 60 75 click", "down 2 0 15 15",
+                                          "up 2 1 -75 15",  "down 1 0 15 15",     "up 1 0 15 6000",
+                                          "down 1 0 30 45", "up 1 0 450 45"};
   EXPECT_EQ(expected, s.events.mouse);
   s.canvas.DestroyWindow();
 }

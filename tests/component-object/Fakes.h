@@ -233,7 +233,8 @@ struct SitedControl {
   // In place at the site's rectangle, painted once; S_OK or the failure.
   HRESULT Activate();
   HWND Window() const;
-  HWND Surface() const { return GetWindow(Window(), GW_CHILD); }
+  // The window that takes the surface's mouse and keys: the control's own.
+  HWND Surface() const { return Window(); }
   // A left press and release on the surface.
   void Click() const;
   // As a container ends it: Close, no site, and its last Release (0 when

@@ -51,7 +51,6 @@ class OcxTest : public ::testing::Test {
 };
 
 inline constexpr wchar_t kControlClass[] = L"PelZorvickControl";
-inline constexpr wchar_t kCanvasClass[] = L"PelZorvickCanvas";
 inline constexpr wchar_t kRunnable[] = L"C:\\windows\\system32\\cmd.exe /c exit";
 inline constexpr wchar_t kMissing[] = L"C:\\no\\such\\folder\\program.exe";
 
@@ -59,8 +58,9 @@ inline constexpr wchar_t kMissing[] = L"C:\\no\\such\\folder\\program.exe";
 // in place in `window`.
 SitedControl PlaceButton(OcxLibrary& ocx, const ParentWindow& window, const wchar_t* command);
 
-// Windows of this thread whose class is `name`, top-level or child of any.
-int CountThreadWindows(const wchar_t* name);
+// Windows of this thread whose class is `name` (any class when null),
+// top-level or child of any.
+int CountThreadWindows(const wchar_t* name = nullptr);
 // Closes this thread's message box, if one shows; true if one did.
 bool CloseMessageBox();
 // Once the last control is gone: the library may unload and no window of

@@ -2,11 +2,12 @@
 // bounds no window can have, and the library's unloading: through the built
 // .ocx's exports, each ending with nothing of the control left.
 
+#include "tests/component-object/OcxClient.h"
+
+#include <commctrl.h>
 #include <gtest/gtest.h>
 
 #include <climits>
-
-#include "tests/component-object/OcxClient.h"
 
 namespace pelzorvick::test {
 namespace {
@@ -30,13 +31,13 @@ TEST_F(ContainerWindowGone, BeforeDeactivation) {
   ExpectNothingLeft(ocx);
 }
 
-// A refused child window stops the activation halfway.
+// A refused window stops the activation.
 HHOOK g_hook = nullptr;
-LRESULT CALLBACK RefuseCanvas(int code, WPARAM wparam, LPARAM lparam) {
+LRESULT CALLBACK RefuseWindow(int code, WPARAM wparam, LPARAM lparam) {
   if (code == HCBT_CREATEWND) {
     auto* create = reinterpret_cast<CBT_CREATEWNDW*>(lparam);
     const LPCWSTR cls = create->lpcs->lpszClass;
-    if (!IS_INTRESOURCE(cls) && lstrcmpiW(cls, kCanvasClass) == 0) return 1;
+    if (!IS_INTRESOURCE(cls) && lstrcmpiW(cls, kControlClass) == 0) return 1;
   }
   return CallNextHookEx(g_hook, code, wparam, lparam);
 }
@@ -51,7 +52,7 @@ TEST_F(FailedActivation, LeavesNoWindowAndAnInactiveSite) {
     IOleObject* ole = placed.control.Get();
     FakeSite* site = placed.site.Get();
 
-    g_hook = SetWindowsHookExW(WH_CBT, RefuseCanvas, nullptr, GetCurrentThreadId());
+    g_hook = SetWindowsHookExW(WH_CBT, RefuseWindow, nullptr, GetCurrentThreadId());
     ASSERT_TRUE(g_hook);
     const HRESULT hr = ole->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, site, 0, window.hwnd(),
                                    &site->rect);
@@ -75,6 +76,32 @@ TEST_F(FailedActivation, LeavesNoWindowAndAnInactiveSite) {
                                 &site->rect));
     EXPECT_EQ(1, CountThreadWindows(kControlClass));
     EXPECT_EQ(0u, placed.Close());
+  }
+  ExpectNothingLeft(ocx);
+}
+
+using Windows = OcxTest;
+
+// An active control is one window; the thread's one tooltip comes with the
+// pointer's first move over a control, serves every control, and goes with
+// the last.
+TEST_F(Windows, OnePerControlAndOneTooltipPerThread) {
+  {
+    ParentWindow window;
+    const int alone = CountThreadWindows();
+    SitedControl first = PlaceButton(ocx, window, kRunnable);
+    EXPECT_EQ(alone + 1, CountThreadWindows());
+    SitedControl second = PlaceButton(ocx, window, kRunnable);
+    EXPECT_EQ(alone + 2, CountThreadWindows());
+    for (const SitedControl* placed : {&first, &second}) {
+      SendMessageW(placed->Window(), WM_MOUSEMOVE, 0, MAKELPARAM(3, 3));
+      EXPECT_EQ(alone + 3, CountThreadWindows());
+      EXPECT_EQ(1, CountThreadWindows(TOOLTIPS_CLASSW));
+    }
+    EXPECT_EQ(0u, first.Close());
+    EXPECT_EQ(1, CountThreadWindows(TOOLTIPS_CLASSW));
+    EXPECT_EQ(0u, second.Close());
+    EXPECT_EQ(alone, CountThreadWindows());
   }
   ExpectNothingLeft(ocx);
 }
@@ -151,7 +178,6 @@ TEST(Library, UnloadsAndComesBack) {
     WNDCLASSEXW info{};
     info.cbSize = sizeof info;
     EXPECT_FALSE(GetClassInfoExW(module, kControlClass, &info)) << "round " << round;
-    EXPECT_FALSE(GetClassInfoExW(module, kCanvasClass, &info)) << "round " << round;
   }
 }
 
