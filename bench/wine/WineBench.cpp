@@ -214,11 +214,14 @@ int Run(bool quick) {
     WriteBitmapFile(setup.image);
     setup.command = MarkerPath() + L" -";
 
+    // The floor settles what its window leaves (the container's repaint where
+    // it was), as a life does, so that it does not fall to the life after it.
     const auto floor = [&] {
       return Timed([&] {
         ComPtr<IUnknown> object = floor_class.Create();
         DestroyWindow(CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 0, 0, 160, 40,
                                       parent.hwnd(), nullptr, nullptr, nullptr));
+        PumpMessages();
       });
     };
     MeasureLives(factory.Get(), setup, floor);

@@ -59,7 +59,7 @@ void ZorvickObject::DoSurfaceDefaultAction() {
 HRESULT ZorvickObject::TranslateAccelerator(Guarded, LPMSG msg) {
   if (msg == nullptr) return E_POINTER;
   HWND surface = canvas_.Window();
-  if (!surface || msg->hwnd != surface || GetFocus() != surface || !canvas_.WantsKey(*msg)) {
+  if (!surface || msg->hwnd != surface || !canvas_.Focused() || !canvas_.WantsKey(*msg)) {
     return S_FALSE;
   }
   Microsoft::WRL::ComPtr<IUnknown> keep(Identity());

@@ -200,7 +200,7 @@ HRESULT ZorvickObject::ActivateInPlace(IOleClientSite* active_site, HWND parent,
     if (ui_window_) ui_window_->SetActiveObject(active, nullptr);
     if (frame_) frame_->SetBorderSpace(nullptr);
     if (ui_window_) ui_window_->SetBorderSpace(nullptr);
-    if (canvas_.Window() && GetFocus() != canvas_.Window()) SetFocus(canvas_.Window());
+    if (canvas_.Window() && !canvas_.Focused()) SetFocus(canvas_.Window());
   }
   return S_OK;
 }

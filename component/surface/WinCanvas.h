@@ -105,6 +105,9 @@ class WinCanvas : public Canvas {
   // A key message the surface acts on: Space, Enter, and Escape while Space
   // is held. Others belong to the container.
   bool WantsKey(const MSG& msg) const;
+  // The window has the focus, as its focus messages told (asking the window
+  // system is a round trip).
+  bool Focused() const { return focused_; }
 
   // The control's size or inner scale changed: the surface takes its new
   // pixel rectangle, and the window is painted again if it moved.

@@ -74,7 +74,8 @@ void WinCanvas::CreateWindowIn(HWND parent, const RECT& pixels) {
     DestroyWindow();
   }
   if (!EnsureWindowClass(kControlClass, WindowProcedure)) ThrowLastError();
-  window_.reset(CreateWindowExW(0, kControlClass, L"",
+  // No title: the window would store an empty one at a round trip's cost.
+  window_.reset(CreateWindowExW(0, kControlClass, nullptr,
                                 WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP,
                                 pixels.left, pixels.top, pixels.right - pixels.left,
                                 pixels.bottom - pixels.top, parent, nullptr, Module::Handle(),
