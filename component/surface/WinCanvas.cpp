@@ -45,10 +45,10 @@ COLORREF ToColorRef(int32_t color) {
   return static_cast<COLORREF>(color & 0x00FFFFFF);
 }
 
-void WinCanvas::ThrowLastError() {
+void WinCanvas::ThrowLastError(std::u16string_view what) {
   const DWORD error = GetLastError();
   const HRESULT hr = error ? HRESULT_FROM_WIN32(error) : E_FAIL;
-  throw ComError(static_cast<int32_t>(hr), u"The drawing surface failed");
+  throw ComError(static_cast<int32_t>(hr), std::u16string(what));
 }
 
 WinCanvas::WinCanvas(const ControlGeometry& geometry, CanvasEvents& events)

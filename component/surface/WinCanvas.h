@@ -133,7 +133,8 @@ class WinCanvas : public Canvas {
   LRESULT OnKey(UINT message, WPARAM wparam, LPARAM lparam);
   LRESULT DialogCode(const MSG* msg) const;
 
-  [[noreturn]] static void ThrowLastError();
+  // The system's last error as a ComError with `what` for its text.
+  [[noreturn]] static void ThrowLastError(std::u16string_view what = u"The drawing surface failed");
   // The resolution the surface draws at, one place for all of its units.
   static int DpiX();
   static int DpiY();

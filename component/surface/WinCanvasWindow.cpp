@@ -73,14 +73,15 @@ void WinCanvas::CreateWindowIn(HWND parent, const RECT& pixels) {
     if (GetParent(window_.get()) == parent) return;
     DestroyWindow();
   }
-  if (!EnsureWindowClass(kControlClass, WindowProcedure)) ThrowLastError();
+  constexpr std::u16string_view kCannot = u"The control's window cannot be made";
+  if (!EnsureWindowClass(kControlClass, WindowProcedure)) ThrowLastError(kCannot);
   // No title: the window would store an empty one at a round trip's cost.
   window_.reset(CreateWindowExW(0, kControlClass, nullptr,
                                 WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP,
                                 pixels.left, pixels.top, pixels.right - pixels.left,
                                 pixels.bottom - pixels.top, parent, nullptr, Module::Handle(),
                                 this));
-  if (!window_) ThrowLastError();
+  if (!window_) ThrowLastError(kCannot);
   placed_ = PixelRect();
   placement_pending_ = false;
 }
