@@ -41,9 +41,10 @@ def winpath(path):
 
 
 class Wine:
-    """A private prefix. wine-run picks each program's loader: ours start by
-    the loader of their own bitness, Wine's own (regsvr32, reg, cscript,
-    msiexec) by the 64-bit one unless `bits` asks for 32."""
+    """A private prefix for the build of `bits` bits under test. wine-run
+    picks each program's loader: ours start by the loader of their own
+    bitness, Wine's own (regsvr32, reg, cscript, msiexec) by the 64-bit one
+    unless a call's `bits` asks for 32."""
 
     def __init__(self, wine_run, prefix, bits, logpixels=0, timeout=300):
         self.wine_run, self.prefix, self.bits = wine_run, os.path.abspath(prefix), bits
