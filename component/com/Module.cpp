@@ -42,11 +42,9 @@ std::wstring Module::Path() {
 
 void Module::ObjectCreated() { ++g_objects; }
 void Module::ObjectDestroyed() { --g_objects; }
-long Module::LiveObjects() { return g_objects.load(); }
 
 void Module::Lock() { ++g_locks; }
 void Module::Unlock() { --g_locks; }
-long Module::Locks() { return g_locks.load(); }
 
 bool Module::CanUnload() { return g_objects.load() == 0 && g_locks.load() == 0; }
 

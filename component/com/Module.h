@@ -17,12 +17,10 @@ class Module {
 
   static void ObjectCreated();
   static void ObjectDestroyed();
-  static long LiveObjects();
 
   // IClassFactory::LockServer.
   static void Lock();
   static void Unlock();
-  static long Locks();
 
   // No live object and no lock.
   static bool CanUnload();

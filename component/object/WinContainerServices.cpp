@@ -10,11 +10,12 @@
 #include "component/com/ComPtr.h"
 #include "component/com/Handles.h"
 #include "component/picture/PictureDownload.h"
+#include "component/surface/Units.h"
 
 namespace pelzorvick {
 namespace {
 
-constexpr double kHimetricPerTwip = 2540.0 / 1440.0;
+constexpr double kHimetricPerTwip = static_cast<double>(kHimetricPerInch) / kTwipsPerInch;
 
 // The completion of a download that already ran.
 class FinishedRead : public AsyncReadResult {

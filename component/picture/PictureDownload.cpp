@@ -227,7 +227,8 @@ PicturePtr PictureDownload::Complete() {
 
   PicturePtr result = MakeOlePicture(picture.Get());
   // Formats whose header is not read are judged by what they decoded to.
-  if (!PictureSizeAllowed(HimetricToPixels(result->Width(), 96), HimetricToPixels(result->Height(), 96))) {
+  if (!PictureSizeAllowed(HimetricToPixels(result->Width(), kStandardDpi),
+                          HimetricToPixels(result->Height(), kStandardDpi))) {
     FailTooLarge("The picture is larger than a control shows");
   }
   return result;

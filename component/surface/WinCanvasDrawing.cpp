@@ -13,6 +13,7 @@
 #include "common/ComError.h"
 #include "icons/OlePicture.h"
 #include "component/com/WideString.h"
+#include "component/surface/Units.h"
 
 namespace pelzorvick {
 namespace {
@@ -276,7 +277,7 @@ void WinCanvas::EnsureBitmaps() {
 void WinCanvas::EnsureFont() {
   if (!font_dirty_ && font_) return;
   LOGFONTW lf{};
-  lf.lfHeight = -static_cast<LONG>(std::lround(font_size_ * static_cast<float>(ScreenDpiY()) / 72.0f));
+  lf.lfHeight = -static_cast<LONG>(std::lround(font_size_ * static_cast<float>(ScreenDpiY()) / kPointsPerInch));
   if (lf.lfHeight == 0) lf.lfHeight = -1;
   lf.lfWeight = bold_ ? FW_BOLD : FW_NORMAL;
   lf.lfUnderline = underline_ ? TRUE : FALSE;

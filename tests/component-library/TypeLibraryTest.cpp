@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "PelZorvick_h.h"
+#include "component/object/DispatchIds.h"
 #include "control/ZorvickCtrl.h"
 #include "tests/component-library/OcxModule.h"
 
@@ -140,7 +141,7 @@ VARTYPE VarTypeOf(PropertyType type) {
 // Execute, then the control's property table row by row: what widl made of
 // the IDL must agree with the table in order, names, ids and types.
 const std::vector<Member> kMembers = [] {
-  std::vector<Member> members{{L"Execute", VT_EMPTY, 0x60030022}};
+  std::vector<Member> members{{L"Execute", VT_EMPTY, kDispidExecute}};
   for (const Property& p : ZorvickCtrl::kProperties) {
     members.push_back({std::wstring(p.name.begin(), p.name.end()), VarTypeOf(p.type()), p.dispid});
   }
@@ -235,13 +236,13 @@ TEST_F(TypeLibrary, EventInterfaceHasClickOnly) {
   ASSERT_EQ(attr->cFuncs, 1);
   EXPECT_EQ(attr->cVars, 0);
   Func click(events.Get(), 0);
-  EXPECT_EQ(click->memid, 1);
+  EXPECT_EQ(click->memid, kDispidClick);
   EXPECT_EQ(click->invkind, INVOKE_FUNC);
   EXPECT_EQ(click->funckind, FUNC_DISPATCH);
   EXPECT_EQ(click->cParams, 0);
   EXPECT_EQ(click->elemdescFunc.tdesc.vt, VT_VOID);
   BSTR name = nullptr;
-  ASSERT_EQ(events->GetDocumentation(1, &name, nullptr, nullptr, nullptr), S_OK);
+  ASSERT_EQ(events->GetDocumentation(kDispidClick, &name, nullptr, nullptr, nullptr), S_OK);
   EXPECT_EQ(Str(name), L"Click");
 }
 

@@ -1,15 +1,13 @@
 # End-to-end tests: the host and Wine's own container place the built control,
 # registered by regsvr32 in fresh private prefixes (one at 96 DPI, one at
 # 144 DPI). Tests of one prefix run one at a time: they end its processes.
-find_program(PZ_PYTHON3 python3 REQUIRED)
-
 add_executable(pz_click_witness WIN32 ClickWitness.cpp)
 add_executable(pz_atl_container_test AtlContainerTest.cpp)
 target_link_libraries(pz_atl_container_test PRIVATE pz_hostcore)
 
 math(EXPR pz_bits "${CMAKE_SIZEOF_VOID_P} * 8")
 
-set(pz_e2e ${PZ_PYTHON3} ${CMAKE_CURRENT_SOURCE_DIR}/e2e.py
+set(pz_e2e ${PZ_PYTHON_TEST} ${CMAKE_CURRENT_SOURCE_DIR}/e2e.py
   --wine-run ${CMAKE_SOURCE_DIR}/scripts/wine-run
   --host $<TARGET_FILE:zorvick-host>
   --ocx $<TARGET_FILE:PelZorvick>

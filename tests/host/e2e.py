@@ -12,10 +12,10 @@ import argparse
 import subprocess
 import sys
 
-sys.dont_write_bytecode = True  # no __pycache__ in the source tree
-import e2e_cases  # noqa: E402
-import e2e_keyboard  # noqa: E402
-from e2e_support import Env, Failure  # noqa: E402
+import e2e_cases
+import e2e_keyboard
+from e2e_support import Env
+from wine import Failure
 
 CASES = {"setup": e2e_cases.case_setup, "click": e2e_cases.case_click,
          "pixels": e2e_cases.case_pixels, "image": e2e_cases.case_image,

@@ -1,89 +1,38 @@
-"""What the packaging tests share: the check counter, a private Wine prefix,
-the registry as a snapshot of the classes root (as programs of a bitness see
-it), the build's table of rows and the MSI's, and their comparison."""
+"""What the packaging tests share: a fresh private prefix, the registry as a
+snapshot of the classes root (as programs of a bitness see it), the build's
+table of rows and the MSI's, and their comparison."""
 
 import os
-import re
-import shutil
 import subprocess
 
-results = {"passed": 0, "failed": 0}
+from wine import Wine, check, require
+
 CLASSES = "Software\\Classes\\"
 REGDB_E_CLASSNOTREG = "0x80040154"
 CO_E_CLASSSTRING = "0x800401F3"
 OLEOBJ_E_NOVERBS = "0x80040180"
 
 
-def check(ok, what, detail=None):
-    results["passed" if ok else "failed"] += 1
-    print(("ok   " if ok else "FAIL ") + what)
-    if not ok and detail:
-        print("   " + str(detail).replace("\n", "\n   "))
-    return ok
+def fresh_prefix(args, name):
+    """A fresh private prefix of this test."""
+    wine = Wine(args.wine_run, os.path.join(args.work, name + "-prefix"), args.bits)
+    require(wine.init(fresh=True), "a fresh Wine prefix for " + name)
+    return wine
 
 
-def winpath(path):
-    return "Z:" + os.path.abspath(path).replace("/", "\\")
-
-
-class Wine:
-    """A fresh private prefix of this test, started through wine-run."""
-
-    def __init__(self, args, name):
-        self.a = args
-        self.prefix = os.path.join(args.work, name + "-prefix")
-        shutil.rmtree(self.prefix, ignore_errors=True)
-        subprocess.run([args.wine_run, "--prefix", self.prefix, "--init-only"], check=True)
-        self.env = dict(os.environ, WINEPREFIX=self.prefix)
-
-    def run(self, argv, cwd=None, bits=64):
-        """Wine's own programs by the loader of `bits`; a program of ours
-        (bits None) by the loader of its own bitness."""
-        loader = ["--wine%d" % bits] if bits else []
-        return subprocess.run([self.a.wine_run, "--prefix", self.prefix] + loader + argv, cwd=cwd,
-                              capture_output=True, text=True, errors="replace", timeout=300)
-
-    def native(self, argv):
-        """Wine's own program of the bitness under test (regsvr32, cscript)."""
-        return self.run(argv, bits=self.a.bits)
-
-    def drive_c(self, *parts):
-        return os.path.join(self.prefix, "drive_c", *parts)
-
-    def snapshot(self):
-        """The registry below the classes root: {(view, key lower case):
-        {value name: data}}, keys without values included."""
-        subprocess.run(["wineserver", "-w"], env=self.env, timeout=120)
-        return as_seen_by(read_classes(os.path.join(self.prefix, "system.reg")), self.a.bits)
-
-    def close(self):
-        subprocess.run(["wineserver", "-k"], env=self.env, stderr=subprocess.DEVNULL)
-
-
-def unescape(text):
-    return re.sub(r"\\(.)", r"\1", text)
-
-
-def read_classes(path):
-    keys, current = {}, None
-    prefix = CLASSES.lower()
-    with open(path, encoding="utf-8", errors="replace") as f:
-        for line in f:
-            line = line.rstrip("\n")
-            if line.startswith("["):
-                key = unescape(line[1:line.rindex("]")])
-                current = None
-                if key.lower().startswith(prefix):
-                    rest = key[len(CLASSES):]
-                    view = "64"
-                    if rest.lower().startswith("wow6432node\\"):
-                        view, rest = "32", rest[len("Wow6432Node\\"):]
-                    current = keys.setdefault((view, (CLASSES + rest).lower()), {})
-            elif current is not None:
-                m = re.match(r'^(@|"((?:[^"\\]|\\.)*)")="((?:[^"\\]|\\.)*)"$', line)
-                if m:
-                    current["" if m.group(1) == "@" else unescape(m.group(2))] = unescape(m.group(3))
-    return keys
+def snapshot(wine):
+    """The registry below the classes root as programs of the bitness under
+    test see it: {(view, key lower case): {value name: data}}, keys without
+    values included."""
+    keys = {}
+    for key, values in wine.hive("system.reg").items():
+        if key.lower().startswith(CLASSES.lower()):
+            rest = key[len(CLASSES):]
+            view = "64"
+            if rest.lower().startswith("wow6432node\\"):
+                view, rest = "32", rest[len("Wow6432Node\\"):]
+            keys.setdefault((view, (CLASSES + rest).lower()), {}).update(values)
+    return as_seen_by(keys, wine.bits)
 
 
 # Below the classes root only these are kept apart per bitness (64-bit

@@ -27,22 +27,20 @@ import sys
 import uuid
 import zipfile
 
-sys.dont_write_bytecode = True  # no __pycache__ in the source tree
-from packaging_support import (  # noqa: E402  (after the line above)
+from packaging_support import (
     CO_E_CLASSSTRING,
     OLEOBJ_E_NOVERBS,
     REGDB_E_CLASSNOTREG,
-    Wine,
-    check,
     compare,
     dist_file,
     expected,
+    fresh_prefix,
     msi_rows,
     ours,
-    results,
+    snapshot,
     table_rows,
-    views,
-    winpath)
+    views)
+from wine import Failure, check, summary, winpath
 
 
 # --- modes -------------------------------------------------------------------
@@ -93,12 +91,12 @@ def rows_mode(args):
     check(sorted(msi) == sorted(table), "the MSI's rows are the table's rows",
           "\n".join("only in MSI: %r" % (r,) for r in sorted(set(msi) - set(table))) + "\n" +
           "\n".join("only in table: %r" % (r,) for r in sorted(set(table) - set(msi))))
-    wine = Wine(args, "rows")
+    wine = fresh_prefix(args, "rows")
     try:
         module = winpath(args.ocx)
         r = wine.native(["regsvr32", "/s", module])
         check(r.returncode == 0, "regsvr32 registers (rc %d)" % r.returncode)
-        got = ours(wine.snapshot(), table, views(table))
+        got = ours(snapshot(wine), table, views(table))
         # RegisterTypeLib writes the folder without the final backslash that
         # an installer's folder property carries.
         want = expected(table, module, ntpath.dirname(module))
@@ -106,28 +104,18 @@ def rows_mode(args):
         msi_want = expected(msi, module, ntpath.dirname(module))
         compare(got, msi_want, "DllRegisterServer wrote exactly the MSI's rows")
     finally:
-        wine.close()
+        wine.kill()
 
 
 def installed_products(wine):
     """DisplayName and DisplayVersion of every installed PelZorvick product."""
-    r = wine.run(["reg", "query", "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall", "/s",
-                  "/reg:%d" % wine.a.bits])
-    found, current = [], {}
-    for line in r.stdout.splitlines() + ["HKEY_END"]:
-        if line.startswith("HKEY_"):
-            if current.get("DisplayName", "").startswith("PelZorvick"):
-                found.append((current["DisplayName"], current.get("DisplayVersion")))
-            current = {}
-        else:
-            m = re.match(r"^\s+(\S+)\s+REG_\w+\s+(.*)$", line)
-            if m:
-                current[m.group(1)] = m.group(2)
-    return found
+    tree = wine.query("HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall", view=wine.bits)
+    return [(values["DisplayName"], values.get("DisplayVersion")) for values in (tree or {}).values()
+            if values.get("DisplayName", "").startswith("PelZorvick")]
 
 
 def probe(wine, folder):
-    r = wine.run([os.path.join(folder, "RegFreeProbe.exe")], cwd=folder, bits=None)
+    r = wine.run([os.path.join(folder, "RegFreeProbe.exe")], cwd=folder)
     facts = dict(line.split("=", 1) for line in r.stdout.splitlines() if "=" in line)
     check(r.returncode == 0 and facts.get("done") == "1", "the probe ran in %s (rc %d)" %
           (os.path.basename(folder), r.returncode), r.stdout + r.stderr)
@@ -180,16 +168,16 @@ def install(args):
     shutil.rmtree(folder, ignore_errors=True)
     os.makedirs(folder)
     shutil.copy(args.probe, os.path.join(folder, "RegFreeProbe.exe"))
-    wine = Wine(args, "install")
+    wine = fresh_prefix(args, "install")
     try:
         program_files = "Program Files" if args.arch == "x64" else "Program Files (x86)"
         installed = wine.drive_c(program_files, "PelZorvick", "PelZorvick.ocx")
         module = "C:\\%s\\PelZorvick\\PelZorvick.ocx" % program_files
-        before = wine.snapshot()
+        before = snapshot(wine)
         r = wine.run(["msiexec", "/i", winpath(msi), "/qn"])
         check(r.returncode == 0, "msiexec /i installs quietly (rc %d)" % r.returncode, r.stdout + r.stderr)
         check(os.path.isfile(installed), "the control is installed under %s" % program_files)
-        got = ours(wine.snapshot(), table, views(table))
+        got = ours(snapshot(wine), table, views(table))
         compare(got, expected(table, module, ntpath.dirname(module) + "\\"),
                 "the installer wrote exactly the table's rows", fold_case=True)
         ok, out = cscript(wine, folder)
@@ -198,7 +186,7 @@ def install(args):
         check_created(facts, "installed")
         r = wine.run(["msiexec", "/x", winpath(msi), "/qn"])
         check(r.returncode == 0, "msiexec /x removes it (rc %d)" % r.returncode, r.stdout + r.stderr)
-        after = wine.snapshot()
+        after = snapshot(wine)
         check(not ours(after, table), "no key of ours is left", sorted(ours(after, table)))
         check(not os.path.exists(os.path.dirname(installed)), "no file or folder of ours is left")
         check(installed_products(wine) == [], "no product is installed")
@@ -214,11 +202,11 @@ def install(args):
         with open(installed, "rb") as f, open(os.path.join(args.dist_ocx_dir, "PelZorvick.ocx"), "rb") as g:
             check(f.read() == g.read(), "the installed control is the newer one")
         r = wine.run(["msiexec", "/x", winpath(msi), "/qn"])
-        after = wine.snapshot()
+        after = snapshot(wine)
         check(r.returncode == 0 and not ours(after, table) and not os.path.exists(installed)
               and installed_products(wine) == [], "after the upgrade, removal leaves nothing of ours")
     finally:
-        wine.close()
+        wine.kill()
 
 
 def regfree(args):
@@ -243,16 +231,16 @@ def regfree(args):
                 f.write(z.read(name))
     check(sorted(os.listdir(app)) == ["PelZorvick.manifest", "PelZorvick.ocx", "RegFreeProbe.exe",
                                       "RegFreeProbe.exe.manifest"], "the zip holds the side-by-side files")
-    wine = Wine(args, "regfree")
+    wine = fresh_prefix(args, "regfree")
     try:
         facts = probe(wine, bare)
         check(facts.get("clsid.create") == REGDB_E_CLASSNOTREG and facts.get("progid.clsid") == CO_E_CLASSSTRING,
               "without the manifest the class is unknown (nothing is registered)", facts)
         facts = probe(wine, app)
         check_created(facts, "registration-free", same_class=False)
-        check(not ours(wine.snapshot(), table), "nothing of ours was registered")
+        check(not ours(snapshot(wine), table), "nothing of ours was registered")
     finally:
-        wine.close()
+        wine.kill()
 
 
 def main():
@@ -282,8 +270,9 @@ def main():
         {"signatures": signatures, "rows": rows_mode, "install": install, "regfree": regfree}[args.mode](args)
     except subprocess.TimeoutExpired as e:
         check(False, "timed out: %s" % e.cmd)
-    print("%d passed, %d failed" % (results["passed"], results["failed"]))
-    return 1 if results["failed"] else 0
+    except Failure:
+        pass  # counted where it was found
+    return summary()
 
 
 if __name__ == "__main__":
