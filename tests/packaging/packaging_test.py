@@ -8,10 +8,16 @@
               rows agree key by key
   install     msiexec installs the MSI in a fresh prefix, the control is
               created by ProgID (cscript) and by CLSID, msiexec removes it
-              leaving no key of ours and no file; an older version is upgraded
+              leaving no key of ours and no file; an older version is
+              upgraded, a build differing in the fourth field is the same
+              product
   regfree     in a fresh prefix where nothing is registered, a program with
               the shipped application manifest creates and activates the
               control; without the manifest it cannot
+  shared      the two installers of a dist/ of both bitnesses: every value
+              both write lies in a component of the same code and content,
+              named by its key; installed side by side, removing either
+              leaves the other creatable by ProgID
 
 Prints one line per check and "N passed, N failed"; exits non-zero on any
 failure.
@@ -29,17 +35,22 @@ import zipfile
 
 sys.dont_write_bytecode = True  # no __pycache__ in the source tree
 from packaging_support import (  # noqa: E402  (after the line above)
+    CLASSES,
     CO_E_CLASSSTRING,
     OLEOBJ_E_NOVERBS,
+    REDIRECTED,
     REGDB_E_CLASSNOTREG,
     Wine,
     check,
     compare,
     dist_file,
     expected,
+    msi_registry,
     msi_rows,
+    msi_table,
     ours,
     results,
+    stored_key,
     table_rows,
     views,
     winpath)
@@ -89,7 +100,7 @@ def signatures(args):
 
 def rows_mode(args):
     table = table_rows(args.rows, args.bits)
-    msi = msi_rows(args, dist_file(args, "-%s.msi" % args.arch))
+    msi = msi_rows(dist_file(args, "-%s.msi" % args.arch))
     check(sorted(msi) == sorted(table), "the MSI's rows are the table's rows",
           "\n".join("only in MSI: %r" % (r,) for r in sorted(set(msi) - set(table))) + "\n" +
           "\n".join("only in table: %r" % (r,) for r in sorted(set(table) - set(msi))))
@@ -109,10 +120,10 @@ def rows_mode(args):
         wine.close()
 
 
-def installed_products(wine):
+def installed_products(wine, bits=None):
     """DisplayName and DisplayVersion of every installed PelZorvick product."""
     r = wine.run(["reg", "query", "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall", "/s",
-                  "/reg:%d" % wine.a.bits])
+                  "/reg:%d" % (bits or wine.a.bits)])
     found, current = [], {}
     for line in r.stdout.splitlines() + ["HKEY_END"]:
         if line.startswith("HKEY_"):
@@ -148,28 +159,27 @@ def check_created(facts, how, same_class=True):
           "%s: activated in a window" % how, facts)
 
 
-def cscript(wine, folder):
+def cscript(wine, folder, bits=None):
     script = os.path.join(folder, "create.vbs")
     with open(script, "w") as f:
         f.write('On Error Resume Next\nSet c = CreateObject("PelZorvick.ZorvickCtrl")\n'
                 'If Err.Number <> 0 Then WScript.Echo "create failed " & Err.Number : WScript.Quit 1\n'
                 'c.Text = "Installed"\nWScript.Echo "text=" & c.Text\nWScript.Quit 0\n')
-    r = wine.native(["cscript", "//nologo", winpath(script)])
+    r = wine.run(["cscript", "//nologo", winpath(script)], bits=bits or wine.a.bits)
     return r.returncode == 0 and "text=Installed" in r.stdout, r.stdout + r.stderr
 
 
-def build_older_msi(args, folder):
-    """The same installer claiming version 2.1.0.0, with its own product code."""
-    with open(os.path.join(args.sources, "PelZorvick.wxs")) as f:
-        wxs = re.sub(r'(<Product [^>]*Version=")[^"]*"', r'\g<1>2.1.0.0"', f.read())
-    with open(os.path.join(folder, "PelZorvick.wxs"), "w") as f:
-        f.write(wxs)
-    shutil.copy(args.ocx, os.path.join(folder, "PelZorvick.ocx"))
-    msi = os.path.join(folder, "older.msi")
-    r = subprocess.run(["wixl", "-a", args.arch, "-D", "ProductCode={%s}" % str(uuid.uuid4()).upper(),
-                        "-D", "OcxSource=PelZorvick.ocx", "-o", msi, os.path.join(folder, "PelZorvick.wxs")],
-                       capture_output=True, text=True)
-    check(r.returncode == 0, "an installer of version 2.1.0.0 is built", r.stderr)
+def build_msi(args, folder, version):
+    """This build's installer as the build tool makes it for another version."""
+    sources = os.path.join(folder, version)
+    os.makedirs(sources, exist_ok=True)
+    shutil.copy(args.ocx, os.path.join(sources, "PelZorvick.ocx"))
+    msi = os.path.join(sources, "PelZorvick.msi")
+    r = subprocess.run([args.tool, args.typelib, args.arch, version, sources], capture_output=True, text=True)
+    if r.returncode == 0:
+        r = subprocess.run(["wixl", "-a", args.arch, "-D", "OcxSource=PelZorvick.ocx", "-o", msi,
+                            os.path.join(sources, "PelZorvick.wxs")], capture_output=True, text=True)
+    check(r.returncode == 0, "an installer of version %s is built" % version, r.stderr)
     return msi
 
 
@@ -203,20 +213,28 @@ def install(args):
         check(not os.path.exists(os.path.dirname(installed)), "no file or folder of ours is left")
         check(installed_products(wine) == [], "no product is installed")
 
-        older = build_older_msi(args, folder)
-        r = wine.run(["msiexec", "/i", winpath(older), "/qn"])
-        check(r.returncode == 0 and len(installed_products(wine)) == 1, "the older version installs (rc %d)" %
-              r.returncode, installed_products(wine))
-        r = wine.run(["msiexec", "/i", winpath(msi), "/qn"])
-        products = installed_products(wine)
-        check(r.returncode == 0 and len(products) == 1 and products[0][1] == args.version,
-              "the newer version upgrades it: one product, version %s" % args.version, products)
-        with open(installed, "rb") as f, open(os.path.join(args.dist_ocx_dir, "PelZorvick.ocx"), "rb") as g:
-            check(f.read() == g.read(), "the installed control is the newer one")
-        r = wine.run(["msiexec", "/x", winpath(msi), "/qn"])
-        after = wine.snapshot()
-        check(r.returncode == 0 and not ours(after, table) and not os.path.exists(installed)
-              and installed_products(wine) == [], "after the upgrade, removal leaves nothing of ours")
+        # What Windows Installer compares: the first three fields alone.
+        three = ".".join(args.version.split(".")[:3])
+        fourth = "%s.%d" % (three, int((args.version.split(".") + ["0"])[3]) + 1)
+        for version, what, replaced in (("2.1.0.0", "an older version", True),
+                                        (fourth, "a build that differs in the fourth field", False)):
+            r = wine.run(["msiexec", "/i", winpath(build_msi(args, folder, version)), "/qn"])
+            check(r.returncode == 0 and len(installed_products(wine)) == 1, "%s installs (rc %d)" %
+                  (what, r.returncode), installed_products(wine))
+            r = wine.run(["msiexec", "/i", winpath(msi), "/qn"])
+            products = installed_products(wine)
+            if replaced:
+                check(r.returncode == 0 and products == [(products[0][0], three)],
+                      "%s is upgraded: one product, version %s" % (what, three), products)
+                with open(installed, "rb") as f, open(os.path.join(args.dist_ocx_dir, "PelZorvick.ocx"), "rb") as g:
+                    check(f.read() == g.read(), "the installed control is the newer one")
+            else:
+                # Windows refuses the install; Wine takes it for a repair.
+                check(len(products) == 1, "%s is the same product: one stays installed" % what, products)
+            r = wine.run(["msiexec", "/x", winpath(msi), "/qn"])
+            after = wine.snapshot()
+            check(r.returncode == 0 and not ours(after, table) and not os.path.exists(installed)
+                  and installed_products(wine) == [], "after %s, removal leaves nothing of ours" % what)
     finally:
         wine.close()
 
@@ -255,9 +273,91 @@ def regfree(args):
         wine.close()
 
 
+def installer_tables(msi):
+    """{(stored key, value name): (data, component code)}, and by component
+    code the values it holds and its key path's stored key."""
+    values, held, key_paths = {}, {}, {}
+    for row, component, view in msi_registry(msi):
+        stored, code = stored_key(view, row["Key"]), component["ComponentId"]
+        values[(stored, row["Name"])] = (row["Value"], code)
+        held.setdefault(code, set()).add((stored, row["Name"], row["Value"]))
+        if component["KeyPath"] == row["Registry"]:
+            key_paths[code] = stored
+    return values, held, key_paths
+
+
+def shared_tables(args, msis):
+    (v64, held64, paths64), (v86, held86, paths86) = (installer_tables(msis[a]) for a in ("x64", "x86"))
+    both = sorted(set(v64) & set(v86))
+    check(len(both) > 10, "the installers write values in common (%d)" % len(both))
+    apart = ["%s %r: x64 %r, x86 %r" % (key, name, v64[(key, name)], v86[(key, name)]) for key, name in both
+             if v64[(key, name)] != v86[(key, name)]]
+    check(not apart, "each value both installers write has the same data and component code in both",
+          "\n".join(apart))
+    codes = sorted({v64[kn][1] for kn in both})
+    check(all(held64.get(c) == held86.get(c) and paths64.get(c) == paths86.get(c) for c in codes),
+          "those components hold the same values and key path in both installers")
+    named = {c: "{%s}" % str(uuid.uuid5(uuid.NAMESPACE_URL, "pelzorvick:component:hklm\\" + paths64.get(c, ""))).upper()
+             for c in codes}
+    check(all(named[c] == c for c in codes), "each one's code follows from its key path", named)
+    three = ".".join(args.version.split(".")[:3])
+    for arch, msi in sorted(msis.items()):
+        version = [p["Value"] for p in msi_table(msi, "Property") if p["Property"] == "ProductVersion"]
+        check(version == [three], "the %s installer's ProductVersion is %s" % (arch, three), version)
+
+
+def runs_win32(args):
+    r = subprocess.run(["bash", "-c", '. "$1/lib/wine.sh" && pz_can_run_win32', "bash",
+                        os.path.dirname(args.wine_run)])
+    return r.returncode == 0
+
+
+def shared(args):
+    msis = {arch: dist_file(args, "-%s.msi" % arch) for arch in ("x64", "x86")}
+    shared_tables(args, msis)
+    rows = [row for msi in msis.values() for row in msi_rows(msi)]
+    folder = os.path.join(args.work, "scripts")
+    os.makedirs(folder, exist_ok=True)
+    wine = Wine(args, "shared")
+
+    def msiexec(action, arch):
+        r = wine.run(["msiexec", action, winpath(msis[arch]), "/qn"])
+        check(r.returncode == 0, "msiexec %s %s (rc %d)" % (action, os.path.basename(msis[arch]), r.returncode),
+              r.stdout + r.stderr)
+
+    try:
+        msiexec("/i", "x64")
+        msiexec("/i", "x86")
+        for gone, left in (("x86", "x64"), ("x64", "x86")):
+            msiexec("/x", gone)
+            bits = 64 if left == "x64" else 32
+            seen = wine.snapshot(bits)
+            lost = [row[:3] for row in msi_rows(msis[left]) if row[2] not in seen.get((row[0], row[1].lower()), {})]
+            check(not lost, "with the %s installer removed, every value the %s one wrote is there" % (gone, left),
+                  lost)
+            if bits == 32 and not runs_win32(args):
+                print("skipped: creating the x86 control (this machine cannot run 32-bit programs)")
+            else:
+                ok, out = cscript(wine, folder, bits)
+                check(ok, "with the %s installer removed, the %s control is created by ProgID" % (gone, left), out)
+            if gone == "x86":
+                msiexec("/i", "x86")
+        msiexec("/x", "x86")
+        check(installed_products(wine, 64) + installed_products(wine, 32) == [], "no product is left")
+        # Wine keeps a ProgID per view where Windows keeps one for both: the
+        # copy of the product removed first stays, as no one counts it.
+        left = {k: v for k, v in ours(wine.snapshot(), rows).items()
+                if k[1][len(CLASSES):].split("\\")[0] in REDIRECTED + ("typelib",)}
+        check(not left, "no class, interface or type library key of ours is left", sorted(left))
+    finally:
+        wine.close()
+
+
 def main():
     p = argparse.ArgumentParser()
-    p.add_argument("mode", choices=("signatures", "rows", "install", "regfree"))
+    modes = {"signatures": signatures, "rows": rows_mode, "install": install, "regfree": regfree,
+             "shared": shared}
+    p.add_argument("mode", choices=sorted(modes))
     p.add_argument("--dist", required=True)
     p.add_argument("--arch", choices=("x64", "x86"), required=True)
     p.add_argument("--work", required=True, help="this test's own folder")
@@ -266,6 +366,10 @@ def main():
     p.add_argument("--probe")
     p.add_argument("--sources", help="the build's packaging/sources folder")
     p.add_argument("--version")
+    p.add_argument("--source", help="the checkout")
+    p.add_argument("--build", help="the Windows build")
+    p.add_argument("--tool", help="the build tool that writes the installer's source")
+    p.add_argument("--typelib", help="the build's type library")
     args = p.parse_args()
     args.rows = args.sources and os.path.join(args.sources, "registry-rows.tsv")
     args.bits = 64 if args.arch == "x64" else 32
@@ -279,7 +383,7 @@ def main():
             with open(os.path.join(args.dist_ocx_dir, "PelZorvick.ocx"), "wb") as f:
                 f.write(z.read(name))
     try:
-        {"signatures": signatures, "rows": rows_mode, "install": install, "regfree": regfree}[args.mode](args)
+        modes[args.mode](args)
     except subprocess.TimeoutExpired as e:
         check(False, "timed out: %s" % e.cmd)
     print("%d passed, %d failed" % (results["passed"], results["failed"]))
