@@ -14,16 +14,22 @@
   regfree     in a fresh prefix where nothing is registered, a program with
               the shipped application manifest creates and activates the
               control; without the manifest it cannot
-  shared      the two installers of a dist/ of both bitnesses: every value
-              both write lies in a component of the same code and content,
-              named by its key; installed side by side, removing either
-              leaves the other creatable by ProgID
+  fresh_clone scripts/package, run in a copy of the checkout that holds
+              what a clone would (no build/, no dist/), builds dist/
+  shared      the two installers of that dist/: every value both write lies
+              in a component of the same code and content, named by its
+              key; installed side by side, removing either leaves the other
+              creatable by ProgID
+  own_key     scripts/package signing with an encrypted key and a time-stamp
+              server: the password reaches osslsigncode on no command line
+              and in no environment, every signature asks for a time stamp
 
 Prints one line per check and "N passed, N failed"; exits non-zero on any
 failure.
 """
 
 import argparse
+import json
 import ntpath
 import os
 import re
@@ -273,6 +279,35 @@ def regfree(args):
         wine.close()
 
 
+def fresh_clone(args):
+    clone = os.path.join(args.work, "clone")
+    shutil.rmtree(clone, ignore_errors=True)
+    # The tree as a commit of it would be cloned: uncommitted edits and new
+    # files count, whatever git ignores (build/, dist/) does not.
+    def listed(*options):
+        r = subprocess.run(["git", "ls-files", "-z"] + list(options), cwd=args.source, capture_output=True, text=True)
+        check(r.returncode == 0, "git lists the files of %s" % args.source, r.stderr)
+        return set(filter(None, r.stdout.split("\0")))
+    for name in sorted(listed("--cached", "--others", "--exclude-standard") - listed("--deleted")):
+        os.makedirs(os.path.dirname(os.path.join(clone, name)), exist_ok=True)
+        shutil.copy2(os.path.join(args.source, name), os.path.join(clone, name), follow_symlinks=False)
+    env = {k: v for k, v in os.environ.items() if not k.startswith("PZ_SIGN_")}
+    # Compiling takes the time; ccache gives back only what the same
+    # compiler made of the same input, so nothing of the checkout enters.
+    if shutil.which("ccache"):
+        env.update(CMAKE_C_COMPILER_LAUNCHER="ccache", CMAKE_CXX_COMPILER_LAUNCHER="ccache",
+                   CCACHE_DIR=os.path.join(args.work, "ccache"))
+    r = subprocess.run([os.path.join(clone, "scripts", "package")], cwd=clone, env=env, capture_output=True,
+                       text=True, timeout=3000)
+    check(r.returncode == 0, "scripts/package builds dist/ in a fresh clone (rc %d)" % r.returncode,
+          (r.stdout + r.stderr)[-3000:])
+    dist = os.path.join(clone, "dist")
+    names = sorted(os.listdir(dist)) if os.path.isdir(dist) else []
+    want = sorted(["PelZorvick-%s-x64.msi" % args.version, "PelZorvick-%s-x86.msi" % args.version,
+                   "PelZorvick-%s.zip" % args.version, "PelZorvick-TEST-certificate.pem", "SHA256SUMS"])
+    check(names == want, "dist/ holds both installers, the zip, the checksums and the test certificate", names)
+
+
 def installer_tables(msi):
     """{(stored key, value name): (data, component code)}, and by component
     code the values it holds and its key path's stored key."""
@@ -304,6 +339,55 @@ def shared_tables(args, msis):
     for arch, msi in sorted(msis.items()):
         version = [p["Value"] for p in msi_table(msi, "Property") if p["Property"] == "ProductVersion"]
         check(version == [three], "the %s installer's ProductVersion is %s" % (arch, three), version)
+
+
+# Stands in for osslsigncode: records each call, then runs the real one
+# without the time-stamp server, which no test can reach.
+OSSLSIGNCODE_RECORDER = r'''#!/usr/bin/env python3
+import json, os, sys
+args = sys.argv[1:]
+with open(os.environ["PZ_TEST_CALLS"], "a") as f:
+    f.write(json.dumps({"argv": args, "environ": list(os.environ.values())}) + "\n")
+if "-ts" in args:
+    at = args.index("-ts")
+    del args[at:at + 2]
+os.execv(os.environ["PZ_TEST_REAL"], ["osslsigncode"] + args)
+'''
+
+
+def own_key(args):
+    password = "pass %s" % uuid.uuid4()
+    cert, key = os.path.join(args.work, "cert.pem"), os.path.join(args.work, "key.pem")
+    subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-sha256", "-days", "2",
+                    "-subj", "/CN=PelZorvick own-key test", "-addext", "extendedKeyUsage=codeSigning",
+                    "-keyout", key, "-out", cert, "-passout", "env:PZ_TEST_PASS"],
+                   env=dict(os.environ, PZ_TEST_PASS=password), capture_output=True, check=True)
+    shims = os.path.join(args.work, "bin")
+    os.makedirs(shims, exist_ok=True)
+    with open(os.path.join(shims, "osslsigncode"), "w") as f:
+        f.write(OSSLSIGNCODE_RECORDER)
+    os.chmod(os.path.join(shims, "osslsigncode"), 0o755)
+    calls = os.path.join(args.work, "calls.jsonl")
+    if os.path.exists(calls):
+        os.remove(calls)
+    server = "http://127.0.0.1:9/time-stamp"
+    env = dict(os.environ, PATH=shims + os.pathsep + os.environ["PATH"], PZ_TEST_CALLS=calls,
+               PZ_TEST_REAL=shutil.which("osslsigncode"), PZ_SIGN_CERT=cert, PZ_SIGN_KEY=key,
+               PZ_SIGN_KEY_PASS=password, PZ_SIGN_CA=cert, PZ_SIGN_TIMESTAMP=server)
+    r = subprocess.run([os.path.join(args.source, "scripts", "package"), "--from", args.build,
+                        "--out", os.path.join(args.work, "dist")],
+                       env=env, capture_output=True, text=True, timeout=300)
+    # It verifies each signature against PZ_SIGN_CA itself.
+    check(r.returncode == 0, "scripts/package signs with the encrypted key (rc %d)" % r.returncode,
+          r.stdout + r.stderr)
+    with open(calls) as f:
+        made = [json.loads(line) for line in f]
+    signs = [c["argv"] for c in made if c["argv"][:1] == ["sign"]]
+    check(len(signs) == 2, "osslsigncode signed two files, the control and its installer", signs)
+    check(not any(password in " ".join(c["argv"] + c["environ"]) for c in made),
+          "the password is on no command line and in no environment of osslsigncode")
+    stamped = [sign[sign.index("-ts") + 1] if "-ts" in sign else None for sign in signs]
+    check(stamped == [server] * len(signs), "every signature asks %s for a time stamp" % server, signs)
 
 
 def runs_win32(args):
@@ -356,7 +440,7 @@ def shared(args):
 def main():
     p = argparse.ArgumentParser()
     modes = {"signatures": signatures, "rows": rows_mode, "install": install, "regfree": regfree,
-             "shared": shared}
+             "fresh_clone": fresh_clone, "shared": shared, "own_key": own_key}
     p.add_argument("mode", choices=sorted(modes))
     p.add_argument("--dist", required=True)
     p.add_argument("--arch", choices=("x64", "x86"), required=True)
