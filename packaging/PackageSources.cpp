@@ -159,9 +159,10 @@ std::string StoredKey(const Row& row, const Arch& arch) {
   if (arch.win64 && !row.other_view) return key;
   const std::string software = "software\\", classes = "software\\classes\\";
   if (key.rfind(classes, 0) == 0) {
-    const bool per_view = std::any_of(std::begin(kPerViewClasses), std::end(kPerViewClasses), [&](const char* area) {
-      return key.compare(classes.size(), std::strlen(area), area) == 0;
-    });
+    const bool per_view =
+        std::any_of(std::begin(kPerViewClasses), std::end(kPerViewClasses), [&](const char* area) {
+          return key.compare(classes.size(), std::strlen(area), area) == 0;
+        });
     return per_view ? classes + "wow6432node\\" + key.substr(classes.size()) : key;
   }
   if (key.rfind(software, 0) == 0) return software + "wow6432node\\" + key.substr(software.size());
@@ -190,7 +191,9 @@ std::vector<Component> Components(const TypeLibFacts& lib, const Arch& arch) {
     const std::string stored = StoredKey(row, arch);
     const auto their = theirs.find({stored, row.name});
     if (their == theirs.end()) {
-      if (row.other_view) throw std::runtime_error("only one installer writes " + row.key + " for 32-bit programs");
+      if (row.other_view) {
+        throw std::runtime_error("only one installer writes " + row.key + " for 32-bit programs");
+      }
       out.front().rows.push_back(row);
       continue;
     }
@@ -220,7 +223,9 @@ std::string ProductVersion(const std::string& version) {
   unsigned major = 0, minor = 0, build = 0;
   char rest = 0;
   const int read = std::sscanf(version.c_str(), "%u.%u.%u%c", &major, &minor, &build, &rest);
-  if (read < 3 || (read == 4 && rest != '.')) throw std::runtime_error("version " + version + " is not N.N.N[.N]");
+  if (read < 3 || (read == 4 && rest != '.')) {
+    throw std::runtime_error("version " + version + " is not N.N.N[.N]");
+  }
   if (major > 255 || minor > 255 || build > 65535) {
     throw std::runtime_error("version " + version + " is beyond what Windows Installer keeps");
   }
