@@ -59,6 +59,10 @@ class Wine:
 
     def close(self):
         subprocess.run(["wineserver", "-k"], env=self.env, stderr=subprocess.DEVNULL)
+        # A prefix takes over a gigabyte; one is kept only to look into.
+        if not results["failed"]:
+            subprocess.run(["wineserver", "-w"], env=self.env, timeout=120)
+            shutil.rmtree(self.prefix, ignore_errors=True)
 
 
 def unescape(text):
