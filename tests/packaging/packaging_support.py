@@ -20,10 +20,10 @@ def fresh_prefix(args, name):
     return wine
 
 
-def snapshot(wine):
-    """The registry below the classes root as programs of the bitness under
-    test see it: {(view, key lower case): {value name: data}}, keys without
-    values included."""
+def snapshot(wine, bits=None):
+    """The registry below the classes root as programs of `bits` (the
+    bitness under test unless given) see it: {(view, key lower case): {value
+    name: data}}, keys without values included."""
     keys = {}
     for key, values in wine.hive("system.reg").items():
         if key.lower().startswith(CLASSES.lower()):
@@ -32,7 +32,7 @@ def snapshot(wine):
             if rest.lower().startswith("wow6432node\\"):
                 view, rest = "32", rest[len("Wow6432Node\\"):]
             keys.setdefault((view, (CLASSES + rest).lower()), {}).update(values)
-    return as_seen_by(keys, wine.bits)
+    return as_seen_by(keys, bits or wine.bits)
 
 
 # Below the classes root only these are kept apart per bitness (64-bit
@@ -109,19 +109,42 @@ def compare(got, want, what, fold_case=False):
     return check(not lines, what, "\n".join(lines))
 
 
-def msi_rows(args, msi):
-    r = subprocess.run(["msiinfo", "export", msi, "Registry"], capture_output=True, text=True)
-    check(r.returncode == 0, "msiinfo reads the Registry table", r.stderr)
-    rows, roots_ok = [], True
-    for line in r.stdout.splitlines()[3:]:
-        cols = line.rstrip("\r").split("\t")
-        if len(cols) != 6:
-            continue
-        _, root, key, name, value, component = cols
-        roots_ok &= root == "2"
-        rows.append(("32" if component == "Interfaces32" or args.bits == 32 else "64", key, name, value))
-    check(roots_ok, "every installer row is below HKEY_LOCAL_MACHINE")
-    return rows
+def msi_table(msi, table):
+    """One table of an MSI as a list of {column: text}."""
+    r = subprocess.run(["msiinfo", "export", msi, table], capture_output=True, text=True)
+    check(r.returncode == 0, "msiinfo reads the %s table of %s" % (table, os.path.basename(msi)), r.stderr)
+    lines = [line.rstrip("\r") for line in r.stdout.splitlines()]
+    columns = lines[0].split("\t") if lines else []
+    return [dict(zip(columns, line.split("\t") + [""] * len(columns))) for line in lines[3:] if line]
+
+
+def msi_registry(msi):
+    """The MSI's Registry rows, each with its component and the view that
+    component writes: [(row, component, "64" or "32")]."""
+    components = {c["Component"]: c for c in msi_table(msi, "Component")}
+    table = msi_table(msi, "Registry")
+    check(all(row["Root"] == "2" for row in table), "every installer row is below HKEY_LOCAL_MACHINE")
+    return [(row, components[row["Component_"]], "64" if int(components[row["Component_"]]["Attributes"]) & 0x100
+             else "32") for row in table]
+
+
+def msi_rows(msi):
+    """The MSI's Registry table as table_rows gives the build's."""
+    return [(view, row["Key"], row["Name"], row["Value"]) for row, _, view in msi_registry(msi)]
+
+
+def stored_key(view, key):
+    """Where 64-bit Windows keeps a key of a view, lower case: below the
+    REDIRECTED keys and the rest of HKLM\\Software the 32-bit view has keys of
+    its own under Wow6432Node, elsewhere both views share one."""
+    key = key.lower()
+    software, classes = "software\\", CLASSES.lower()
+    if view == "64":
+        return key
+    if key.startswith(classes):
+        rest = key[len(classes):]
+        return classes + "wow6432node\\" + rest if rest.split("\\")[0] in REDIRECTED else key
+    return software + "wow6432node\\" + key[len(software):] if key.startswith(software) else key
 
 
 def dist_file(args, suffix):

@@ -87,6 +87,13 @@ class Wine:
         subprocess.run(["wineserver", "-k"], env=self.env, stderr=subprocess.DEVNULL)
         subprocess.run(["wineserver", "-w"], env=self.env, stderr=subprocess.DEVNULL, timeout=60)
 
+    def close(self):
+        """Ends the prefix's programs; a prefix takes over a gigabyte, so it
+        is kept only when a check failed, to look into."""
+        self.kill()
+        if not results["failed"]:
+            shutil.rmtree(self.prefix, ignore_errors=True)
+
     def hive(self, name):
         """The registry file `name` (system.reg, user.reg) once written."""
         self.settle()
