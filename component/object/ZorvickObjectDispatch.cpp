@@ -90,7 +90,9 @@ HRESULT ZorvickObject::Get(std::u16string_view name, Out* out) {
 template <class In>
 HRESULT ZorvickObject::Put(std::u16string_view name, In value) {
   ComPtr<IUnknown> keep(Identity());
-  ctrl_.Set(RowNamed(name), FromAutomation(value));
+  const Property& row = RowNamed(name);
+  RequestEdit(row);
+  ctrl_.Set(row, FromAutomation(value));
   return S_OK;
 }
 
