@@ -11,7 +11,6 @@ results = {"passed": 0, "failed": 0}
 CLASSES = "Software\\Classes\\"
 REGDB_E_CLASSNOTREG = "0x80040154"
 CO_E_CLASSSTRING = "0x800401F3"
-OLEOBJ_E_NOVERBS = "0x80040180"
 
 
 def check(ok, what, detail=None):
