@@ -27,17 +27,17 @@ void MeasureItem(HWND dialog, MEASUREITEMSTRUCT& item) {
   item.itemHeight = static_cast<UINT>(metrics.tmHeight + 2);
 }
 
-// The page of a property sheet that `window` is, or null. Wine's frame is a
-// sheet of such pages, whose OK reaches each page as PSN_APPLY only.
-HWND SheetPageOf(HWND window) {
+// Whether `window` is a page of a property sheet: its parent answers for its
+// tabs. Wine's frame is such a sheet, whose OK reaches each page as
+// PSN_APPLY only. (Asking the sheet for its pages would not do: a page
+// is made before the sheet lists it.)
+bool IsSheetPage(HWND window) {
   HWND sheet = GetParent(window);
-  if (!sheet) return nullptr;
-  for (WPARAM i = 0; i < 64; ++i) {
-    const HWND page = PropSheet_IndexToHwnd(sheet, i);
-    if (!page) return nullptr;
-    if (page == window) return window;
-  }
-  return nullptr;
+  if (!sheet) return false;
+  HWND tabs = PropSheet_GetTabControl(sheet);
+  wchar_t kind[32] = {};
+  return tabs && GetParent(tabs) == sheet && GetClassNameW(tabs, kind, 32) &&
+         lstrcmpiW(kind, WC_TABCONTROLW) == 0;
 }
 
 INT_PTR CALLBACK MeasuringProcedure(HWND dialog, UINT message, WPARAM, LPARAM lparam) {
@@ -118,7 +118,7 @@ HRESULT PropertyPage::Activate(Guarded, HWND parent, LPCRECT rect, BOOL) {
   fields_.Show(dialog_.get());
   showing_ = false;
   content_->Update(dialog_.get(), fields_);
-  sheet_page_ = SheetPageOf(parent);
+  sheet_page_ = IsSheetPage(parent) ? parent : nullptr;
   if (sheet_page_) {
     SetWindowSubclass(sheet_page_, SheetPageProcedure, kSheetSubclass, reinterpret_cast<DWORD_PTR>(this));
     if (fields_.Edited()) PropSheet_Changed(GetParent(sheet_page_), sheet_page_);
@@ -237,12 +237,15 @@ INT_PTR PropertyPage::HandleDialogMessage(HWND dialog, UINT message, WPARAM wpar
 }
 
 // The sheet's OK and Apply reach the sheet's page, not ours: the page takes
-// them there, and leaves the sheet's own answer as it was.
+// them there, and leaves the sheet's own answer as it was. The sheet also
+// sizes its pages to the largest after making them, which ours follows.
 LRESULT CALLBACK PropertyPage::SheetPageProcedure(HWND hwnd, UINT message, WPARAM wparam,
                                                   LPARAM lparam, UINT_PTR, DWORD_PTR self) {
+  auto* page = reinterpret_cast<PropertyPage*>(self);
   if (message == WM_NOTIFY && reinterpret_cast<const NMHDR*>(lparam)->code == PSN_APPLY) {
-    auto* page = reinterpret_cast<PropertyPage*>(self);
     GuardedEvent(u"Property page", [&] { page->ApplyEdits(); });
+  } else if (message == WM_SIZE && page->dialog_) {
+    MoveWindow(page->dialog_.get(), 0, 0, LOWORD(lparam), HIWORD(lparam), TRUE);
   }
   return DefSubclassProc(hwnd, message, wparam, lparam);
 }
