@@ -35,6 +35,13 @@ CLSID PageClass(int index) {
 
 DISPID IdOf(const char16_t* name) { return ZorvickCtrl::FindProperty(name)->dispid; }
 
+// The General page's caption field, anywhere below a window.
+BOOL CALLBACK FindCaption(HWND child, LPARAM found) {
+  if (GetDlgCtrlID(child) != kFirstField + 1) return TRUE;
+  *reinterpret_cast<HWND*>(found) = child;
+  return FALSE;
+}
+
 class FakePageSite : public ComBase<Implements<IPropertyPageSite>>, public Recorded {
  public:
   HRESULT STDMETHODCALLTYPE OnStatusChange(DWORD flags) override {
@@ -291,11 +298,7 @@ TEST_F(Pages, ThePropertiesVerbOpensThePagesInTheSystemsFrame) {
           tabs.push_back(text);
         }
         HWND caption = nullptr;
-        EnumChildWindows(frame, [](HWND child, LPARAM out) {
-          if (GetDlgCtrlID(child) != kFirstField + 1) return TRUE;
-          *reinterpret_cast<HWND*>(out) = child;
-          return FALSE;
-        }, reinterpret_cast<LPARAM>(&caption));
+        EnumChildWindows(frame, FindCaption, reinterpret_cast<LPARAM>(&caption));
         typed = caption && SendMessageW(caption, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"dropped"));
         PostMessageW(frame, WM_COMMAND, IDCANCEL, 0);
         found = true;
