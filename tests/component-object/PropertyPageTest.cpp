@@ -164,6 +164,10 @@ TEST_F(Pages, GeneralShowsTheValuesAndAppliesOnlyTheEdits) {
   EXPECT_EQ(Items(0), 5);
   EXPECT_EQ(Items(3), 141);
   EXPECT_EQ(S_FALSE, page_->IsPageDirty());
+  ComPtr<IPropertyPage2> page2;
+  ASSERT_EQ(S_OK, page_.As(&page2));
+  EXPECT_EQ(S_OK, page2->EditProperty(IdOf(u"Text")));
+  EXPECT_EQ(E_INVALIDARG, page2->EditProperty(IdOf(u"Command"))) << "on the other page";
 
   Type(1, L"Run");
   Type(2, L"12.5");
