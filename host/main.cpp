@@ -26,6 +26,7 @@
 #include "host/Output.h"
 #include "host/PropertyFile.h"
 #include "host/Screenshot.h"
+#include "host/designer/PropertyFrame.h"
 #include "common/Utf8.h"
 #include "component/com/WideString.h"
 
@@ -294,6 +295,10 @@ int Run(const HostOptions& opts) {
         released_name = chosen.DisplayName();
         released = SurfaceAccessible(released_name, chosen.Surface());
         if (!released) status = 1;
+      }
+      if (opts.properties &&
+          !ShowPropertyFrame(frame.Window(), chosen.Object(), chosen.DisplayName(), opts.frame)) {
+        status = 1;
       }
 
       if (opts.exit_after >= 0) {

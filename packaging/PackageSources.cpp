@@ -350,10 +350,14 @@ std::string AssemblyManifest(const TypeLibFacts& lib, const Arch& arch, const st
       "\" description=\"" + Xml(Narrow(pz::kClassTitle)) + "\"\n"
       "              miscStatusContent=\"" + MiscNames(pz::kClassMiscStatus) + "\">\n"
       "      <progid>" + Narrow(pz::kVersionIndependentProgId) + "</progid>\n"
-      "    </comClass>\n"
-      "    <typelib tlbid=\"" + lib.libid + "\" version=\"" + libversion +
-      "\" helpdir=\"\"" + (flags.empty() ? "" : " flags=\"" + flags + "\"") + "/>\n"
-      "  </file>\n";
+      "    </comClass>\n";
+  for (const pz::PageClass& page : pz::kPageClasses) {
+    out += "    <comClass clsid=\"" + Narrow(page.clsid) + "\" threadingModel=\"" +
+           Narrow(pz::kThreadingModel) + "\" description=\"" + Xml(Narrow(page.title)) + "\"/>\n";
+  }
+  out += "    <typelib tlbid=\"" + lib.libid + "\" version=\"" + libversion + "\" helpdir=\"\"" +
+         (flags.empty() ? "" : " flags=\"" + flags + "\"") + "/>\n"
+         "  </file>\n";
   for (const auto& type : lib.types) {
     if (type.kind != TypeKind::kDispatch && type.kind != TypeKind::kInterface) continue;
     const bool typelib_marshaled =

@@ -34,8 +34,7 @@ BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID reserved) {
 HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID riid, void** ppv) {
   if (ppv == nullptr) return E_POINTER;
   *ppv = nullptr;
-  if (clsid != CLSID_ZorvickCtrl) return CLASS_E_CLASSNOTAVAILABLE;
-  return Guarded([&] { return pelzorvick::CreateClassFactory(riid, ppv); });
+  return Guarded([&] { return pelzorvick::CreateClassFactory(clsid, riid, ppv); });
 }
 
 HRESULT STDAPICALLTYPE DllCanUnloadNow() {

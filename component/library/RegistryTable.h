@@ -26,6 +26,22 @@ inline constexpr unsigned long kClassMiscStatus = 0x00020191;
 inline constexpr int kToolboxBitmapId = 30000;
 inline constexpr wchar_t kTypeLibVersion[] = L"1.0";
 
+// The control's property pages, each a class of this library of its own.
+struct PageClass {
+  const wchar_t* clsid;
+  const wchar_t* title;  // the class's registry name
+};
+inline constexpr PageClass kPageClasses[] = {
+    {L"{EB6C13E7-55A4-49DF-B43D-874CC8739BD7}", L"PelZorvick General Property Page"},
+    {L"{B92BCD82-4094-48F5-A4D0-A64AF72B9958}", L"PelZorvick Commands Property Page"},
+};
+
+// The one verb the control lists, OLEIVERB_PROPERTIES: its number, its menu
+// text and its attributes (shown on the container's menu).
+inline constexpr long kPropertiesVerb = -7;
+inline constexpr wchar_t kPropertiesVerbName[] = L"&Properties...";
+inline constexpr unsigned long kPropertiesVerbAttributes = 2;
+
 // The identifiers the table refers to, spelt "{XXXXXXXX-...}".
 struct ClassIdentity {
   std::wstring clsid;

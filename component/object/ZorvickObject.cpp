@@ -88,6 +88,17 @@ void ZorvickObject::PropertyChanged(DISPID dispid) {
   if (view_sink) view_sink->OnViewChange(DVASPECT_CONTENT, -1);
 }
 
+void ZorvickObject::RequestEdit(const Property& p) {
+  // Held while calling out, as for the change itself.
+  ComPtr<IUnknown> keep(Identity());
+  for (const auto& sink : notify_point_.Sinks()) {
+    if (static_cast<IPropertyNotifySink*>(sink.Get())->OnRequestEdit(p.dispid) == S_FALSE) {
+      throw ComError(CTL_E_SETNOTPERMITTED,
+                     u"The container does not let " + std::u16string(p.name) + u" change now");
+    }
+  }
+}
+
 void ZorvickObject::FireClick() {
   if (freeze_count_ > 0) return;
   // Held while calling: a handler may release the control.

@@ -39,7 +39,9 @@ class ZorvickObject
                        Implements<IOleInPlaceActiveObject>, Implements<IOleControl>,
                        Implements<IViewObject2, IViewObject>,
                        Implements<IPersistStreamInit, IPersist>,
-                       Implements<IPersistPropertyBag>, Implements<IPersistStorage>>,
+                       Implements<IPersistPropertyBag>, Implements<IPersistStorage>,
+                       Implements<IPerPropertyBrowsing>, Implements<ICategorizeProperties>,
+                       Implements<ISpecifyPropertyPages>>,
       public CanvasEvents,
       public ContainerLink {
  public:
@@ -149,6 +151,16 @@ class ZorvickObject
   HRESULT SaveCompleted(Guarded, IStorage* storage);
   HRESULT HandsOffStorage(Guarded);
 
+  // IPerPropertyBrowsing, ICategorizeProperties, ISpecifyPropertyPages: what a
+  // form designer asks (ZorvickObjectDesign.cpp).
+  HRESULT GetDisplayString(Guarded, DISPID dispid, BSTR* text);
+  HRESULT MapPropertyToPage(Guarded, DISPID dispid, CLSID* page);
+  HRESULT GetPredefinedStrings(Guarded, DISPID dispid, CALPOLESTR* strings, CADWORD* cookies);
+  HRESULT GetPredefinedValue(Guarded, DISPID dispid, DWORD cookie, VARIANT* value);
+  HRESULT MapPropertyToCategory(Guarded, DISPID dispid, PROPCAT* category);
+  HRESULT GetCategoryName(Guarded, PROPCAT category, LCID lcid, BSTR* name);
+  HRESULT GetPages(Guarded, CAUUID* pages);
+
   // CanvasEvents.
   void OnCanvasMouseDown(int16_t button, int16_t shift, float x, float y) override;
   void OnCanvasMouseUp(int16_t button, int16_t shift, float x, float y, bool click) override;
@@ -180,6 +192,11 @@ class ZorvickObject
   static LRESULT CALLBACK ControlWindowProcedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
   LRESULT HandleControlMessage(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
   void DrawInto(HDC dc, const RECT& bounds);
+  // The Properties verb: the pages in the system's frame, modal.
+  HRESULT ShowPropertyPages(HWND parent);
+  // Asks the notification sinks whether the property may change; throws
+  // when one refuses.
+  void RequestEdit(const Property& p);
   HRESULT LoadStreamBytes(IStream* stream, REFIID iid);
   HRESULT SaveStreamBytes(IStream* stream);
 
@@ -224,6 +241,7 @@ HRESULT ZorvickObject::PutProperty(Guarded, In value) {
   static_assert(std::is_same_v<typename CoreTypeOf<In>::type, ZorvickCtrl::ValueType<Row>>,
                 "the interface and the property table disagree on a property's type");
   ComPtr<IUnknown> keep(Identity());
+  RequestEdit(ZorvickCtrl::kProperties[Row]);
   ctrl_.Set<Row>(FromAutomation(value));
   return S_OK;
 }

@@ -57,9 +57,9 @@ TEST(Module, ImportsOnlySystemLibraries) {
   const HMODULE ocx = Ocx();
   ASSERT_NE(ocx, nullptr);
   const std::set<std::string> system = {
-      "advapi32.dll", "comctl32.dll", "gdi32.dll",  "kernel32.dll", "msvcrt.dll",   "ole32.dll",
-      "oleaut32.dll", "shell32.dll",  "urlmon.dll", "user32.dll",   "wininet.dll", "shlwapi.dll",
-      "version.dll",  "ws2_32.dll"};
+      "advapi32.dll", "comctl32.dll", "comdlg32.dll", "gdi32.dll",   "kernel32.dll",
+      "msvcrt.dll",   "ole32.dll",    "oleaut32.dll", "shell32.dll", "urlmon.dll",
+      "user32.dll",   "wininet.dll",  "shlwapi.dll",  "version.dll", "ws2_32.dll"};
   const auto* import = Directory<IMAGE_IMPORT_DESCRIPTOR>(ocx, IMAGE_DIRECTORY_ENTRY_IMPORT);
   ASSERT_NE(import, nullptr);
   int count = 0;

@@ -246,6 +246,27 @@ TEST_F(TypeLibrary, EventInterfaceHasClickOnly) {
   EXPECT_EQ(Str(name), L"Click");
 }
 
+// What a designer's description pane shows: one sentence for every member,
+// the event and the class.
+TEST_F(TypeLibrary, MembersEventAndClassHaveOneSentenceHelp) {
+  struct Described {
+    UINT type_info;
+    MEMBERID id;
+    std::wstring name;
+  };
+  std::vector<Described> described = {{1, MEMBERID_NIL, L"ZorvickCtrl"}, {2, 1, L"Click"}};
+  for (const Member& m : kMembers) described.push_back({0, m.id, m.name});
+  for (const Described& d : described) {
+    BSTR help = nullptr;
+    ASSERT_EQ(Info(d.type_info)->GetDocumentation(d.id, nullptr, &help, nullptr, nullptr), S_OK);
+    const std::wstring text = Str(help);
+    const std::string name(d.name.begin(), d.name.end());
+    EXPECT_GT(text.size(), 10u) << name;
+    EXPECT_EQ(text.back(), L'.') << name;
+    EXPECT_EQ(text.find(L". "), std::wstring::npos) << name << ": one sentence";
+  }
+}
+
 TEST_F(TypeLibrary, ClassImplementsDefaultAndDefaultSource) {
   ComPtr<ITypeInfo> cls = Info(1);
   Attr attr(cls.Get());

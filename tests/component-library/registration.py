@@ -17,6 +17,8 @@ CLSID = "{1CD75988-BC58-46AC-A95E-6EE332F9F6B7}"
 LIBID = "{DC7E182D-3E42-4685-9A52-A494A85B2251}"
 IID_DUAL = "{C398BD38-FF52-4511-B6FE-61E640D92EBD}"
 IID_EVENTS = "{974AB5E5-C54A-4BA8-8561-37EFD65D2DE6}"
+PAGES = {"{EB6C13E7-55A4-49DF-B43D-874CC8739BD7}": "PelZorvick General Property Page",
+         "{B92BCD82-4094-48F5-A4D0-A64AF72B9958}": "PelZorvick Commands Property Page"}
 PROGID = "PelZorvick.ZorvickCtrl.1"
 VI_PROGID = "PelZorvick.ZorvickCtrl"
 
@@ -67,6 +69,8 @@ def expected_class(ocx):
         "\\MiscStatus\\1": {"(Default)": "131473"},
         "\\TypeLib": {"(Default)": LIBID},
         "\\Version": {"(Default)": "1.0"},
+        "\\Verb": {},
+        "\\Verb\\-7": {"(Default)": "&Properties...,0,2"},
     }
 
 
@@ -83,6 +87,11 @@ def check_class_keys(wine, classes, ocx, native=True):
     want = expected_class(ocx)
     if not check(same_tree(got, want), "class keys under %s\\CLSID" % classes):
         print("   got  %r\n   want %r" % (got, want))
+    for clsid, title in PAGES.items():
+        got = query(wine, classes + "\\CLSID\\" + clsid, native)
+        want = {"": {"(Default)": title}, "\\InprocServer32": {"(Default)": ocx, "ThreadingModel": "Apartment"}}
+        if not check(same_tree(got, want), "property page %s under %s\\CLSID" % (title, classes)):
+            print("   got  %r\n   want %r" % (got, want))
     got = query(wine, classes + "\\" + PROGID, native)
     check(got == {"": {"(Default)": "ZorvickCtrl Control"}, "\\CLSID": {"(Default)": CLSID}},
           "versioned ProgID " + PROGID)

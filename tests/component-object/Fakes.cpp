@@ -102,7 +102,7 @@ HRESULT NotifySink::OnChanged(DISPID id) {
 }
 HRESULT NotifySink::OnRequestEdit(DISPID id) {
   calls.Record(Call("OnRequestEdit", PropertyName(id)));
-  return S_OK;
+  return id == refused ? S_FALSE : S_OK;
 }
 
 HRESULT EventSink::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT*,

@@ -34,7 +34,8 @@ inline const IID* const kControlInterfaces[] = {
     &IID_IOleObject,          &IID_IOleWindow,         &IID_IOleInPlaceObject,
     &IID_IOleInPlaceActiveObject, &IID_IOleControl,    &IID_IViewObject,
     &IID_IViewObject2,        &IID_IPersist,           &IID_IPersistStreamInit,
-    &IID_IPersistPropertyBag, &IID_IPersistStorage,
+    &IID_IPersistPropertyBag, &IID_IPersistStorage,   &IID_IPerPropertyBrowsing,
+    &IID_ICategorizeProperties, &IID_ISpecifyPropertyPages,
 };
 
 // What a container's site hears from a control that is sited, reads its
@@ -135,12 +136,14 @@ class FakeSite
 // A site with nothing but IOleClientSite: no ambient properties at all.
 class PlainSite : public RecordingClientSite<> {};
 
-// Lines "OnChanged(<property name>)"; `on_change` runs at the first change.
+// Lines "OnRequestEdit(<property name>)" and "OnChanged(<property name>)";
+// `on_change` runs at the first change; the edit of `refused` is refused.
 class NotifySink : public ComBase<Implements<IPropertyNotifySink>>, public Recorded {
  public:
   HRESULT STDMETHODCALLTYPE OnChanged(DISPID id) override;
   HRESULT STDMETHODCALLTYPE OnRequestEdit(DISPID id) override;
   std::function<void()> on_change;
+  DISPID refused = DISPID_UNKNOWN;
 };
 
 // Lines "Click()" (any other member by its id); `on_event` runs at each.

@@ -56,6 +56,25 @@ TEST(HostCommandLine, TabAndKeysKeepTheirOrder) {
   EXPECT_EQ(o.keys, want);
 }
 
+TEST(HostCommandLine, FrameStepsKeepTheirOrder) {
+  using K = FrameStep::Kind;
+  const HostOptions o = ParseHostCommandLine(
+      {u"--properties", u"--frame", u"page=2", u"--frame", u"key=alt+c", u"--frame", u"key=tab",
+       u"--frame", u"type=a=b c", u"--frame", u"screenshot=p.png", u"--frame", u"ok",
+       u"--frame", u"cancel"});
+  ASSERT_TRUE(o.properties);
+  FrameStep page{K::kPage, u""};
+  page.page = 2;
+  const std::vector<FrameStep> want = {page,
+                                       {K::kMnemonic, u"c"},
+                                       {K::kKey, u""},
+                                       {K::kType, u"a=b c"},
+                                       {K::kScreenshot, u"p.png"},
+                                       {K::kOk, u""},
+                                       {K::kCancel, u""}};
+  EXPECT_EQ(o.frame, want);
+}
+
 TEST(HostCommandLine, RefusesWhatItCannotDo) {
   const std::vector<std::vector<std::u16string>> bad = {
       {u"--bogus"},         {u"--save"},           {u"--exit-after", u"soon"},
@@ -63,6 +82,9 @@ TEST(HostCommandLine, RefusesWhatItCannotDo) {
       {u"a.txt", u"b.txt"}, {u"--screenshot-pressed", u"p.png"},
       {u"--key", u"shift"}, {u"--key", u"space-left"}, {u"--key", u"-down"},
       {u"--key", u"Space"}, {u"--tab", u"x"}, {u"--tab", u"101"}, {u"--focus"},
+      {u"--frame", u"ok"}, {u"--properties", u"--frame", u"page=0"},
+      {u"--properties", u"--frame", u"key=alt+"}, {u"--properties", u"--frame", u"type="},
+      {u"--properties", u"--frame", u"okay"}, {u"--properties", u"--frame", u"ok=1"},
   };
   for (const auto& args : bad) {
     EXPECT_THROW(ParseHostCommandLine(args), UsageError) << args.size();

@@ -32,5 +32,6 @@ function(pz_e2e_prefix dpi)
   endforeach()
 endfunction()
 
-pz_e2e_prefix(96 click pixels image design nocommand persistence atl keyboard focus accessible)
-pz_e2e_prefix(144 pixels focus)
+pz_e2e_prefix(96 click pixels image design nocommand persistence atl keyboard focus accessible
+  designer)
+pz_e2e_prefix(144 pixels focus designer)

@@ -2,8 +2,9 @@
 """End-to-end tests: zorvick-host places the built PelZorvick.ocx under Wine,
 registered by regsvr32 in a private prefix, and the tests read what the host
 prints and the pixels of its screenshots. The cases live in e2e_cases.py
-(the control's looks, clicks and persistence) and e2e_keyboard.py (keys,
-focus and what a screen reader finds).
+(the control's looks, clicks and persistence), e2e_keyboard.py (keys,
+focus and what a screen reader finds) and e2e_designer.py (the property
+pages in Wine's own frame).
 
 usage: e2e.py --wine-run W --prefix P --host H --ocx O --bits 64|32
               --witness EXE --atl-test EXE --work DIR [--logpixels N] CASE
@@ -13,6 +14,7 @@ import subprocess
 import sys
 
 import e2e_cases
+import e2e_designer
 import e2e_keyboard
 from e2e_support import Env
 from wine import Failure
@@ -22,7 +24,7 @@ CASES = {"setup": e2e_cases.case_setup, "click": e2e_cases.case_click,
          "design": e2e_cases.case_design, "nocommand": e2e_cases.case_nocommand,
          "persistence": e2e_cases.case_persistence, "atl": e2e_cases.case_atl,
          "keyboard": e2e_keyboard.case_keyboard, "focus": e2e_keyboard.case_focus,
-         "accessible": e2e_keyboard.case_accessible}
+         "accessible": e2e_keyboard.case_accessible, "designer": e2e_designer.case_designer}
 
 
 def main():

@@ -10,7 +10,6 @@ from wine import Wine, check, require
 CLASSES = "Software\\Classes\\"
 REGDB_E_CLASSNOTREG = "0x80040154"
 CO_E_CLASSSTRING = "0x800401F3"
-OLEOBJ_E_NOVERBS = "0x80040180"
 
 
 def fresh_prefix(args, name):
