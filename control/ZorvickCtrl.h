@@ -39,6 +39,9 @@ class ZorvickCtrl {
   // The row of the property of that name, found while compiling: a name
   // that is no property's does not build.
   static consteval std::size_t RowNamed(std::u16string_view name);
+  static consteval const Property& PropertyNamed(std::u16string_view name) {
+    return kProperties[RowNamed(name)];
+  }
   // Null for a dispatch id that is no property's.
   static const Property* FindProperty(int32_t dispid);
 

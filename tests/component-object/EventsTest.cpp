@@ -89,7 +89,7 @@ TEST(ObjectEvents, ARefusedEditChangesNothingAndSaysSo) {
   ComPtr<_ZorvickCtrl> control = NewInitialisedControl<_ZorvickCtrl>();
   ComPtr<NotifySink> sink(new NotifySink);
   sink->calls.Expect({"OnRequestEdit", "OnChanged"});
-  sink->refused = ZorvickCtrl::FindProperty(u"Text")->dispid;
+  sink->refused = ZorvickCtrl::PropertyNamed(u"Text").dispid;
   const DWORD cookie = Advise(control.Get(), IID_IPropertyNotifySink, sink.Get());
   ComPtr<IDispatch> dispatch;
   control.As(&dispatch);

@@ -33,7 +33,7 @@ CLSID PageClass(int index) {
   return clsid;
 }
 
-DISPID IdOf(const char16_t* name) { return ZorvickCtrl::FindProperty(name)->dispid; }
+consteval DISPID IdOf(std::u16string_view name) { return ZorvickCtrl::PropertyNamed(name).dispid; }
 
 // The General page's caption field, anywhere below a window.
 BOOL CALLBACK FindCaption(HWND child, LPARAM found) {

@@ -41,14 +41,15 @@ TEST(Designer, GroupsHoldEveryPropertyOnceInPageOrder) {
 
 TEST(Designer, OfferedValuesAreTheModesAndTheColourNames) {
   std::vector<std::string> modes;
-  for (const OfferedValue& v : OfferedValues(*ZorvickCtrl::FindProperty(u"Control"))) {
+  for (const OfferedValue& v : OfferedValues(ZorvickCtrl::PropertyNamed(u"Control"))) {
     EXPECT_EQ(v.shown, v.value);
     modes.push_back(Narrow(v.value));
   }
   EXPECT_EQ(modes, (std::vector<std::string>{"Image", "Icon", "SmallIcon", "Text", "Button"}));
 
-  for (const char16_t* name : {u"ForeColor", u"BackColor"}) {
-    const std::vector<OfferedValue> colours = OfferedValues(*ZorvickCtrl::FindProperty(name));
+  for (const Property* colour :
+       {&ZorvickCtrl::PropertyNamed(u"ForeColor"), &ZorvickCtrl::PropertyNamed(u"BackColor")}) {
+    const std::vector<OfferedValue> colours = OfferedValues(*colour);
     ASSERT_EQ(colours.size(), 141u);
     EXPECT_EQ(colours[0].shown, u"(default)");
     EXPECT_EQ(colours[0].value, u"");
@@ -60,7 +61,7 @@ TEST(Designer, OfferedValuesAreTheModesAndTheColourNames) {
   }
   EXPECT_EQ(ColorNames().front(), u"aliceblue");
   EXPECT_EQ(ColorNames().back(), u"yellowgreen");
-  EXPECT_TRUE(OfferedValues(*ZorvickCtrl::FindProperty(u"Text")).empty());
+  EXPECT_TRUE(OfferedValues(ZorvickCtrl::PropertyNamed(u"Text")).empty());
 }
 
 using Lines = std::vector<std::optional<std::u16string>>;
