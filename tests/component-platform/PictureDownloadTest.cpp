@@ -3,9 +3,13 @@
 #include <winsock2.h>
 
 #include <atomic>
+#include <condition_variable>
+#include <cstdio>
 #include <functional>
 #include <map>
+#include <mutex>
 #include <thread>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -57,6 +61,16 @@ class TinyHttpServer {
     return U16(L"http://127.0.0.1:" + std::to_wstring(port_)) + std::u16string(path.begin(), path.end());
   }
   int requests() const { return requests_; }
+  // The head of every request so far.
+  std::vector<std::string> Heads() {
+    const std::lock_guard<std::mutex> hold(lock_);
+    return heads_;
+  }
+  // Waits up to `limit` until `count` connections have ended.
+  bool WaitForEnded(int count, std::chrono::milliseconds limit = std::chrono::seconds(20)) {
+    std::unique_lock<std::mutex> hold(lock_);
+    return ended_changed_.wait_for(hold, limit, [&] { return ended_ >= count; });
+  }
 
  private:
   void Serve() {
@@ -77,12 +91,19 @@ class TinyHttpServer {
       if (first_space != std::string::npos) {
         path = request.substr(first_space + 1, request.find(' ', first_space + 1) - first_space - 1);
       }
+      {
+        const std::lock_guard<std::mutex> hold(lock_);
+        heads_.push_back(request);
+      }
       auto it = answers_.find(path);
       Answer answer = it != answers_.end() ? it->second : Answer{404, "text/html", "<html>not here</html>"};
       if (answer.custom) {
         answer.custom(client);
         current_ = INVALID_SOCKET;
         closesocket(client);
+        const std::lock_guard<std::mutex> hold(lock_);
+        ++ended_;
+        ended_changed_.notify_all();
         continue;
       }
       std::string response = "HTTP/1.0 " + std::to_string(answer.status) + " Whatever\r\nContent-Type: " +
@@ -101,6 +122,10 @@ class TinyHttpServer {
   int port_ = 0;
   std::atomic<int> requests_{0};
   std::atomic<SOCKET> current_{INVALID_SOCKET};
+  std::mutex lock_;
+  std::condition_variable ended_changed_;
+  std::vector<std::string> heads_;
+  int ended_ = 0;
   std::thread thread_;
 };
 
@@ -278,6 +303,8 @@ void WaitForClose(SOCKET client) {
   }
 }
 
+// Servers that never close their socket: each fetch gives up at its
+// deadline and closes its connection itself, leaving nothing behind.
 TEST_F(PictureDownloadTest, ServersThatStallMeetTheDeadline) {
   const std::string bmp = test::MakeBmp(16, 12);
   const std::string head = "HTTP/1.0 200 OK\r\nContent-Type: image/bmp\r\nContent-Length: " +
@@ -292,11 +319,54 @@ TEST_F(PictureDownloadTest, ServersThatStallMeetTheDeadline) {
            Sleep(100);
          }
        })},
+      // Some of the picture, then nothing more.
+      {"/pause.bmp", Raw(head, [](SOCKET client) {
+         for (int i = 0; i < 10; ++i) {
+           if (send(client, "B", 1, 0) != 1) return;
+           Sleep(100);
+         }
+         WaitForClose(client);
+       })},
   });
-  for (const char* path : {"/silent.bmp", "/half.bmp", "/trickle.bmp"}) {
-    EXPECT_EQ(CompleteError(server.Url(path), std::chrono::seconds(2)),
-              static_cast<int32_t>(INET_E_CONNECTION_TIMEOUT))
-        << path;
+  constexpr auto kDeadline = std::chrono::seconds(2);
+  int ended = 0;
+  for (const char* path : {"/silent.bmp", "/half.bmp", "/trickle.bmp", "/pause.bmp"}) {
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(CompleteError(server.Url(path), kDeadline), static_cast<int32_t>(INET_E_CONNECTION_TIMEOUT)) << path;
+    const auto late = std::chrono::steady_clock::now() - start - kDeadline;
+    std::printf("%s ended %lld ms after its deadline\n", path,
+                static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(late).count()));
+    EXPECT_TRUE(server.WaitForEnded(++ended)) << path << ": the connection stayed open";
+  }
+}
+
+// A picture is no reason to sign in or to be recognised: no cookie goes
+// back, and a server that asks for a sign-in gets none.
+TEST_F(PictureDownloadTest, NoCookiesAndNoSignIn) {
+  const std::string bmp = test::MakeBmp(4, 4);
+  const std::string ok = "HTTP/1.0 200 OK\r\nContent-Type: image/bmp\r\nContent-Length: " +
+                         std::to_string(bmp.size()) + "\r\nSet-Cookie: visitor=42; path=/\r\n\r\n" + bmp;
+  const auto answer = [](std::string text) {
+    return Raw(text, [](SOCKET client) {
+      shutdown(client, SD_SEND);
+      WaitForClose(client);
+    });
+  };
+  TinyHttpServer server({
+      {"/first.bmp", answer(ok)},
+      {"/second.bmp", answer(ok)},
+      {"/signin.bmp", answer("HTTP/1.0 401 Unauthorized\r\nWWW-Authenticate: Negotiate\r\n"
+                             "WWW-Authenticate: NTLM\r\nWWW-Authenticate: Basic realm=\"x\"\r\n"
+                             "Content-Length: 0\r\n\r\n")},
+  });
+  EXPECT_TRUE(PictureDownload::Start(server.Url("/first.bmp"))->Complete());
+  EXPECT_TRUE(PictureDownload::Start(server.Url("/second.bmp"))->Complete());
+  EXPECT_EQ(CompleteError(server.Url("/signin.bmp")), static_cast<int32_t>(INET_E_DOWNLOAD_FAILURE));
+  const std::vector<std::string> heads = server.Heads();
+  ASSERT_EQ(heads.size(), 3u) << "a request was repeated";
+  for (const std::string& request : heads) {
+    EXPECT_EQ(request.find("Cookie:"), std::string::npos) << request;
+    EXPECT_EQ(request.find("Authorization:"), std::string::npos) << request;
   }
 }
 
