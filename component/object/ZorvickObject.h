@@ -177,6 +177,8 @@ class ZorvickObject
   void DrawInto(HDC dc, const RECT& bounds);
   HRESULT LoadStreamBytes(IStream* stream);
   HRESULT SaveStreamBytes(IStream* stream);
+  // A load leaves the control clean.
+  void ReadPropertiesClean(PropertyBag& bag);
 
   // The accessors of the dual interface, over the core's.
   template <class Out>
@@ -205,6 +207,10 @@ class ZorvickObject
   UniqueOwnedWindow window_;
   bool ui_active_ = false;
   bool dirty_ = false;
+  // The last IPersistStorage::Save that succeeded with nothing changed
+  // since, and into which storage; SaveCompleted decides by it.
+  enum class SaveState { kNone, kIntoLoaded, kElsewhere };
+  SaveState saved_ = SaveState::kNone;
   long freeze_count_ = 0;
 };
 

@@ -1,14 +1,7 @@
 #include "component/picture/PictureDownload.h"
 
-#include <winsock2.h>
-
-#include <atomic>
-#include <condition_variable>
 #include <cstdio>
-#include <functional>
-#include <map>
-#include <mutex>
-#include <thread>
+#include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -17,117 +10,15 @@
 #include "component/picture/PictureDimensions.h"
 #include "tests/component-platform/TestSupport.h"
 #include "tests/support/Bitmap.h"
+#include "tests/support/LoopbackServer.h"
 
 namespace pelzorvick {
 namespace {
 
+using test::LoopbackServer;
+using test::Raw;
 using test::U16;
-
-// A minimal HTTP/1.0 server on 127.0.0.1 answering fixed paths.
-class TinyHttpServer {
- public:
-  struct Answer {
-    int status;
-    std::string content_type;
-    std::string body;
-    // When set, answers the connection itself instead.
-    std::function<void(SOCKET)> custom = nullptr;
-  };
-
-  explicit TinyHttpServer(std::map<std::string, Answer> answers) : answers_(std::move(answers)) {
-    WSADATA wsa;
-    WSAStartup(MAKEWORD(2, 2), &wsa);
-    listener_ = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    int length = sizeof address;
-    getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length);
-    port_ = ntohs(address.sin_port);
-    listen(listener_, 8);
-    thread_ = std::thread([this] { Serve(); });
-  }
-
-  ~TinyHttpServer() {
-    closesocket(listener_);  // ends accept
-    const SOCKET client = current_.exchange(INVALID_SOCKET);
-    if (client != INVALID_SOCKET) shutdown(client, SD_BOTH);  // ends a stalled answer
-    thread_.join();
-    WSACleanup();
-  }
-
-  std::u16string Url(const std::string& path) const {
-    return U16(L"http://127.0.0.1:" + std::to_wstring(port_)) + std::u16string(path.begin(), path.end());
-  }
-  int requests() const { return requests_; }
-  // The head of every request so far.
-  std::vector<std::string> Heads() {
-    const std::lock_guard<std::mutex> hold(lock_);
-    return heads_;
-  }
-  // Waits up to `limit` until `count` connections have ended.
-  bool WaitForEnded(int count, std::chrono::milliseconds limit = std::chrono::seconds(20)) {
-    std::unique_lock<std::mutex> hold(lock_);
-    return ended_changed_.wait_for(hold, limit, [&] { return ended_ >= count; });
-  }
-
- private:
-  void Serve() {
-    for (;;) {
-      SOCKET client = accept(listener_, nullptr, nullptr);
-      if (client == INVALID_SOCKET) return;
-      current_ = client;
-      ++requests_;
-      std::string request;
-      char buffer[2048];
-      while (request.find("\r\n\r\n") == std::string::npos) {
-        int got = recv(client, buffer, sizeof buffer, 0);
-        if (got <= 0) break;
-        request.append(buffer, got);
-      }
-      std::string path;
-      auto first_space = request.find(' ');
-      if (first_space != std::string::npos) {
-        path = request.substr(first_space + 1, request.find(' ', first_space + 1) - first_space - 1);
-      }
-      {
-        const std::lock_guard<std::mutex> hold(lock_);
-        heads_.push_back(request);
-      }
-      auto it = answers_.find(path);
-      Answer answer = it != answers_.end() ? it->second : Answer{404, "text/html", "<html>not here</html>"};
-      if (answer.custom) {
-        answer.custom(client);
-        current_ = INVALID_SOCKET;
-        closesocket(client);
-        const std::lock_guard<std::mutex> hold(lock_);
-        ++ended_;
-        ended_changed_.notify_all();
-        continue;
-      }
-      std::string response = "HTTP/1.0 " + std::to_string(answer.status) + " Whatever\r\nContent-Type: " +
-                             answer.content_type + "\r\nContent-Length: " + std::to_string(answer.body.size()) +
-                             "\r\nConnection: close\r\n\r\n" + answer.body;
-      send(client, response.data(), static_cast<int>(response.size()), 0);
-      shutdown(client, SD_SEND);
-      while (recv(client, buffer, sizeof buffer, 0) > 0) {
-      }
-      closesocket(client);
-    }
-  }
-
-  std::map<std::string, Answer> answers_;
-  SOCKET listener_ = INVALID_SOCKET;
-  int port_ = 0;
-  std::atomic<int> requests_{0};
-  std::atomic<SOCKET> current_{INVALID_SOCKET};
-  std::mutex lock_;
-  std::condition_variable ended_changed_;
-  std::vector<std::string> heads_;
-  int ended_ = 0;
-  std::thread thread_;
-};
+using test::WaitForClose;
 
 int32_t CompleteError(std::u16string_view url,
                       std::chrono::milliseconds deadline = kPictureDownloadDeadline) {
@@ -247,7 +138,7 @@ TEST_F(PictureDownloadTest, OnlyTheWebAndLocalDrivesAreFetched) {
 
 TEST_F(PictureDownloadTest, Http) {
   const std::string bmp = test::MakeBmp(16, 12);
-  TinyHttpServer server({
+  LoopbackServer server({
       {"/ok.bmp", {200, "image/bmp", bmp}},
       {"/gone.bmp", {404, "image/bmp", bmp}},  // a picture body under an error status
       {"/broken.bmp", {500, "image/bmp", bmp}},
@@ -274,7 +165,7 @@ TEST_F(PictureDownloadTest, ARefusedConnectionFailsToComplete) {
   // A port that was just free: nobody listens there now.
   int port;
   {
-    TinyHttpServer server({});
+    LoopbackServer server({});
     std::u16string url = server.Url("/");
     port = std::stoi(std::string(url.begin() + 17, url.end() - 1));
   }
@@ -288,28 +179,13 @@ TEST_F(PictureDownloadTest, ARefusedConnectionFailsToComplete) {
   }
 }
 
-// The answer's head, then `body_bytes` and whatever `then` does.
-TinyHttpServer::Answer Raw(std::string head, std::function<void(SOCKET)> then) {
-  return {0, "", "", [head, then](SOCKET client) {
-            if (!head.empty()) send(client, head.data(), static_cast<int>(head.size()), 0);
-            then(client);
-          }};
-}
-
-// Until the client goes away or the server ends.
-void WaitForClose(SOCKET client) {
-  char buffer[256];
-  while (recv(client, buffer, sizeof buffer, 0) > 0) {
-  }
-}
-
 // Servers that never close their socket: each fetch gives up at its
 // deadline and closes its connection itself, leaving nothing behind.
 TEST_F(PictureDownloadTest, ServersThatStallMeetTheDeadline) {
   const std::string bmp = test::MakeBmp(16, 12);
   const std::string head = "HTTP/1.0 200 OK\r\nContent-Type: image/bmp\r\nContent-Length: " +
                            std::to_string(bmp.size()) + "\r\n\r\n";
-  TinyHttpServer server({
+  LoopbackServer server({
       {"/silent.bmp", Raw("", WaitForClose)},
       {"/half.bmp", Raw(head + bmp.substr(0, 20), WaitForClose)},
       // A byte at a time, each well within any receive timeout.
@@ -352,7 +228,7 @@ TEST_F(PictureDownloadTest, NoCookiesAndNoSignIn) {
       WaitForClose(client);
     });
   };
-  TinyHttpServer server({
+  LoopbackServer server({
       {"/first.bmp", answer(ok)},
       {"/second.bmp", answer(ok)},
       {"/signin.bmp", answer("HTTP/1.0 401 Unauthorized\r\nWWW-Authenticate: Negotiate\r\n"
@@ -371,7 +247,7 @@ TEST_F(PictureDownloadTest, NoCookiesAndNoSignIn) {
 }
 
 TEST_F(PictureDownloadTest, AnAnswerOverTheCapFails) {
-  TinyHttpServer server({
+  LoopbackServer server({
       {"/endless.bmp", Raw("HTTP/1.0 200 OK\r\nContent-Type: image/bmp\r\n\r\n", [](SOCKET client) {
          std::string chunk = test::MakeBmp(16, 12);
          chunk.resize(1 << 16, '\0');
