@@ -4,12 +4,16 @@
 
 #include <windows.h>
 
+#include <chrono>
 #include <cstdio>
+#include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "tests/component-object/OcxClient.h"
+#include "tests/support/Bitmap.h"
+#include "tests/support/LoopbackServer.h"
 
 namespace pelzorvick::test {
 namespace {
@@ -55,6 +59,50 @@ TEST(Library, LoadedAndFreedMoreOftenThanThereAreSlots) {
               after_first, after, kRounds);
   EXPECT_EQ(after_first, after);
   EXPECT_GT(after, 0);
+}
+
+// A control released, and the library freed, while its picture still
+// comes: the library stays, the fetch ends, and what it brings goes to no
+// one and leaves nothing behind.
+TEST(Library, StaysUnderADownloadThatOutlivesItsControl) {
+  const std::string bmp = BmpFile(4, 4, 24, "", std::string(BmpStride(4, 24) * 4, '\0'));
+  LoopbackServer server({{"/slow.bmp", Raw("HTTP/1.0 200 OK\r\nContent-Length: " + std::to_string(bmp.size()) +
+                                               "\r\n\r\n",
+                                           [&](SOCKET client) {
+                                             for (char byte : bmp) {
+                                               if (send(client, &byte, 1, 0) != 1) return;
+                                               Sleep(20);
+                                             }
+                                           })}});
+  const std::u16string url = server.Url("/slow.bmp");
+  std::wstring module_path;
+  {
+    OcxLibrary ocx;
+    ASSERT_TRUE(ocx.Loaded());
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(ocx.module(), path, MAX_PATH);
+    module_path = path;
+    ParentWindow window;
+    ComPtr<FakeBag> bag(new FakeBag);
+    bag->calls.Expect({"Read"});
+    bag->PutText(L"Control", L"Image");
+    bag->PutText(L"ImageURL", std::wstring(url.begin(), url.end()));
+    SitedControl placed(window.hwnd(), Ambient::kRunning, ocx.Create<IOleObject>(), bag.Get());
+    ASSERT_EQ(S_OK, placed.Activate());
+    for (int i = 0; i < 1000 && server.requests() == 0; ++i) Sleep(10);
+    ASSERT_EQ(1, server.requests()) << "the download did not start";
+    EXPECT_EQ(0u, placed.Close());
+    EXPECT_EQ(S_OK, ocx.CanUnloadNow());
+  }
+  EXPECT_NE(nullptr, GetModuleHandleW(module_path.c_str())) << "freed under a running download";
+  EXPECT_TRUE(server.WaitForEnded(1));
+  const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while (FindWindowExW(HWND_MESSAGE, nullptr, L"PelZorvickInbox", nullptr) &&
+         std::chrono::steady_clock::now() < give_up) {
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+    PumpMessages();
+  }
+  EXPECT_EQ(nullptr, FindWindowExW(HWND_MESSAGE, nullptr, L"PelZorvickInbox", nullptr));
 }
 
 }  // namespace
