@@ -6,9 +6,8 @@
 
 namespace pelzorvick {
 
-// Fetches that run at once in a process; the others wait their turn. A
-// form of many pictures from one slow server does not take a thread each,
-// and WinINet keeps few connections per server anyway.
+// Fetches that run at once in a process; the others wait their turn, so a
+// form of many pictures from one slow server does not take a thread each.
 inline constexpr int kConcurrentFetches = 4;
 
 // Runs `fetch` on a worker with COM initialised (multithreaded); it must

@@ -15,8 +15,9 @@
 #include "tests/component-object/OcxClient.h"
 #include "tests/support/Rows.h"
 
-// Exported by oleaut32, declared by none of mingw's headers.
-extern "C" void WINAPI SetOaNoCache();
+// Exported by oleaut32, declared by none of mingw's headers; its import
+// library names it undecorated (it takes nothing, so the convention is moot).
+extern "C" void SetOaNoCache();
 
 namespace pelzorvick::test {
 namespace {

@@ -136,7 +136,9 @@ TEST_F(BackgroundPictures, WhatArrivesIsShownAndLeavesTheControlClean) {
     std::unique_ptr<SitedControl> placed = PlaceImage(window, row.url);
     ASSERT_TRUE(PumpUntil([&] { return !placed->site->pos_rect_changes.empty(); })) << row.name;
     EXPECT_EQ(row.control, Property(*placed, L"Control")) << row.name;
-    if (!row.text.empty()) EXPECT_EQ(row.text, Property(*placed, L"Text")) << row.name;
+    if (!row.text.empty()) {
+      EXPECT_EQ(row.text, Property(*placed, L"Text")) << row.name;
+    }
     if (row.size.right) {
       const RECT& now = placed->site->pos_rect_changes.back();
       EXPECT_EQ(row.size.right, now.right - now.left) << row.name;
