@@ -141,11 +141,8 @@ TEST_F(LoadDirty, NeverEvenWhenItsImageFails) {
       ComPtr<IPersistPropertyBag> persist;
       control.As(&persist);
       ASSERT_EQ(S_OK, persist->Load(bag.Get(), nullptr));
-      for (int i = 0; i < 500 && Get(control.Get(), L"Control") != c.control; ++i) {
-        Sleep(20);
-        PumpMessages();
-      }
-      EXPECT_EQ(c.control, Get(control.Get(), L"Control")) << c.mode << " " << c.url;
+      EXPECT_TRUE(PumpUntil([&] { return Get(control.Get(), L"Control") == c.control; }))
+          << c.mode << " " << c.url;
       ComPtr<IPersistStreamInit> stream_persist;
       control.As(&stream_persist);
       EXPECT_EQ(S_FALSE, stream_persist->IsDirty()) << c.mode << " " << c.url;

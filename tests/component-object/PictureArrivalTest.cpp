@@ -6,7 +6,6 @@
 #include <tlhelp32.h>
 
 #include <chrono>
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -36,17 +35,6 @@ int ThreadsOfThisProcess() {
   }
   CloseHandle(snapshot);
   return count;
-}
-
-// Takes messages until `done`, for at most `limit`.
-bool PumpUntil(const std::function<bool()>& done, std::chrono::seconds limit = std::chrono::seconds(60)) {
-  const auto give_up = std::chrono::steady_clock::now() + limit;
-  while (!done()) {
-    if (std::chrono::steady_clock::now() > give_up) return false;
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-    PumpMessages();
-  }
-  return true;
 }
 
 std::unique_ptr<SitedControl> PlaceImage(const ParentWindow& window, const std::wstring& url) {
