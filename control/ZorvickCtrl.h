@@ -110,10 +110,8 @@ class ZorvickCtrl {
 
   // Container events.
   void InitProperties();
-  // Throws ComError (type mismatch, a bag that cannot be read). True when the
-  // load itself changed what was read (a remote image that failed turned the
-  // control into "Text"): the container then has something new to save.
-  bool ReadProperties(PropertyBag& bag);
+  // Throws ComError (type mismatch, a bag that cannot be read).
+  void ReadProperties(PropertyBag& bag);
   void WriteProperties(PropertyBag& bag) const;
   void Paint();                           // throws ComError
   void PictureReadComplete(const AsyncReadResult& read);

@@ -42,7 +42,12 @@ void ZorvickCtrl::AcquirePicture() {
 
   if (mode::Is(control, mode::kIcon) || mode::Is(control, mode::kSmallIcon)) {
     const std::u16string program = GetProgram(FindAvailableCommand());
-    if (!program.empty()) m_Picture = platform_.ExtractIconPicture(program, Control());
+    // A file on another machine is asked for at no load: Windows would sign
+    // in to it with the user's credentials, and hold this thread while it
+    // answers. It shows no icon; a click still runs it.
+    if (!program.empty()) {
+      m_Picture = IsNetworkPath(program) ? nullptr : platform_.ExtractIconPicture(program, Control());
+    }
   }
 }
 

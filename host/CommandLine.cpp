@@ -39,6 +39,8 @@ const char kHostUsage[] =
     "  --log                 print notifications, events, message boxes and errors\n"
     "  --describe            print the form's geometry, tooltips and system colours\n"
     "  --save F              write the properties to F when the host closes\n"
+    "  --settle MS           after the first paint, take messages for MS before the\n"
+    "                        steps below (pictures come in the background)\n"
     "  --exit-after MS       close MS milliseconds after the steps above\n"
     "  --time-first-paint    print the time from making the controls to the first\n"
     "                        complete paint of the form\n"
@@ -181,6 +183,8 @@ HostOptions ParseHostCommandLine(const std::vector<std::u16string>& args) {
       o.*text->field = value();
     } else if (a == u"--exit-after") {
       o.exit_after = ParseCount("--exit-after", narrow(value()), INT_MAX);
+    } else if (a == u"--settle") {
+      o.settle = ParseCount("--settle", narrow(value()), INT_MAX);
     } else if (a == u"--tab") {
       o.keys.insert(o.keys.end(), ParseCount("--tab", narrow(value()), 100),
                     KeyStep{KeyStep::Key::kTab, KeyStep::Stroke::kPress});

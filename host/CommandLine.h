@@ -61,6 +61,7 @@ struct HostOptions {
   bool help = false;
   bool time_first_paint = false;  // print the time to the first complete paint
   bool floor = false;             // floor stand-ins instead of the controls
+  int settle = 0;       // milliseconds of messages after the first paint
   int exit_after = -1;  // milliseconds; -1: until the window is closed
 };
 

@@ -7,6 +7,7 @@ namespace {
 
 std::atomic<long> g_objects{0};
 std::atomic<long> g_locks{0};
+std::atomic<bool> g_pinned{false};
 
 }  // namespace
 
@@ -47,5 +48,12 @@ void Module::Lock() { ++g_locks; }
 void Module::Unlock() { --g_locks; }
 
 bool Module::CanUnload() { return g_objects.load() == 0 && g_locks.load() == 0; }
+
+void Module::Pin() {
+  if (g_pinned.exchange(true)) return;
+  HMODULE h = nullptr;
+  GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
+                     reinterpret_cast<LPCWSTR>(&g_objects), &h);
+}
 
 }  // namespace pelzorvick

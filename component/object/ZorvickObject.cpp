@@ -81,6 +81,7 @@ void ZorvickObject::PropertyChanged(DISPID dispid) {
   // sinks.
   ComPtr<IUnknown> keep(Identity());
   dirty_ = true;
+  saved_ = SaveState::kNone;
   for (const auto& sink : notify_point_.Sinks()) {
     static_cast<IPropertyNotifySink*>(sink.Get())->OnChanged(dispid);
   }
@@ -122,7 +123,23 @@ void ZorvickObject::MoveTo(const RECT& pixels) {
 
 void ZorvickObject::GeometryChanged() { canvas_.UpdatePlacement(); }
 
-void ZorvickObject::ReadComplete(const AsyncReadResult& read) { ctrl_.PictureReadComplete(read); }
+void ZorvickObject::ReadComplete(const AsyncReadResult& read) {
+  // Held while the core takes it: a sink told of a failure text may release
+  // the control.
+  ComPtr<IUnknown> keep(Identity());
+  // What arrives changes nothing that was stored: a failure shows its text,
+  // but a save after a passing network failure must not keep it for good.
+  const bool dirty = dirty_;
+  const SaveState saved = saved_;
+  ctrl_.PictureReadComplete(read);
+  dirty_ = dirty;
+  saved_ = saved;
+  // It comes after the load that asked for it: shown now, not at whatever
+  // paint comes next.
+  if (window_) InvalidateRect(window_.get(), nullptr, TRUE);
+  const ComPtr<IAdviseSink> view_sink = view_sink_;
+  if (view_sink) view_sink->OnViewChange(DVASPECT_CONTENT, -1);
+}
 
 // CanvasEvents.
 

@@ -199,6 +199,8 @@ class ZorvickObject
   void RequestEdit(const Property& p);
   HRESULT LoadStreamBytes(IStream* stream, REFIID iid);
   HRESULT SaveStreamBytes(IStream* stream);
+  // A load leaves the control clean.
+  void ReadPropertiesClean(PropertyBag& bag);
 
   ControlGeometry geometry_;
   WinCanvas canvas_;
@@ -221,6 +223,10 @@ class ZorvickObject
   UniqueOwnedWindow window_;
   bool ui_active_ = false;
   bool dirty_ = false;
+  // The last IPersistStorage::Save that succeeded with nothing changed
+  // since, and into which storage; SaveCompleted decides by it.
+  enum class SaveState { kNone, kIntoLoaded, kElsewhere };
+  SaveState saved_ = SaveState::kNone;
   long freeze_count_ = 0;
 };
 

@@ -194,6 +194,16 @@ void PumpMessages() {
   }
 }
 
+bool PumpUntil(const std::function<bool()>& done, std::chrono::seconds limit) {
+  const auto give_up = std::chrono::steady_clock::now() + limit;
+  while (!done()) {
+    if (std::chrono::steady_clock::now() > give_up) return false;
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+    PumpMessages();
+  }
+  return true;
+}
+
 MarkerCommand::MarkerCommand(const wchar_t* name) {
   wchar_t temp[MAX_PATH] = {};
   GetTempPathW(MAX_PATH, temp);

@@ -9,6 +9,7 @@
 #include <oleidl.h>
 #include <olectl.h>
 
+#include <chrono>
 #include <functional>
 #include <map>
 #include <string>
@@ -212,6 +213,8 @@ class ParentWindow : NonCopyable {
 };
 
 void PumpMessages();
+// Takes messages until `done`, for at most `limit`; whether it came.
+bool PumpUntil(const std::function<bool()>& done, std::chrono::seconds limit = std::chrono::seconds(60));
 
 // A command line that leaves `file` (in the temporary folder, removed before
 // and after) when the system's cmd.exe runs it.

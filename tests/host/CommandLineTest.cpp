@@ -7,13 +7,14 @@ namespace {
 
 TEST(HostCommandLine, ReadsFileFlagsAndValues) {
   const HostOptions o = ParseHostCommandLine(
-      {u"form.txt", u"--press", u"--log", u"--exit-after", u"1500", u"--save", u"out.txt",
+      {u"form.txt", u"--press", u"--log", u"--exit-after", u"1500", u"--settle", u"300", u"--save", u"out.txt",
        u"--screenshot", u"a.png", u"--screenshot-pressed", u"b.png", u"--control", u"Control2",
        u"--design", u"--dismiss-messages", u"--describe", u"--execute", u"--focus", u"Control3",
        u"--accessible", u"--default-action", u"--accessible-after-release"});
   EXPECT_EQ(o.file, u"form.txt");
   EXPECT_TRUE(o.press && o.log && o.design && o.dismiss_messages && o.describe && o.execute);
   EXPECT_EQ(o.exit_after, 1500);
+  EXPECT_EQ(o.settle, 300);
   EXPECT_EQ(o.save, u"out.txt");
   EXPECT_EQ(o.screenshot, u"a.png");
   EXPECT_EQ(o.screenshot_pressed, u"b.png");

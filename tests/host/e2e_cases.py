@@ -161,13 +161,14 @@ def case_pixels(env):
 
 
 def case_image(env):
-    """"Image" mode against a loopback server: the image, and a 404."""
+    """"Image" mode against a loopback server: the image, and a 404, each
+    arriving in the background after the form is up."""
     server = Server()
     try:
         form = env.file("image.txt", 'Control = "Image"\nImageURL = "%s"\n' % server.url("/pic.bmp"))
         up = env.out("image.png")
-        r = env.host(winpath(form), "--describe", "--log", "--screenshot", winpath(up),
-                     "--exit-after", "0")
+        r = env.host(winpath(form), "--describe", "--log", "--settle", "2000",
+                     "--screenshot", winpath(up), "--exit-after", "0")
         require(r.rc == 0, "image: the host ran every step")
         require(server.requests == ["/pic.bmp"], "image: fetched once from the server")
         d = r.describe()
@@ -183,8 +184,8 @@ def case_image(env):
         missing = server.url("/missing.bmp")
         form = env.file("missing.txt", 'Control = "Image"\nImageURL = "%s"\n' % missing)
         saved, shot = env.out("missing-saved.txt"), env.out("missing.png")
-        r = env.host(winpath(form), "--describe", "--log", "--save", winpath(saved),
-                     "--screenshot", winpath(shot), "--exit-after", "0")
+        r = env.host(winpath(form), "--describe", "--log", "--settle", "2000", "--save",
+                     winpath(saved), "--screenshot", winpath(shot), "--exit-after", "0")
         require(r.rc == 0, "404: the host ran every step")
         require("/missing.bmp" in server.requests, "404: the address was asked for")
         require(r.log("notify")[18:20] == ["Control", "Text"],

@@ -65,7 +65,8 @@ def case_keyboard(env):
     try:
         for key in ("space", "enter"):
             form, names, programs = every_mode_form(env, server, key)
-            args = [winpath(form), "--log", "--dismiss-messages"]
+            # The picture first, so that its arrival moves nothing under the keys.
+            args = [winpath(form), "--log", "--dismiss-messages", "--settle", "2000"]
             for _ in names:
                 args += ["--key", "tab", "--key", key]
             r = env.host(*(args + ["--exit-after", "300"]))
