@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "command/FileSystem.h"
 #include "component/seams/Canvas.h"
@@ -64,6 +65,15 @@ class ZorvickCtrl {
   template <std::size_t Row>
   void Set(Property::ArgumentOf<ValueType<Row>> value) {
     Store(kProperties[Row], this->*MemberOf<Row>(), value);
+  }
+  // Calls f with the row of `p` as a constant, for a caller that holds a
+  // row only at run time (a designer asking by dispatch id).
+  template <class F>
+  static void WithRow(const Property& p, F&& f) {
+    const auto row = static_cast<std::size_t>(&p - kProperties.data());
+    [&]<std::size_t... R>(std::index_sequence<R...>) {
+      ((row == R ? (f(std::integral_constant<std::size_t, R>{}), 0) : 0), ...);
+    }(std::make_index_sequence<kPropertyCount>{});
   }
 
   // Properties. Every setter notifies the container with the property's

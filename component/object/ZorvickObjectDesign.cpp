@@ -108,7 +108,11 @@ HRESULT ZorvickObject::GetDisplayString(Guarded, DISPID dispid, BSTR* text) {
   *text = nullptr;
   const Property* p = PropertyOf(dispid);
   if (p == nullptr || p->type() != PropertyType::kString) return E_NOTIMPL;
-  *text = MakeBstr(ctrl_.ValueOf<std::u16string>(*p));
+  ZorvickCtrl::WithRow(*p, [&](auto row) {
+    if constexpr (std::is_same_v<ZorvickCtrl::ValueType<row>, std::u16string>) {
+      *text = MakeBstr(ctrl_.Get<row>());
+    }
+  });
   return S_OK;
 }
 

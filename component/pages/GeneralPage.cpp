@@ -73,8 +73,7 @@ class GeneralContent : public PageContent {
     }
     for (const Swatch& swatch : kSwatches) {
       if (item.CtlType == ODT_STATIC && item.CtlID == static_cast<UINT>(swatch.id)) {
-        const Property* p = ZorvickCtrl::FindProperty(swatch.property);
-        DrawSwatch(item.hDC, item.rcItem, fields.Text(*fields.IndexOf(p->dispid)));
+        DrawSwatch(item.hDC, item.rcItem, fields.Text(*fields.IndexOf(swatch.property->dispid)));
         return true;
       }
     }
@@ -84,9 +83,10 @@ class GeneralContent : public PageContent {
  private:
   struct Swatch {
     int id;
-    std::u16string_view property;
+    const Property* property;
   };
-  static constexpr Swatch kSwatches[] = {{PZ_FORE_SWATCH, u"ForeColor"}, {PZ_BACK_SWATCH, u"BackColor"}};
+  static constexpr Swatch kSwatches[] = {{PZ_FORE_SWATCH, &ZorvickCtrl::PropertyNamed(u"ForeColor")},
+                                         {PZ_BACK_SWATCH, &ZorvickCtrl::PropertyNamed(u"BackColor")}};
 };
 
 }  // namespace
