@@ -5,6 +5,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -15,6 +16,7 @@
 #include "component/seams/Platform.h"
 #include "component/seams/PropertyBag.h"
 #include "control/Property.h"
+#include "policy/LaunchPolicy.h"
 
 namespace pelzorvick {
 
@@ -23,7 +25,7 @@ enum class AccessibleRole { kPushButton, kLink };
 class ZorvickCtrl {
  public:
   ZorvickCtrl(ContainerServices& container, Canvas& canvas, Platform& platform,
-              FileSystem& file_system);
+              FileSystem& file_system, policy::LaunchPolicy& launch_policy);
   ZorvickCtrl(const ZorvickCtrl&) = delete;
   ZorvickCtrl& operator=(const ZorvickCtrl&) = delete;
 
@@ -87,7 +89,8 @@ class ZorvickCtrl {
   void Set(const Property& p, bool value) { StoreBool(p, value); }
 
   // Runs the first available command; raises no Click. Throws ComError when
-  // the process cannot be started.
+  // the process cannot be started, or when the administrator's policy
+  // refuses it (after the box that says so).
   void Execute();
 
   // Container events.
@@ -135,7 +138,10 @@ class ZorvickCtrl {
   bool IsButtonMode() const;
 
   std::u16string FindAvailableCommand() const;
-  void RunCommand();
+  enum class RunOutcome { kStarted, kNotFound, kRefused };
+  RunOutcome RunCommand();
+  void Start(std::u16string_view line, const std::optional<std::u16string>& program_file,
+             const policy::Target& target, bool no_interpreter);
   std::u16string ToolTipText() const;
   bool Drawable() const;  // a paint would draw something
   void Redraw();
@@ -172,6 +178,7 @@ class ZorvickCtrl {
   Canvas& canvas_;
   Platform& platform_;
   FileSystem& file_system_;
+  policy::LaunchPolicy& launch_policy_;
 
   // The control's documented instance fields keep their m_ names (the stored
   // keys, and the names every routine of the control is described by); the
