@@ -3,14 +3,15 @@
 // and DllRegisterServer write the same thing.
 //
 //   package_sources TYPELIB ARCH VERSION OUTDIR     ARCH: x64 or x86
-//
 // writes into OUTDIR:
 //   PelZorvick.wxs          WiX source of the per-machine installer; wixl
 //                           fills in $(var.ProductCode) and $(var.OcxSource)
+//                           and finds the administrative template beside it
+//                           (PelZorvick.admx, en-US/PelZorvick.adml)
 //   PelZorvick.manifest     the control's side-by-side assembly manifest
 //   Example.exe.manifest    an application manifest that depends on it
 //   registry-rows.tsv       every registry value the installer writes: view,
-//                           key, name, value (MSI formatted text)
+//                           key (below HKLM), name, value (MSI formatted text)
 
 #include <cstdio>
 #include <stdexcept>
@@ -46,6 +47,7 @@ struct Arch {
   const char* component;
   const char* other_view_component;  // interfaces in the 32-bit view; x64 only
   const char* syskind;
+  const char* language_component;  // the administrative template's en-US part
 };
 
 // Fixed for ever: the upgrade code ties versions together, and a component's
@@ -53,10 +55,12 @@ struct Arch {
 constexpr Arch kX64 = {"x64", "amd64", "ProgramFiles64Folder",
                        "{D3FD1197-961D-490B-95B1-9C1FBC6961D0}",
                        "{1B80CE4B-0B50-451F-B7E3-CC511100BBE1}",
-                       "{85B4B418-1F2A-43A7-894D-AF00ED3AEF2D}", "win64"};
+                       "{85B4B418-1F2A-43A7-894D-AF00ED3AEF2D}", "win64",
+                       "{6F0B3C2E-9A41-4C8D-B2E5-7D1A93C4F602}"};
 constexpr Arch kX86 = {"x86", "x86", "ProgramFilesFolder",
                        "{A6BA6AAF-1B1D-4ECE-886F-DAC0FA647546}",
-                       "{959C7488-45E3-4E3A-B5CF-DD2AAF85F395}", nullptr, "win32"};
+                       "{959C7488-45E3-4E3A-B5CF-DD2AAF85F395}", nullptr, "win32",
+                       "{2C7E5D91-4B08-4F6A-9E3C-58A0D7B1E4C3}"};
 
 struct Row {
   bool other_view;  // the 32-bit registry view of a 64-bit system
@@ -132,6 +136,9 @@ std::vector<Row> AllRows(const TypeLibFacts& lib, const Arch& arch) {
     rows.push_back({false, kClasses + Narrow(value.key), Narrow(value.name), Narrow(value.data)});
   }
   for (auto& row : TypeLibRows(lib, arch)) rows.push_back(std::move(row));
+  for (const auto& value : pz::EventSourceValues(Widen(std::string("[#") + kOcxFileId + "]"))) {
+    rows.push_back({false, Narrow(value.key), Narrow(value.name), Narrow(value.data)});
+  }
   return rows;
 }
 
@@ -182,10 +189,19 @@ std::string Wxs(const std::vector<Row>& rows, const Arch& arch, const std::strin
       "          <Component Id=\"Control\" Guid=\"" + arch.component + "\"" +
       (win64 ? " Win64=\"yes\"" : "") + ">\n"
       "            <File Id=\"" + kOcxFileId + "\" Name=\"" + kOcx +
-      "\" Source=\"$(var.OcxSource)\" KeyPath=\"yes\"/>\n" +
+      "\" Source=\"$(var.OcxSource)\" KeyPath=\"yes\"/>\n"
+      "            <File Id=\"PelZorvick.admx\" Name=\"PelZorvick.admx\" Source=\"PelZorvick.admx\"/>\n" +
       RegistryElements(rows, false, "            ") +
-      "          </Component>\n";
-  std::string refs = "      <ComponentRef Id=\"Control\"/>\n";
+      "          </Component>\n"
+      // The template's language part, in the folder Group Policy expects.
+      "          <Directory Id=\"PolicyLanguage\" Name=\"en-US\">\n"
+      "            <Component Id=\"PolicyLanguage\" Guid=\"" + arch.language_component + "\"" +
+      (win64 ? " Win64=\"yes\"" : "") + ">\n"
+      "              <File Id=\"PelZorvick.adml\" Name=\"PelZorvick.adml\" Source=\"en-US/PelZorvick.adml\""
+      " KeyPath=\"yes\"/>\n"
+      "            </Component>\n"
+      "          </Directory>\n";
+  std::string refs = "      <ComponentRef Id=\"Control\"/>\n      <ComponentRef Id=\"PolicyLanguage\"/>\n";
   if (win64) {
     out += "          <Component Id=\"Interfaces32\" Guid=\"" + std::string(arch.other_view_component) +
            "\" Win64=\"no\">\n" + RegistryElements(rows, true, "            ") +

@@ -31,4 +31,9 @@ std::vector<std::wstring> ClassRegistryKeys(const ClassIdentity& ids) {
   return {L"CLSID\\" + ids.clsid, kProgId, kVersionIndependentProgId};
 }
 
+std::vector<RegistryValue> EventSourceValues(const std::wstring& module_path) {
+  const std::wstring key = std::wstring(kEventLogKey) + L"\\" + kEventSourceName;
+  return {{key, kEventMessageFile, module_path}};
+}
+
 }  // namespace pelzorvick
