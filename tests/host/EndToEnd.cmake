@@ -4,6 +4,7 @@
 find_program(PZ_PYTHON3 python3 REQUIRED)
 
 add_executable(pz_click_witness WIN32 ClickWitness.cpp)
+pz_add_helper_program(pz_box_closer BoxCloser.cpp)
 add_executable(pz_atl_container_test AtlContainerTest.cpp)
 target_link_libraries(pz_atl_container_test PRIVATE pz_hostcore)
 
@@ -15,6 +16,7 @@ set(pz_e2e ${PZ_PYTHON3} ${CMAKE_CURRENT_SOURCE_DIR}/e2e.py
   --ocx $<TARGET_FILE:PelZorvick>
   --witness $<TARGET_FILE:pz_click_witness>
   --atl-test $<TARGET_FILE:pz_atl_container_test>
+  --box-closer $<TARGET_FILE:pz_box_closer>
   --bits ${pz_bits})
 
 # pz_e2e_prefix(<dpi> <case>...)
@@ -34,5 +36,6 @@ function(pz_e2e_prefix dpi)
   endforeach()
 endfunction()
 
-pz_e2e_prefix(96 click pixels image design nocommand persistence atl keyboard focus accessible)
+pz_e2e_prefix(96 click pixels image design nocommand persistence atl keyboard focus accessible
+  policy policy_shell policy_image policy_script)
 pz_e2e_prefix(144 pixels focus)

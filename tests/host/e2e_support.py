@@ -125,10 +125,10 @@ class Env:
         if bits:
             cmd.append("--wine%d" % bits)
         return subprocess.run(cmd + argv, stdout=subprocess.PIPE, stderr=subprocess.STDOUT,
-                              timeout=timeout)
+                              timeout=timeout, env=dict(os.environ, **(env_extra or {})))
 
-    def host(self, *args, timeout=120):
-        p = self.wine([self.a.host] + list(args), timeout=timeout)
+    def host(self, *args, timeout=120, env_extra=None):
+        p = self.wine([self.a.host] + list(args), timeout=timeout, env_extra=env_extra)
         text = p.stdout.decode("utf-8", "replace")
         lines = [l.rstrip("\r") for l in text.split("\n") if l.strip()]
         print("$ zorvick-host " + " ".join(args))
