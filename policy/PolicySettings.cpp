@@ -38,6 +38,8 @@ class Reader {
     const StoredKey keys[] = {source_.Read(PolicyHive::kMachine, u""),
                               source_.Read(PolicyHive::kUser, u"")};
     for (const PolicyHive hive : {PolicyHive::kMachine, PolicyHive::kUser}) {
+      // Without the policy key there are no pattern keys below it to ask for.
+      absent_[static_cast<int>(hive)] = keys[static_cast<int>(hive)].state == StoredKey::State::kAbsent;
       if (keys[static_cast<int>(hive)].state != StoredKey::State::kUnreadable) continue;
       Malformed(KeyName(hive, u""), u"cannot be read: every restriction applies");
       out_.disable_launch = out_.no_interpreter = out_.audit = true;
@@ -78,6 +80,7 @@ class Reader {
     const std::u16string name = Wide(kPolicies[index].name);
     const bool deny = index == kDeniedPrograms;
     for (const PolicyHive hive : {PolicyHive::kMachine, PolicyHive::kUser}) {
+      if (absent_[static_cast<int>(hive)]) continue;
       const StoredKey key = source_.Read(hive, name);
       if (key.state == StoredKey::State::kUnreadable) {
         Malformed(KeyName(hive, name), deny ? u"cannot be read: every command is refused"
@@ -107,6 +110,7 @@ class Reader {
 
   PolicySource& source_;
   PolicySettings& out_;
+  bool absent_[2] = {};
 };
 
 }  // namespace

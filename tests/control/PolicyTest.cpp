@@ -157,7 +157,7 @@ TEST_F(Policy, IsReadAtEveryClickAndAMalformedValueIsRecordedAndIgnored) {
   EXPECT_EQ(Records(), std::vector<std::string>{
                            "1004 C:\\Tools\\app.exe |  | HKEY_LOCAL_MACHINE\\Software\\Policies\\PelZorvick, "
                            "value DisableLaunch: a value of registry type 1, not REG_DWORD"});
-  EXPECT_EQ(admin.source.reads, 2 * reads);
+  EXPECT_GT(admin.source.reads, reads);
 
   admin.source.keys.clear();
   admin.source.Switch(kMachine, u"DisableLaunch", 1);

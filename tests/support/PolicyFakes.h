@@ -23,7 +23,11 @@ class MapPolicySource : public PolicySource {
   StoredKey Read(PolicyHive hive, std::u16string_view subkey) override {
     ++reads;
     const auto found = keys.find({hive, std::u16string(subkey)});
-    return found == keys.end() ? StoredKey{} : found->second;
+    if (found != keys.end()) return found->second;
+    // The policy key is there as soon as a key below it is.
+    const auto below = keys.lower_bound({hive, u""});
+    if (subkey.empty() && below != keys.end() && below->first.first == hive) return {StoredKey::State::kRead, {}};
+    return {};
   }
   void Switch(PolicyHive hive, std::u16string name, uint32_t on) {
     Add(hive, u"", {std::move(name), StoredValue::Type::kDword, on, {}, 4});
