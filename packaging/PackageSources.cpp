@@ -19,11 +19,13 @@
 #include <vector>
 
 #include "component/build/BuildTool.h"
+#include "component/build/XmlText.h"
 #include "component/library/RegistryTable.h"
 #include "packaging/TypeLibInfo.h"
 
 namespace pz = pelzorvick;
 namespace build_tool = pz::build_tool;
+using build_tool::Xml;
 using pz::packaging::TypeKind;
 using pz::packaging::TypeLibFacts;
 
@@ -140,20 +142,6 @@ std::vector<Row> AllRows(const TypeLibFacts& lib, const Arch& arch) {
     rows.push_back({false, Narrow(value.key), Narrow(value.name), Narrow(value.data)});
   }
   return rows;
-}
-
-std::string Xml(const std::string& text) {
-  std::string out;
-  for (char c : text) {
-    switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '"': out += "&quot;"; break;
-      default: out += c;
-    }
-  }
-  return out;
 }
 
 std::string RegistryElements(const std::vector<Row>& rows, bool other_view, const char* indent) {

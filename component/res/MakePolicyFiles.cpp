@@ -7,10 +7,12 @@
 // writes OUTDIR/PelZorvick.admx, OUTDIR/en-US/PelZorvick.adml and
 // OUTDIR/PelZorvickEvents.mc (for windmc).
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "component/build/BuildTool.h"
+#include "component/build/XmlText.h"
 #include "policy/AuditEvents.h"
 #include "policy/PolicyTable.h"
 
@@ -21,19 +23,10 @@ namespace {
 
 constexpr char kNamespace[] = "http://schemas.microsoft.com/GroupPolicy/2006/07/PolicyDefinitions";
 
-std::string Xml(const std::string& text) {
-  std::string out;
-  for (char c : text) {
-    switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '"': out += "&quot;"; break;
-      case '`': break;  // the README's code marks
-      default: out += c;
-    }
-  }
-  return out;
+// The README's code marks are no part of the template's text.
+std::string Xml(std::string text) {
+  text.erase(std::remove(text.begin(), text.end(), '`'), text.end());
+  return build_tool::Xml(text);
 }
 
 std::string Admx() {
@@ -139,15 +132,14 @@ std::string MessageSource() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: make_policy_files OUTDIR\n");
-    return 1;
-  }
-  const std::string dir = argv[1];
-  const std::vector<std::string> outputs = {dir + "/PelZorvick.admx", dir + "/en-US/PelZorvick.adml",
-                                            dir + "/PelZorvickEvents.mc"};
+  const struct {
+    const char* name;
+    std::string (*text)();
+  } files[] = {{"PelZorvick.admx", Admx}, {"en-US/PelZorvick.adml", Adml}, {"PelZorvickEvents.mc", MessageSource}};
+  std::vector<std::string> outputs;
+  for (const auto& file : files) outputs.push_back(std::string(argc == 2 ? argv[1] : ".") + "/" + file.name);
   return build_tool::Run("make_policy_files", outputs, [&] {
-    const std::string texts[] = {Admx(), Adml(), MessageSource()};
-    for (std::size_t i = 0; i < outputs.size(); ++i) build_tool::WriteText(outputs[i], texts[i]);
+    if (argc != 2) throw build_tool::Fail("usage: make_policy_files OUTDIR");
+    for (std::size_t i = 0; i < outputs.size(); ++i) build_tool::WriteText(outputs[i], files[i].text());
   });
 }

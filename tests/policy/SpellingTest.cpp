@@ -10,6 +10,15 @@
 namespace pelzorvick::policy {
 namespace {
 
+// Rows whose expected text is null where the input spells nothing.
+void ExpectSpelling(const std::optional<std::u16string>& got, const char16_t* want, const char16_t* in) {
+  if (want) {
+    EXPECT_EQ(got, std::u16string(want)) << testing::PrintToString(std::u16string(in));
+  } else {
+    EXPECT_EQ(got, std::nullopt) << testing::PrintToString(std::u16string(in));
+  }
+}
+
 TEST(PathSpelling, EveryWindowsSpellingOfAPathBecomesOne) {
   const struct {
     const char16_t* in;
@@ -62,14 +71,7 @@ TEST(PathSpelling, FileAddressesOfLocalFilesAreTheirPaths) {
       {u"file:///relative/x", nullptr},
       {u"http://host/x", nullptr},
   };
-  for (const auto& row : rows) {
-    const auto path = PathOfFileAddress(row.in);
-    if (row.path) {
-      EXPECT_EQ(path, std::u16string(row.path)) << testing::PrintToString(std::u16string(row.in));
-    } else {
-      EXPECT_EQ(path, std::nullopt) << testing::PrintToString(std::u16string(row.in));
-    }
-  }
+  for (const auto& row : rows) ExpectSpelling(PathOfFileAddress(row.in), row.path, row.in);
 }
 
 TEST(AddressSpelling, EveryWayOfWritingOneAddressBecomesOne) {
@@ -93,14 +95,7 @@ TEST(AddressSpelling, EveryWayOfWritingOneAddressBecomesOne) {
       {u"http://h:8x/", nullptr},
       {u"C:\\x", nullptr},
   };
-  for (const auto& row : rows) {
-    const auto canonical = CanonicalAddress(row.in);
-    if (row.canonical) {
-      EXPECT_EQ(canonical, std::u16string(row.canonical)) << testing::PrintToString(std::u16string(row.in));
-    } else {
-      EXPECT_EQ(canonical, std::nullopt) << testing::PrintToString(std::u16string(row.in));
-    }
-  }
+  for (const auto& row : rows) ExpectSpelling(CanonicalAddress(row.in), row.canonical, row.in);
 }
 
 TEST(CaseFold, LettersOfTheScriptsOfFileNames) {
