@@ -10,10 +10,6 @@ namespace pelzorvick::policy {
 
 namespace {
 
-std::u16string Wide(const char* ascii) {
-  return std::u16string(ascii, ascii + std::char_traits<char>::length(ascii));
-}
-
 Target Unknown(std::u16string_view text) { return {Target::Kind::kUnknown, std::u16string(text), false}; }
 
 bool IsDrivePath(std::u16string_view p) {
@@ -76,9 +72,8 @@ Target LaunchPolicy::CommandTarget(std::u16string_view command_line) {
 }
 
 std::u16string_view LaunchPolicy::Refusal(const PolicySettings& settings, const Target& target) {
-  static const std::u16string names[] = {Wide(kPolicies[kDisableLaunch].name),
-                                         Wide(kPolicies[kDeniedPrograms].name),
-                                         Wide(kPolicies[kAllowedPrograms].name)};
+  static const std::u16string names[] = {NameOf(kDisableLaunch), NameOf(kDeniedPrograms),
+                                         NameOf(kAllowedPrograms)};
   if (settings.disable_launch) return names[0];
   if (settings.denied.Matches(target)) return names[1];
   // A stream of an allowed file is another program than the file.
@@ -93,7 +88,7 @@ bool LaunchPolicy::AllowsPicture(std::u16string_view address) {
   if (!settings.image_hosts.in_force) return true;
   const Target target = AddressTarget(address);
   if (!target.names_stream && settings.image_hosts.Matches(target)) return true;
-  Record(AuditEvent::kImageRefused, address, target, Wide(kPolicies[kAllowedImageHosts].name));
+  Record(AuditEvent::kImageRefused, address, target, NameOf(kAllowedImageHosts));
   return false;
 }
 

@@ -7,8 +7,6 @@ namespace pelzorvick::policy {
 
 namespace {
 
-std::u16string Wide(const char* ascii) { return std::u16string(ascii, ascii + std::char_traits<char>::length(ascii)); }
-
 std::u16string KeyName(PolicyHive hive, std::u16string_view subkey) {
   std::u16string name = hive == PolicyHive::kMachine ? u"HKEY_LOCAL_MACHINE\\" : u"HKEY_CURRENT_USER\\";
   name += Wide(kPolicyKey);
@@ -62,7 +60,7 @@ class Reader {
   // The first hive with a well-formed value decides; an unreadable key has
   // already turned the switch on.
   void ReadSwitch(const StoredKey (&keys)[2], PolicyIndex index, bool& on) {
-    const std::u16string name = Wide(kPolicies[index].name);
+    const std::u16string name = NameOf(index);
     for (const PolicyHive hive : {PolicyHive::kMachine, PolicyHive::kUser}) {
       const StoredValue* value = FindValue(keys[static_cast<int>(hive)], name);
       if (!value) continue;
@@ -77,7 +75,7 @@ class Reader {
 
   // The machine's key wins as soon as it holds a value.
   void ReadList(PolicyIndex index, PatternList& list) {
-    const std::u16string name = Wide(kPolicies[index].name);
+    const std::u16string name = NameOf(index);
     const bool deny = index == kDeniedPrograms;
     for (const PolicyHive hive : {PolicyHive::kMachine, PolicyHive::kUser}) {
       if (absent_[static_cast<int>(hive)]) continue;

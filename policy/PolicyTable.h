@@ -4,6 +4,7 @@
 // that the three never disagree. Plain C++17 and ASCII, for the build tool.
 
 #include <cstddef>
+#include <string>
 
 namespace pelzorvick::policy {
 
@@ -61,5 +62,13 @@ inline constexpr PolicyDefinition kPolicies[kPolicyCount] = {
      "every start, and every start that fails, is written to the event log (refusals always are)",
      "only refusals and malformed values are written"},
 };
+
+// ASCII text of the table in the core's strings.
+inline std::u16string Wide(const char* ascii) {
+  return std::u16string(ascii, ascii + std::char_traits<char>::length(ascii));
+}
+
+// A value's name as the registry and the audit trail spell it.
+inline std::u16string NameOf(PolicyIndex index) { return Wide(kPolicies[index].name); }
 
 }  // namespace pelzorvick::policy

@@ -191,15 +191,16 @@ HRESULT DeleteEventSource(const std::wstring& module_path) {
   if (status != ERROR_SUCCESS) return FromWin32(status);
   wchar_t named[MAX_PATH * 4] = {};
   DWORD size = sizeof named - sizeof(wchar_t);
-  status = RegGetValueW(sources.get(), kEventSourceName, kEventMessageFile, RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ |
+  const std::wstring source = EventSourceName();
+  status = RegGetValueW(sources.get(), source.c_str(), kEventMessageFile, RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ |
                         RRF_NOEXPAND, nullptr, named, &size);
   if (status == ERROR_FILE_NOT_FOUND) return S_OK;
   if (status == ERROR_SUCCESS &&
       CompareStringOrdinal(named, -1, module_path.c_str(), -1, TRUE) != CSTR_EQUAL) {
     return S_OK;
   }
-  status = RegDeleteTreeW(sources.get(), kEventSourceName);
-  if (status == ERROR_SUCCESS) status = RegDeleteKeyW(sources.get(), kEventSourceName);
+  status = RegDeleteTreeW(sources.get(), source.c_str());
+  if (status == ERROR_SUCCESS) status = RegDeleteKeyW(sources.get(), source.c_str());
   return status == ERROR_FILE_NOT_FOUND ? S_OK : FromWin32(status);
 }
 

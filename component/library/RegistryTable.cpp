@@ -1,5 +1,9 @@
 #include "component/library/RegistryTable.h"
 
+#include <iterator>
+
+#include "policy/AuditEvents.h"
+
 namespace pelzorvick {
 
 std::vector<RegistryValue> ClassRegistryValues(const ClassIdentity& ids,
@@ -31,8 +35,12 @@ std::vector<std::wstring> ClassRegistryKeys(const ClassIdentity& ids) {
   return {L"CLSID\\" + ids.clsid, kProgId, kVersionIndependentProgId};
 }
 
+std::wstring EventSourceName() {
+  return std::wstring(std::begin(policy::kEventSource), std::end(policy::kEventSource) - 1);
+}
+
 std::vector<RegistryValue> EventSourceValues(const std::wstring& module_path) {
-  const std::wstring key = std::wstring(kEventLogKey) + L"\\" + kEventSourceName;
+  const std::wstring key = std::wstring(kEventLogKey) + L"\\" + EventSourceName();
   return {{key, kEventMessageFile, module_path}};
 }
 

@@ -39,13 +39,14 @@ std::vector<RegistryValue> ClassRegistryValues(const ClassIdentity& ids,
 // The keys that registering creates and unregistering removes whole.
 std::vector<std::wstring> ClassRegistryKeys(const ClassIdentity& ids);
 
-// The event log's source of the audit trail, below HKEY_LOCAL_MACHINE: only
+// The event log's source of the audit trail (policy::kEventSource), below
+// HKEY_LOCAL_MACHINE: only
 // a machine-wide registration writes it. Both bitnesses write the one key
 // (the system hive has one view); each removes it only while it names its
 // own module, so removing one leaves the other's.
 inline constexpr wchar_t kEventLogKey[] = L"SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application";
-inline constexpr wchar_t kEventSourceName[] = L"PelZorvick";
 inline constexpr wchar_t kEventMessageFile[] = L"EventMessageFile";
+std::wstring EventSourceName();
 std::vector<RegistryValue> EventSourceValues(const std::wstring& module_path);
 
 }  // namespace pelzorvick

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <iterator>
 #include <mutex>
 #include <set>
 
@@ -58,7 +59,8 @@ std::u16string UserName() {
 
 void EventLogAudit::Write(const AuditRecord& record) {
   if (record.event == AuditEvent::kMalformedValue && ReportedBefore(record.detail)) return;
-  const HANDLE source = RegisterEventSourceW(nullptr, L"PelZorvick");
+  static const std::wstring name(std::begin(policy::kEventSource), std::end(policy::kEventSource) - 1);
+  const HANDLE source = RegisterEventSourceW(nullptr, name.c_str());
   if (source == nullptr) return;
   const std::wstring fields[] = {ToWide(record.command_line), ToWide(record.target),
                                  ToWide(record.detail), ToWide(ContainerExecutable()),

@@ -81,12 +81,13 @@ def case_policy(env):
     os.makedirs(host_path(env, "C:\\PelZorvickTools"), exist_ok=True)
     shutil.copy(env.a.witness, host_path(env, LONG))
     try:
-        set_policy(env, AllowedPrograms=["C:\\Tools\\"])
+        set_policy(env, {"AuditLaunches": 1}, AllowedPrograms=["C:\\Tools\\"])
         forget(app_ran)
-        r, tail = press(env, APP + " /allowed")
+        r, tail = press(env, APP + " /allowed", env_extra={"WINEDEBUG": "+eventlog"})
         check(tail == ["event: Click"], "allowed: no box, then Click")
         check(wait_for(app_ran) and "/allowed" in open(app_ran, encoding="utf-8").read(),
               "allowed: the program ran")
+        check(any("started directly" in l for l in r.lines), "audited: the start was recorded")
 
         for values, lists, what in (({"DisableLaunch": 1}, {}, "disabled"),
                                     ({}, {"DeniedPrograms": [APP]}, "denied"),
@@ -239,12 +240,14 @@ def case_policy_script(env):
         check(wait_for(app_ran) and "/script" in open(app_ran, encoding="utf-8").read(),
               "allowed: the program ran")
 
-        set_policy(env, DeniedPrograms=["C:\\Tools\\"])
-        forget(app_ran)
-        result, shown = execute_in_script(env, APP + " /script", 1)
-        check(shown == [BLOCKED], "refused: the box was shown")
-        check(result == "execute=800704EC This command was blocked by your administrator.",
-              "refused: the script gets the policy's error (%s)" % result)
-        check(not wait_for(app_ran, 2), "refused: nothing ran")
+        for values, lists, what in (({}, {"DeniedPrograms": ["C:\\Tools\\"]}, "denied"),
+                                    ({"DisableLaunch": 1}, {}, "disabled")):
+            set_policy(env, values, **lists)
+            forget(app_ran)
+            result, shown = execute_in_script(env, APP + " /script", 1)
+            check(shown == [BLOCKED], what + ": the box was shown")
+            check(result == "execute=800704EC This command was blocked by your administrator.",
+                  what + ": the script gets the policy's error (%s)" % result)
+            check(not wait_for(app_ran, 2), what + ": nothing ran")
     finally:
         clear_policy(env)
