@@ -140,8 +140,9 @@ class ZorvickCtrl {
   std::u16string FindAvailableCommand() const;
   enum class RunOutcome { kStarted, kNotFound, kRefused };
   RunOutcome RunCommand();
-  void Start(std::u16string_view line, const std::optional<std::u16string>& program_file,
-             const policy::Target& target, bool no_interpreter);
+  // Starts as the lookup and the policy decided; says how, for the record.
+  std::u16string_view Start(std::u16string_view line, const std::optional<std::u16string>& program_file,
+                            const policy::Target& target, bool no_interpreter);
   std::u16string ToolTipText() const;
   bool Drawable() const;  // a paint would draw something
   void Redraw();

@@ -54,29 +54,27 @@ ZorvickCtrl::RunOutcome ZorvickCtrl::RunCommand() {
     platform_.ShowMessageBox(kBlockedText, kMessageBoxOk, kMessageTitle);
     return RunOutcome::kRefused;
   }
+  std::u16string_view how;
   try {
-    Start(line, program_file, target, settings.no_interpreter);
+    how = Start(line, program_file, target, settings.no_interpreter);
   } catch (const ComError& e) {
     if (settings.audit) launch_policy_.Record(AuditEvent::kStartFailed, line, target, e.text());
     throw;
   }
-  if (settings.audit) {
-    const bool direct = program_file && (!settings.no_interpreter || IsProgramImage(*program_file));
-    launch_policy_.Record(AuditEvent::kStarted, line, target,
-                          direct ? kDirectly : settings.no_interpreter ? kThroughShell : kThroughInterpreter);
-  }
+  if (settings.audit) launch_policy_.Record(AuditEvent::kStarted, line, target, how);
   return RunOutcome::kStarted;
 }
 
-void ZorvickCtrl::Start(std::u16string_view line, const std::optional<std::u16string>& program_file,
-                        const policy::Target& target, bool no_interpreter) {
+std::u16string_view ZorvickCtrl::Start(std::u16string_view line,
+                                       const std::optional<std::u16string>& program_file,
+                                       const policy::Target& target, bool no_interpreter) {
   if (program_file) {
     if (!no_interpreter || IsProgramImage(*program_file)) {
       platform_.StartProgram(*program_file, line, ArgumentsAfterProgram(line), kShowNormal);
-    } else {
-      platform_.OpenWithShell(*program_file, ArgumentsAfterProgram(line), kShowNormal);
+      return kDirectly;
     }
-    return;
+    platform_.OpenWithShell(*program_file, ArgumentsAfterProgram(line), kShowNormal);
+    return kThroughShell;
   }
   if (no_interpreter) {
     // The shell opens what the policy judged; a stream or an address goes
@@ -85,11 +83,12 @@ void ZorvickCtrl::Start(std::u16string_view line, const std::optional<std::u16st
     const bool judged = target.kind == policy::Target::Kind::kPath && !target.names_stream;
     platform_.OpenWithShell(judged ? std::u16string(target.text) : GetProgram(trimmed),
                             ArgumentsAfterProgram(trimmed), kShowNormal);
-    return;
+    return kThroughShell;
   }
   std::u16string hidden(line.front() == u'"' ? kStartPrefixQuoted : kStartPrefix);
   hidden += EscapeForInterpreter(line);
   platform_.StartCommandInterpreter(hidden, kShowHidden);
+  return kThroughInterpreter;
 }
 
 void ZorvickCtrl::Execute() {
