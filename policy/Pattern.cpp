@@ -79,14 +79,17 @@ std::variant<Pattern, std::u16string> Pattern::Parse(std::u16string_view raw) {
 }
 
 bool Pattern::Matches(const Target& target) const {
-  const std::u16string text = FoldCase(target.text);
+  return MatchesFolded(target.kind, FoldCase(target.text));
+}
+
+bool Pattern::MatchesFolded(Target::Kind kind, std::u16string_view text) const {
   switch (kind_) {
     case Kind::kAddress:
-      return target.kind == Target::Kind::kAddress && text.compare(0, folded_.size(), folded_) == 0;
+      return kind == Target::Kind::kAddress && text.substr(0, folded_.size()) == folded_;
     case Kind::kPath:
-      return target.kind == Target::Kind::kPath && GlobMatches(folded_, text);
+      return kind == Target::Kind::kPath && GlobMatches(folded_, text);
     case Kind::kFolder: {
-      if (target.kind != Target::Kind::kPath) return false;
+      if (kind != Target::Kind::kPath) return false;
       if (GlobMatches(folded_, text)) return true;  // the folder itself
       std::u16string below = folded_;
       if (below.back() != u'\\') below += u'\\';

@@ -35,6 +35,9 @@ class Pattern {
   // Case-insensitive. A path pattern matches paths, an address pattern
   // addresses; neither matches an unknown target.
   bool Matches(const Target& target) const;
+  // The same for a target whose text is already case-folded (FoldCase), for
+  // matching one target against many patterns.
+  bool MatchesFolded(Target::Kind kind, std::u16string_view folded) const;
 
  private:
   enum class Kind { kPath, kFolder, kAddress };

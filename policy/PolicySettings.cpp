@@ -1,6 +1,7 @@
 #include "policy/PolicySettings.h"
 
 #include "policy/PolicyTable.h"
+#include "text/CaseFold.h"
 #include "text/StringUtil.h"
 
 namespace pelzorvick::policy {
@@ -115,8 +116,9 @@ class Reader {
 
 bool PatternList::Matches(const Target& target) const {
   if (everything) return true;
+  const std::u16string folded = FoldCase(target.text);
   for (const Pattern& pattern : patterns) {
-    if (pattern.Matches(target)) return true;
+    if (pattern.MatchesFolded(target.kind, folded)) return true;
   }
   return false;
 }
