@@ -46,8 +46,12 @@ ZorvickCtrl::RunOutcome ZorvickCtrl::RunCommand() {
   // for the same name would reach first.
   const std::optional<std::u16string> program_file =
       FindExecutableFile(GetProgram(line), file_system_);
-  const policy::Target target = program_file ? launch_policy_.FileTarget(*program_file)
-                                             : launch_policy_.CommandTarget(line);
+  // Naming the target asks the file system; with no policy set, nothing
+  // needs it.
+  policy::Target target;
+  if (settings.Restricts() || settings.audit || settings.no_interpreter) {
+    target = program_file ? launch_policy_.FileTarget(*program_file) : launch_policy_.CommandTarget(line);
+  }
   const std::u16string_view refusal = policy::LaunchPolicy::Refusal(settings, target);
   if (!refusal.empty()) {
     launch_policy_.Record(AuditEvent::kRefused, line, target, refusal);

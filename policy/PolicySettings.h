@@ -28,6 +28,9 @@ struct PolicySettings {
   PatternList image_hosts;
   // One line for every value ignored, naming its key and why.
   std::vector<std::u16string> malformed;
+
+  // Whether a start may be refused at all.
+  bool Restricts() const { return disable_launch || allowed.in_force || denied.in_force; }
 };
 
 // Reads both hives afresh. A switch is a REG_DWORD (0 off, anything else

@@ -23,7 +23,9 @@ void Judge(benchmark::State& state, bool lists) {
   const std::u16string program = u"C:\\Program Files\\Some Vendor\\Some Product\\app.exe";
   for (auto _ : state) {
     const policy::PolicySettings settings = rig.policy.Read(program);
-    benchmark::DoNotOptimize(policy::LaunchPolicy::Refusal(settings, rig.policy.FileTarget(program)));
+    if (settings.Restricts()) {
+      benchmark::DoNotOptimize(policy::LaunchPolicy::Refusal(settings, rig.policy.FileTarget(program)));
+    }
   }
 }
 BENCHMARK_CAPTURE(Judge, NothingSet, false);

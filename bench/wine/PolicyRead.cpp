@@ -30,8 +30,9 @@ double ReadOnce(const std::u16string& line, const std::u16string& program) {
   policy::LaunchPolicy& launch_policy = SystemLaunchPolicy();
   return MedianOf(200, [&] {
     return Timed([&] {
+      // As a click does: the target is named only where a value may refuse it.
       const policy::PolicySettings settings = launch_policy.Read(line);
-      policy::LaunchPolicy::Refusal(settings, launch_policy.FileTarget(program));
+      if (settings.Restricts()) policy::LaunchPolicy::Refusal(settings, launch_policy.FileTarget(program));
     });
   });
 }

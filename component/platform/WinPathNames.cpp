@@ -32,8 +32,11 @@ std::optional<std::wstring> LongName(const std::wstring& path) {
 }
 
 // Short names expand only where the file or folder exists: the longest part
-// that does is expanded, the rest kept as written.
+// that does is expanded, the rest kept as written. The system's short names
+// all hold a "~" (only an administrator can give a file another), so a path
+// without one is asked nothing.
 std::wstring WithLongNames(const std::wstring& full) {
+  if (full.find(L'~') == std::wstring::npos) return full;
   std::size_t end = full.size();
   for (;;) {
     if (const auto expanded = LongName(full.substr(0, end))) return *expanded + full.substr(end);
