@@ -164,6 +164,28 @@ bool IsNetworkPath(std::u16string_view program) {
   return !local_drive;
 }
 
+bool IsProgramImage(std::u16string_view path) {
+  const std::size_t dot = path.find_last_of(u".\\/");
+  if (dot == std::u16string_view::npos || path[dot] != u'.') return false;
+  const std::u16string_view ext = path.substr(dot);
+  return EqualsIgnoringAsciiCase(ext, u".exe") || EqualsIgnoringAsciiCase(ext, u".com");
+}
+
+std::u16string EscapeForInterpreter(std::u16string_view command_line) {
+  std::u16string out;
+  out.reserve(command_line.size());
+  bool quoted = false;
+  for (const char16_t c : command_line) {
+    if (c == kDoubleQuote) {
+      quoted = !quoted;
+    } else if (!quoted && std::u16string_view(u"&|<>^()%").find(c) != std::u16string_view::npos) {
+      out.push_back(u'^');
+    }
+    out.push_back(c);
+  }
+  return out;
+}
+
 bool CommandExists(std::u16string_view command_line, FileSystem& fs) {
   if (command_line.empty()) return false;
   const std::u16string program = GetProgram(command_line);

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -16,6 +17,7 @@
 #include "component/seams/Platform.h"
 #include "component/seams/PropertyBag.h"
 #include "control/Property.h"
+#include "policy/LaunchPolicy.h"
 
 namespace pelzorvick {
 
@@ -24,7 +26,7 @@ enum class AccessibleRole { kPushButton, kLink };
 class ZorvickCtrl {
  public:
   ZorvickCtrl(ContainerServices& container, Canvas& canvas, Platform& platform,
-              FileSystem& file_system);
+              FileSystem& file_system, policy::LaunchPolicy& launch_policy);
   ZorvickCtrl(const ZorvickCtrl&) = delete;
   ZorvickCtrl& operator=(const ZorvickCtrl&) = delete;
 
@@ -115,7 +117,8 @@ class ZorvickCtrl {
   bool Border() const;
   void SetBorder(bool New_Border);
   // Runs the first available command; raises no Click. Throws ComError when
-  // the process cannot be started.
+  // the process cannot be started, or when the administrator's policy
+  // refuses it (after the box that says so).
   void Execute();
 
   // Container events.
@@ -161,7 +164,11 @@ class ZorvickCtrl {
   bool IsButtonMode() const;
 
   std::u16string FindAvailableCommand() const;
-  void RunCommand();
+  enum class RunOutcome { kStarted, kNotFound, kRefused };
+  RunOutcome RunCommand();
+  // Starts as the lookup and the policy decided; says how, for the record.
+  std::u16string_view Start(std::u16string_view line, const std::optional<std::u16string>& program_file,
+                            const policy::Target& target, bool no_interpreter);
   std::u16string ToolTipText() const;
   bool Drawable() const;  // a paint would draw something
   void Redraw();
@@ -190,6 +197,7 @@ class ZorvickCtrl {
   Canvas& canvas_;
   Platform& platform_;
   FileSystem& file_system_;
+  policy::LaunchPolicy& launch_policy_;
 
   // The control's documented instance fields keep their m_ names (the stored
   // keys, and the names every routine of the control is described by); the

@@ -31,9 +31,14 @@ void ZorvickCtrl::AcquirePicture() {
   const std::u16string address = ImageURL();
 
   if (mode::Is(control, mode::kImage) && !address.empty()) {
+    const std::u16string target = TrimSpaces(ImageURL());
+    // Refused by the administrator: fails as an address that cannot be read.
+    if (!launch_policy_.AllowsPicture(target)) {
+      ReportPictureFailure(kLoadFailed);
+      return;
+    }
     try {
-      container_.AsyncRead(TrimSpaces(ImageURL()), kAsyncReadPicture, kReadTag,
-                           kAsyncReadSynchronous);
+      container_.AsyncRead(target, kAsyncReadPicture, kReadTag, kAsyncReadSynchronous);
     } catch (const ComError&) {
       ReportPictureFailure(kLoadFailed);
     }

@@ -7,6 +7,8 @@
 // writes into OUTDIR:
 //   PelZorvick.wxs          WiX source of the per-machine installer; wixl
 //                           fills in $(var.OcxSource)
+//                           and finds the administrative template beside it
+//                           (PelZorvick.admx, en-US/PelZorvick.adml)
 //   PelZorvick.manifest     the control's side-by-side assembly manifest
 //   Example.exe.manifest    an application manifest that depends on it
 //   registry-rows.tsv       every registry value the installer writes: view,
@@ -22,12 +24,14 @@
 #include <vector>
 
 #include "component/build/BuildTool.h"
+#include "component/build/XmlText.h"
 #include "component/library/RegistryTable.h"
 #include "packaging/NameGuid.h"
 #include "packaging/TypeLibInfo.h"
 
 namespace pz = pelzorvick;
 namespace build_tool = pz::build_tool;
+using build_tool::Xml;
 using pz::packaging::NameGuid;
 using pz::packaging::TypeKind;
 using pz::packaging::TypeLibFacts;
@@ -52,6 +56,7 @@ struct Arch {
   const char* control_component;  // the file and the keys of this bitness alone
   bool win64;
   const char* syskind;
+  const char* language_component;  // the administrative template's en-US part
 };
 
 // Fixed for ever: the upgrade code ties versions together, and a component's
@@ -59,10 +64,12 @@ struct Arch {
 // once the 64-bit installer's 32-bit interface keys, is retired.
 constexpr Arch kX64 = {"x64", "amd64", "ProgramFiles64Folder",
                        "{D3FD1197-961D-490B-95B1-9C1FBC6961D0}",
-                       "{1B80CE4B-0B50-451F-B7E3-CC511100BBE1}", true, "win64"};
+                       "{1B80CE4B-0B50-451F-B7E3-CC511100BBE1}", true, "win64",
+                       "{6F0B3C2E-9A41-4C8D-B2E5-7D1A93C4F602}"};
 constexpr Arch kX86 = {"x86", "x86", "ProgramFilesFolder",
                        "{A6BA6AAF-1B1D-4ECE-886F-DAC0FA647546}",
-                       "{959C7488-45E3-4E3A-B5CF-DD2AAF85F395}", false, "win32"};
+                       "{959C7488-45E3-4E3A-B5CF-DD2AAF85F395}", false, "win32",
+                       "{2C7E5D91-4B08-4F6A-9E3C-58A0D7B1E4C3}"};
 
 struct Row {
   bool other_view;  // the 32-bit registry view of a 64-bit system
@@ -138,6 +145,9 @@ std::vector<Row> AllRows(const TypeLibFacts& lib, const Arch& arch) {
     rows.push_back({false, kClasses + Narrow(value.key), Narrow(value.name), Narrow(value.data)});
   }
   for (auto& row : TypeLibRows(lib, arch)) rows.push_back(std::move(row));
+  for (const auto& value : pz::EventSourceValues(Widen(std::string("[#") + kOcxFileId + "]"))) {
+    rows.push_back({false, Narrow(value.key), Narrow(value.name), Narrow(value.data)});
+  }
   return rows;
 }
 
@@ -240,20 +250,6 @@ std::string ProductCode(const std::string& product_version, const Arch& arch) {
   return NameGuid("pelzorvick:" + product_version + ":" + arch.name);
 }
 
-std::string Xml(const std::string& text) {
-  std::string out;
-  for (char c : text) {
-    switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '"': out += "&quot;"; break;
-      default: out += c;
-    }
-  }
-  return out;
-}
-
 std::string RegistryElements(const Component& component, const char* indent) {
   std::string out;
   for (const Row& row : component.rows) {
@@ -291,11 +287,21 @@ std::string Wxs(const std::vector<Component>& components, const Arch& arch, cons
            (component.win64 ? "yes" : "no") + "\">\n";
     if (component.file) {
       out += std::string("            <File Id=\"") + kOcxFileId + "\" Name=\"" + kOcx +
-             "\" Source=\"$(var.OcxSource)\" KeyPath=\"yes\"/>\n";
+             "\" Source=\"$(var.OcxSource)\" KeyPath=\"yes\"/>\n"
+             "            <File Id=\"PelZorvick.admx\" Name=\"PelZorvick.admx\" Source=\"PelZorvick.admx\"/>\n";
     }
     out += RegistryElements(component, "            ") + "          </Component>\n";
     refs += "      <ComponentRef Id=\"" + component.id + "\"/>\n";
   }
+  // The template's language part, in the folder Group Policy expects.
+  out += std::string("          <Directory Id=\"PolicyLanguage\" Name=\"en-US\">\n"
+                     "            <Component Id=\"PolicyLanguage\" Guid=\"") +
+         arch.language_component + "\" Win64=\"" + (arch.win64 ? "yes" : "no") + "\">\n"
+         "              <File Id=\"PelZorvick.adml\" Name=\"PelZorvick.adml\" Source=\"en-US/PelZorvick.adml\""
+         " KeyPath=\"yes\"/>\n"
+         "            </Component>\n"
+         "          </Directory>\n";
+  refs += "      <ComponentRef Id=\"PolicyLanguage\"/>\n";
   out +=
       "        </Directory>\n"
       "      </Directory>\n"

@@ -1,5 +1,9 @@
 #include "component/library/RegistryTable.h"
 
+#include <iterator>
+
+#include "policy/AuditEvents.h"
+
 namespace pelzorvick {
 
 std::vector<RegistryValue> ClassRegistryValues(const ClassIdentity& ids,
@@ -41,6 +45,15 @@ std::vector<std::wstring> ClassRegistryKeys(const ClassIdentity& ids) {
   std::vector<std::wstring> keys = {L"CLSID\\" + ids.clsid, kProgId, kVersionIndependentProgId};
   for (const PageClass& page : kPageClasses) keys.push_back(std::wstring(L"CLSID\\") + page.clsid);
   return keys;
+}
+
+std::wstring EventSourceName() {
+  return std::wstring(std::begin(policy::kEventSource), std::end(policy::kEventSource) - 1);
+}
+
+std::vector<RegistryValue> EventSourceValues(const std::wstring& module_path) {
+  const std::wstring key = std::wstring(kEventLogKey) + L"\\" + EventSourceName();
+  return {{key, kEventMessageFile, module_path}};
 }
 
 }  // namespace pelzorvick

@@ -10,7 +10,7 @@
 namespace pelzorvick {
 
 struct RegistryValue {
-  std::wstring key;   // below the classes root
+  std::wstring key;   // below the classes root (the event source's: HKEY_LOCAL_MACHINE)
   std::wstring name;  // empty: the key's default value
   std::wstring data;  // always a string value
 };
@@ -54,5 +54,15 @@ std::vector<RegistryValue> ClassRegistryValues(const ClassIdentity& ids,
 
 // The keys that registering creates and unregistering removes whole.
 std::vector<std::wstring> ClassRegistryKeys(const ClassIdentity& ids);
+
+// The event log's source of the audit trail (policy::kEventSource), below
+// HKEY_LOCAL_MACHINE: only
+// a machine-wide registration writes it. Both bitnesses write the one key
+// (the system hive has one view); each removes it only while it names its
+// own module, so removing one leaves the other's.
+inline constexpr wchar_t kEventLogKey[] = L"SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application";
+inline constexpr wchar_t kEventMessageFile[] = L"EventMessageFile";
+std::wstring EventSourceName();
+std::vector<RegistryValue> EventSourceValues(const std::wstring& module_path);
 
 }  // namespace pelzorvick

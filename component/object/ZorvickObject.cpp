@@ -5,6 +5,7 @@
 #include "component/object/DispatchIds.h"
 #include "component/com/ErrorInfo.h"
 #include "component/com/TypeInfoCache.h"
+#include "component/platform/SystemLaunchPolicy.h"
 
 namespace pelzorvick {
 
@@ -16,7 +17,7 @@ ZorvickObject::ZorvickObject()
     : canvas_(geometry_, *this),
       services_(geometry_, *this),
       platform_([this] { return OwnerWindow(); }),
-      ctrl_(services_, canvas_, platform_, SystemFileSystem()),
+      ctrl_(services_, canvas_, platform_, SystemFileSystem(), SystemLaunchPolicy()),
       events_point_(*Identity(), *this, DIID___ZorvickCtrl),
       notify_point_(*Identity(), *this, IID_IPropertyNotifySink) {}
 

@@ -2,9 +2,9 @@
 """Registration of the built PelZorvick.ocx by Wine's own regsvr32.
 
 Registers (machine-wide, or per user with /n /i:user), reads the keys back
-with Wine's reg, unregisters, and compares the whole registry of the private
-prefix before and after: unregistering must remove exactly what registering
-wrote. Prints "N passed, N failed" and exits non-zero on any failure.
+with Wine's reg (the event log's source among them, machine-wide only),
+unregisters, and compares the whole registry of the private prefix before
+and after: unregistering must remove exactly what registering wrote. Prints "N passed, N failed" and exits non-zero on any failure.
 """
 
 import argparse
@@ -116,12 +116,24 @@ def check_typelib(wine, classes, ocx, bits):
               "interface %s registered with its type library" % iid)
 
 
+EVENT_SOURCE = "HKLM\\System\\CurrentControlSet\\Services\\EventLog\\Application\\PelZorvick"
+
+
+def event_source(wine):
+    """The event log source's values, or None; the system hive has one view."""
+    got = query(wine, EVENT_SOURCE)
+    return got and got.get("")
+
+
 def machine(wine, ocx_win):
     before = snapshot(wine)
     r = wine.native(["regsvr32", "/s", ocx_win])
     check(r.returncode == 0, "regsvr32 registers (rc %d)" % r.returncode)
     classes = "HKLM\\Software\\Classes"
     check_class_keys(wine, classes, ocx_win)
+    source = event_source(wine)
+    check(source is not None and source.get("EventMessageFile", "").lower() == ocx_win.lower(),
+          "the event log source names the module's message table (%r)" % source)
     check(query(wine, "HKCR\\CLSID\\" + CLSID) is not None, "class visible through HKCR")
     check(query(wine, classes + "\\CLSID\\" + CLSID, native=False) is None,
           "class only in the registry view of its bitness")
@@ -129,6 +141,7 @@ def machine(wine, ocx_win):
     check_typelib(wine, classes, ocx_win, wine.bits)
     r = wine.native(["regsvr32", "/u", "/s", ocx_win])
     check(r.returncode == 0, "regsvr32 /u unregisters (rc %d)" % r.returncode)
+    check(event_source(wine) is None, "the event log source is removed")
     r = wine.native(["regsvr32", "/u", "/s", ocx_win])
     check(r.returncode == 0, "unregistering again succeeds (rc %d)" % r.returncode)
     left = diff(before, snapshot(wine))
@@ -141,6 +154,7 @@ def user(wine, ocx_win):
     r = wine.native(["regsvr32", "/s", "/n", "/i:user", ocx_win])
     check(r.returncode == 0, "regsvr32 /n /i:user registers (rc %d)" % r.returncode)
     check_class_keys(wine, "HKCU\\Software\\Classes", ocx_win)
+    check(event_source(wine) is None, "no event log source: that takes an administrator")
     for native in (True, False):
         check(query(wine, "HKLM\\Software\\Classes\\CLSID\\" + CLSID, native) is None,
               "nothing under HKLM\\Software\\Classes\\CLSID (%s view)" % ("own" if native else "other"))

@@ -124,6 +124,11 @@ void FakePlatform::StartCommandInterpreter(std::u16string_view command_line, int
   log_.push_back("StartProcess(" + Narrow(command_line) + "," + std::to_string(show_style) + ")");
   if (fail_start) throw ComError(errc::kFileNotFound, u"File not found");
 }
+void FakePlatform::OpenWithShell(std::u16string_view file, std::u16string_view parameters,
+                                 int show_style) {
+  log_.push_back("Open(" + Narrow(file) + "|" + Narrow(parameters) + "," + std::to_string(show_style) + ")");
+  if (fail_start) throw ComError(errc::kFileNotFound, u"File not found");
+}
 void FakePlatform::ShowMessageBox(std::u16string_view text, int style, std::u16string_view title) {
   log_.push_back("MessageBox(" + Narrow(text) + "," + std::to_string(style) + "," +
                  Narrow(title) + ")");

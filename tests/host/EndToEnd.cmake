@@ -2,6 +2,7 @@
 # registered by regsvr32 in fresh private prefixes (one at 96 DPI, one at
 # 144 DPI). Tests of one prefix run one at a time: they end its processes.
 add_executable(pz_click_witness WIN32 ClickWitness.cpp)
+pz_add_helper_program(pz_box_closer BoxCloser.cpp)
 add_executable(pz_atl_container_test AtlContainerTest.cpp)
 target_link_libraries(pz_atl_container_test PRIVATE pz_hostcore)
 
@@ -13,6 +14,7 @@ set(pz_e2e ${PZ_PYTHON_TEST} ${CMAKE_CURRENT_SOURCE_DIR}/e2e.py
   --ocx $<TARGET_FILE:PelZorvick>
   --witness $<TARGET_FILE:pz_click_witness>
   --atl-test $<TARGET_FILE:pz_atl_container_test>
+  --box-closer $<TARGET_FILE:pz_box_closer>
   --bits ${pz_bits})
 
 # pz_e2e_prefix(<dpi> <case>...)
@@ -33,5 +35,5 @@ function(pz_e2e_prefix dpi)
 endfunction()
 
 pz_e2e_prefix(96 click pixels image design nocommand persistence atl keyboard focus accessible
-  designer)
+  designer policy policy_shell policy_image policy_script)
 pz_e2e_prefix(144 pixels focus designer)

@@ -105,8 +105,8 @@ class Env(Wine):
         self.work = os.path.abspath(args.work)
         os.makedirs(self.work, exist_ok=True)
 
-    def host(self, *args, timeout=120):
-        p = self.run([self.a.host] + list(args), merged=True, timeout=timeout)
+    def host(self, *args, timeout=120, env_extra=None):
+        p = self.run([self.a.host] + list(args), merged=True, timeout=timeout, env_extra=env_extra)
         lines = [l.rstrip("\r") for l in p.stdout.split("\n") if l.strip()]
         print("$ zorvick-host " + " ".join(args))
         for l in lines:

@@ -64,10 +64,23 @@ def table_rows(path, bits):
     return rows
 
 
+def classes_rows(rows):
+    """The rows below the classes root, which the snapshots compare."""
+    return [row for row in rows if row[1].lower().startswith(CLASSES.lower())]
+
+
+def event_source(wine):
+    """EventMessageFile of the event log's source PelZorvick, or None."""
+    r = wine.run(["reg", "query", "HKLM\\System\\CurrentControlSet\\Services\\EventLog\\Application\\PelZorvick",
+                  "/v", "EventMessageFile"])
+    m = re.search(r"EventMessageFile\s+REG_\w+\s+(.*)", r.stdout) if r.returncode == 0 else None
+    return m.group(1).strip() if m else None
+
+
 def expected(rows, module, helpdir):
     """The table as a snapshot would show it, for the module's path."""
     want = {}
-    for view, key, name, value in rows:
+    for view, key, name, value in classes_rows(rows):
         value = value.replace("[#PelZorvick.ocx]", module).replace("[INSTALLDIR]", helpdir)
         want.setdefault((view, key.lower()), {})[name] = value
     return want
@@ -76,7 +89,7 @@ def expected(rows, module, helpdir):
 def roots(rows):
     """The keys of ours below the classes root, each removed whole."""
     out = set()
-    for _, key, _, _ in rows:
+    for _, key, _, _ in classes_rows(rows):
         parts = key[len(CLASSES):].split("\\")
         n = 2 if parts[0].lower() in ("clsid", "typelib", "interface") else 1
         out.add((CLASSES + "\\".join(parts[:n])).lower())

@@ -3,9 +3,11 @@
 
   signatures  the .ocx (from the zip) and the MSI verify against the
               certificate they were signed with; one changed byte fails
+  templates   the zip's administrative template is well-formed and names
+              exactly the values of the README's table, each in its place
   rows        the registry that DllRegisterServer writes (regsvr32 in a fresh
               prefix), the MSI's Registry table and the build's table of
-              rows agree key by key
+              rows agree key by key, the event log's source among them
   install     msiexec installs the MSI in a fresh prefix, the control is
               created by ProgID (cscript) and by CLSID, msiexec removes it
               leaving no key of ours and no file; an older version is
@@ -38,6 +40,7 @@ import subprocess
 import sys
 import uuid
 import zipfile
+from xml.etree import ElementTree
 
 from packaging_support import (
     CLASSES,
@@ -46,6 +49,7 @@ from packaging_support import (
     REGDB_E_CLASSNOTREG,
     compare,
     dist_file,
+    event_source,
     expected,
     fresh_prefix,
     msi_registry,
@@ -100,6 +104,48 @@ def signatures(args):
     check(r.returncode == 0, "SHA256SUMS matches", r.stdout)
 
 
+def readme_policy_values():
+    """The values the README's table for administrators names."""
+    readme = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "README.md")
+    with open(readme, encoding="utf-8") as f:
+        section = f.read().split("## For administrators", 1)[1].split("\n## ", 1)[0]
+    return sorted(re.findall(r"^\| `(\w+)` \|", section, re.M))
+
+
+def templates(args):
+    ns = {"p": "http://schemas.microsoft.com/GroupPolicy/2006/07/PolicyDefinitions"}
+    with zipfile.ZipFile(dist_file(args, ".zip")) as z:
+        names = {n.split("/", 1)[1]: n for n in z.namelist()}
+        parsed = {}
+        for name in ("policy/PelZorvick.admx", "policy/en-US/PelZorvick.adml"):
+            try:
+                parsed[name] = ElementTree.fromstring(z.read(names[name]))
+                check(True, "%s is well-formed" % name)
+            except (KeyError, ElementTree.ParseError) as e:
+                check(False, "%s is in the zip and well-formed" % name, e)
+                return
+    admx, adml = parsed["policy/PelZorvick.admx"], parsed["policy/en-US/PelZorvick.adml"]
+    policies = admx.findall("p:policies/p:policy", ns)
+    want = readme_policy_values()
+    check(sorted(p.get("name") for p in policies) == want, "the template names exactly the table's values",
+          "%r vs %r" % (sorted(p.get("name") for p in policies), want))
+    for p in policies:
+        name = p.get("name")
+        lists = p.findall("p:elements/p:list", ns)
+        where = (lists[0].get("key") if lists else p.get("key") + "\\" + p.get("valueName", ""))
+        check(where == "Software\\Policies\\PelZorvick\\" + name and p.get("class") == "Both" and
+              p.find("p:parentCategory", ns).get("ref") == "PelZorvick" and
+              p.find("p:supportedOn", ns).get("ref") is not None,
+              "%s: its registry place, both hives, category and platforms" % name, where)
+    strings = {s.get("id") for s in adml.findall("p:resources/p:stringTable/p:string", ns)}
+    boxes = {b.get("refId") for b in adml.findall("p:resources/p:presentationTable/p:presentation/p:listBox", ns)}
+    text = ElementTree.tostring(admx, encoding="unicode")
+    used = set(re.findall(r"\$\(string\.(\w+)\)", text))
+    check(used and used <= strings, "every string the template uses is in the language file", used - strings)
+    check({l.get("id") for l in admx.iter("{%s}list" % ns["p"])} == boxes,
+          "every pattern list has its list box")
+
+
 def rows_mode(args):
     table = table_rows(args.rows, args.bits)
     msi = msi_rows(dist_file(args, "-%s.msi" % args.arch))
@@ -118,6 +164,9 @@ def rows_mode(args):
         compare(got, want, "DllRegisterServer wrote exactly the table's rows")
         msi_want = expected(msi, module, ntpath.dirname(module))
         compare(got, msi_want, "DllRegisterServer wrote exactly the MSI's rows")
+        source = event_source(wine)
+        check(source is not None and source.lower() == module.lower(),
+              "DllRegisterServer registered the event source for the module", source)
     finally:
         wine.close()
 
@@ -170,6 +219,9 @@ def build_msi(args, folder, version):
     sources = os.path.join(folder, version)
     os.makedirs(sources, exist_ok=True)
     shutil.copy(args.ocx, os.path.join(sources, "PelZorvick.ocx"))
+    shutil.copy(os.path.join(args.templates, "PelZorvick.admx"), sources)
+    os.makedirs(os.path.join(sources, "en-US"), exist_ok=True)
+    shutil.copy(os.path.join(args.templates, "en-US", "PelZorvick.adml"), os.path.join(sources, "en-US"))
     msi = os.path.join(sources, "PelZorvick.msi")
     r = subprocess.run([args.tool, args.typelib, args.arch, version, sources], capture_output=True, text=True)
     if r.returncode == 0:
@@ -198,6 +250,13 @@ def install(args):
         got = ours(snapshot(wine), table, views(table))
         compare(got, expected(table, module, ntpath.dirname(module) + "\\"),
                 "the installer wrote exactly the table's rows", fold_case=True)
+        source = event_source(wine)
+        check(source is not None and source.lower() == module.lower(),
+              "the installer registered the event source for the control", source)
+        folder_of = os.path.dirname(installed)
+        check(os.path.isfile(os.path.join(folder_of, "PelZorvick.admx")) and
+              os.path.isfile(os.path.join(folder_of, "en-US", "PelZorvick.adml")),
+              "the administrative template is installed beside the control")
         ok, out = cscript(wine, folder)
         check(ok, "cscript creates the control by ProgID and sets a property", out)
         facts = probe(wine, folder)
@@ -205,7 +264,8 @@ def install(args):
         r = wine.run(["msiexec", "/x", winpath(msi), "/qn"])
         check(r.returncode == 0, "msiexec /x removes it (rc %d)" % r.returncode, r.stdout + r.stderr)
         after = snapshot(wine)
-        check(not ours(after, table), "no key of ours is left", sorted(ours(after, table)))
+        check(not ours(after, table) and event_source(wine) is None, "no key of ours is left",
+              sorted(ours(after, table)))
         check(not os.path.exists(os.path.dirname(installed)), "no file or folder of ours is left")
         check(installed_products(wine) == [], "no product is installed")
 
@@ -425,8 +485,8 @@ def shared(args):
 
 def main():
     p = argparse.ArgumentParser()
-    modes = {"signatures": signatures, "rows": rows_mode, "install": install, "regfree": regfree,
-             "fresh_clone": fresh_clone, "shared": shared, "own_key": own_key}
+    modes = {"signatures": signatures, "templates": templates, "rows": rows_mode, "install": install,
+             "regfree": regfree, "fresh_clone": fresh_clone, "shared": shared, "own_key": own_key}
     p.add_argument("mode", choices=sorted(modes))
     p.add_argument("--dist", required=True)
     p.add_argument("--arch", choices=("x64", "x86"), required=True)
@@ -435,6 +495,7 @@ def main():
     p.add_argument("--ocx")
     p.add_argument("--probe")
     p.add_argument("--sources", help="the build's packaging/sources folder")
+    p.add_argument("--templates", help="the folder of the build's administrative template")
     p.add_argument("--version")
     p.add_argument("--source", help="the checkout")
     p.add_argument("--build", help="the Windows build")

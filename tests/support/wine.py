@@ -61,13 +61,15 @@ class Wine:
             shutil.rmtree(self.prefix, ignore_errors=True)
         return subprocess.run(self._command() + ["--init-only"], timeout=300).returncode == 0
 
-    def run(self, argv, bits=None, cwd=None, merged=False, timeout=None):
+    def run(self, argv, bits=None, cwd=None, merged=False, timeout=None, env_extra=None):
         """The program's output as text with LF line ends; `merged` puts its
-        standard error into its standard output, in order."""
+        standard error into its standard output, in order; `env_extra` adds
+        to the environment (WINEDEBUG channels, say)."""
         loader = ["--wine%d" % bits] if bits else []
         p = subprocess.run(self._command() + loader + argv, cwd=cwd, stdout=subprocess.PIPE,
                            stderr=subprocess.STDOUT if merged else subprocess.PIPE,
-                           timeout=timeout or self.timeout)
+                           timeout=timeout or self.timeout,
+                           env=dict(os.environ, **env_extra) if env_extra else None)
         p.stdout = _text(p.stdout)
         p.stderr = _text(p.stderr)
         return p
