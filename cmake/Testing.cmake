@@ -10,6 +10,12 @@ include(GoogleTest)
 # sets it from its one probe of the machine.
 set(PZ_WINE_SKIP_REASON "" CACHE STRING "Why the Windows tests of this build cannot run here")
 
+# The command that runs a Python test: tests/support on its module path, and
+# no __pycache__ written into the source tree.
+find_program(PZ_PYTHON3 python3 REQUIRED)
+set(PZ_PYTHON_TEST ${CMAKE_COMMAND} -E env PYTHONPATH=${CMAKE_SOURCE_DIR}/tests/support
+    PYTHONDONTWRITEBYTECODE=1 ${PZ_PYTHON3})
+
 # pz_add_wine_test(NAME <name> COMMAND <command>...)
 # A test that starts Windows programs. Where they cannot run it stays in the
 # list as ctest's own skip, with the reason, never as a pass.

@@ -135,6 +135,57 @@ bool IsExecutableFile(std::u16string_view program, FileSystem& fs) {
   return FindExecutableFile(program, fs).has_value();
 }
 
+namespace {
+
+bool IsSeparator(char16_t c) { return c == u'\\' || c == u'/'; }
+
+bool StartsWithIgnoringCase(std::u16string_view text, std::u16string_view prefix) {
+  return text.size() >= prefix.size() && EqualsIgnoringAsciiCase(text.substr(0, prefix.size()), prefix);
+}
+
+}  // namespace
+
+bool IsNetworkPath(std::u16string_view program) {
+  if (StartsWithIgnoringCase(program, u"file:")) {
+    std::u16string_view rest = program.substr(5);
+    constexpr std::u16string_view kThisMachine = u"//localhost";
+    if (StartsWithIgnoringCase(rest, kThisMachine) && rest.size() > kThisMachine.size() &&
+        IsSeparator(rest[kThisMachine.size()])) {
+      rest.remove_prefix(kThisMachine.size());
+    }
+    std::size_t slashes = 0;
+    while (slashes < rest.size() && IsSeparator(rest[slashes])) ++slashes;
+    // Two begin a host; four or more, a host behind the empty one.
+    return slashes == 2 || slashes >= 4;
+  }
+  if (program.size() < 2 || !IsSeparator(program[0]) || !IsSeparator(program[1])) return false;
+  const bool local_drive = program.size() >= 6 && (program[2] == u'?' || program[2] == u'.') &&
+                           IsSeparator(program[3]) && GetScheme(program.substr(4, 2)).size() == 1;
+  return !local_drive;
+}
+
+bool IsProgramImage(std::u16string_view path) {
+  const std::size_t dot = path.find_last_of(u".\\/");
+  if (dot == std::u16string_view::npos || path[dot] != u'.') return false;
+  const std::u16string_view ext = path.substr(dot);
+  return EqualsIgnoringAsciiCase(ext, u".exe") || EqualsIgnoringAsciiCase(ext, u".com");
+}
+
+std::u16string EscapeForInterpreter(std::u16string_view command_line) {
+  std::u16string out;
+  out.reserve(command_line.size());
+  bool quoted = false;
+  for (const char16_t c : command_line) {
+    if (c == kDoubleQuote) {
+      quoted = !quoted;
+    } else if (!quoted && std::u16string_view(u"&|<>^()%").find(c) != std::u16string_view::npos) {
+      out.push_back(u'^');
+    }
+    out.push_back(c);
+  }
+  return out;
+}
+
 bool CommandExists(std::u16string_view command_line, FileSystem& fs) {
   if (command_line.empty()) return false;
   const std::u16string program = GetProgram(command_line);

@@ -37,6 +37,25 @@ bool IsExecutableFile(std::u16string_view program, FileSystem& fs = SystemFileSy
 // ends it on; "" when the program text runs to the end.
 std::u16string_view ArgumentsAfterProgram(std::u16string_view command_line);
 
+// Whether a program text names a file that may lie on another machine,
+// which Windows would sign in to with the user's credentials to reach:
+// "\\host\..." and "//host/..." (either slash), the device paths
+// ("\\?\UNC\...", and any other but a drive's "\\?\C:\..."), and
+// file: URLs with a host ("file://host/...", "file:////host/...").
+bool IsNetworkPath(std::u16string_view program);
+
+// Whether the system runs the file itself rather than through an
+// interpreter: a program image by its extension (".exe", ".com"), decided by
+// name, not content, so that an .exe that is no program fails to start and
+// says why, as the system would.
+bool IsProgramImage(std::u16string_view path);
+
+// The command line as the command interpreter must be given it for its start
+// command to receive exactly that line: outside double quotes each of
+// & | < > ^ ( ) and % is preceded by a caret, so the interpreter runs, pipes,
+// redirects and expands none of them.
+std::u16string EscapeForInterpreter(std::u16string_view command_line);
+
 // Whether a command line is usable. Only drive paths ("C:...") reach the
 // file system; every other non-empty line counts as found and is left to the
 // platform to resolve when run.

@@ -7,8 +7,12 @@
 namespace pelzorvick {
 
 ZorvickCtrl::ZorvickCtrl(ContainerServices& container, Canvas& canvas, Platform& platform,
-                         FileSystem& file_system)
-    : container_(container), canvas_(canvas), platform_(platform), file_system_(file_system) {}
+                         FileSystem& file_system, policy::LaunchPolicy& launch_policy)
+    : container_(container),
+      canvas_(canvas),
+      platform_(platform),
+      file_system_(file_system),
+      launch_policy_(launch_policy) {}
 
 const Property* ZorvickCtrl::FindProperty(int32_t dispid) {
   for (const Property& p : kProperties) {

@@ -5,8 +5,10 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "command/FileSystem.h"
 #include "component/seams/Canvas.h"
@@ -15,6 +17,7 @@
 #include "component/seams/Platform.h"
 #include "component/seams/PropertyBag.h"
 #include "control/Property.h"
+#include "policy/LaunchPolicy.h"
 
 namespace pelzorvick {
 
@@ -23,7 +26,7 @@ enum class AccessibleRole { kPushButton, kLink };
 class ZorvickCtrl {
  public:
   ZorvickCtrl(ContainerServices& container, Canvas& canvas, Platform& platform,
-              FileSystem& file_system);
+              FileSystem& file_system, policy::LaunchPolicy& launch_policy);
   ZorvickCtrl(const ZorvickCtrl&) = delete;
   ZorvickCtrl& operator=(const ZorvickCtrl&) = delete;
 
@@ -39,6 +42,9 @@ class ZorvickCtrl {
   // The row of the property of that name, found while compiling: a name
   // that is no property's does not build.
   static consteval std::size_t RowNamed(std::u16string_view name);
+  static consteval const Property& PropertyNamed(std::u16string_view name) {
+    return kProperties[RowNamed(name)];
+  }
   // Null for a dispatch id that is no property's.
   static const Property* FindProperty(int32_t dispid);
 
@@ -61,6 +67,15 @@ class ZorvickCtrl {
   template <std::size_t Row>
   void Set(Property::ArgumentOf<ValueType<Row>> value) {
     Store(kProperties[Row], this->*MemberOf<Row>(), value);
+  }
+  // Calls f with the row of `p` as a constant, for a caller that holds a
+  // row only at run time (a designer asking by dispatch id).
+  template <class F>
+  static void WithRow(const Property& p, F&& f) {
+    const auto row = static_cast<std::size_t>(&p - kProperties.data());
+    [&]<std::size_t... R>(std::index_sequence<R...>) {
+      ((row == R ? (f(std::integral_constant<std::size_t, R>{}), 0) : 0), ...);
+    }(std::make_index_sequence<kPropertyCount>{});
   }
 
   // Properties. Every setter notifies the container with the property's
@@ -102,15 +117,14 @@ class ZorvickCtrl {
   bool Border() const;
   void SetBorder(bool New_Border);
   // Runs the first available command; raises no Click. Throws ComError when
-  // the process cannot be started.
+  // the process cannot be started, or when the administrator's policy
+  // refuses it (after the box that says so).
   void Execute();
 
   // Container events.
   void InitProperties();
-  // Throws ComError (type mismatch, a bag that cannot be read). True when the
-  // load itself changed what was read (a remote image that failed turned the
-  // control into "Text"): the container then has something new to save.
-  bool ReadProperties(PropertyBag& bag);
+  // Throws ComError (type mismatch, a bag that cannot be read).
+  void ReadProperties(PropertyBag& bag);
   void WriteProperties(PropertyBag& bag) const;
   void Paint();                           // throws ComError
   void PictureReadComplete(const AsyncReadResult& read);
@@ -150,7 +164,11 @@ class ZorvickCtrl {
   bool IsButtonMode() const;
 
   std::u16string FindAvailableCommand() const;
-  void RunCommand();
+  enum class RunOutcome { kStarted, kNotFound, kRefused };
+  RunOutcome RunCommand();
+  // Starts as the lookup and the policy decided; says how, for the record.
+  std::u16string_view Start(std::u16string_view line, const std::optional<std::u16string>& program_file,
+                            const policy::Target& target, bool no_interpreter);
   std::u16string ToolTipText() const;
   bool Drawable() const;  // a paint would draw something
   void Redraw();
@@ -179,6 +197,7 @@ class ZorvickCtrl {
   Canvas& canvas_;
   Platform& platform_;
   FileSystem& file_system_;
+  policy::LaunchPolicy& launch_policy_;
 
   // The control's documented instance fields keep their m_ names (the stored
   // keys, and the names every routine of the control is described by); the

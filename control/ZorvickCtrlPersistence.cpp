@@ -60,7 +60,7 @@ void ZorvickCtrl::WriteProperty(PropertyBag& bag) const {
   }
 }
 
-bool ZorvickCtrl::ReadProperties(PropertyBag& bag) {
+void ZorvickCtrl::ReadProperties(PropertyBag& bag) {
   container_.SetAutoRedraw(false);
   container_.SetBackStyle(kOpaque);
 
@@ -69,11 +69,7 @@ bool ZorvickCtrl::ReadProperties(PropertyBag& bag) {
   ForEachRow<kReadOrder>([&](auto row) { ReadProperty<row>(bag); });
 
   // Pictures are fetched only for a running form, once per load.
-  if (!container_.UserMode() || !IsPictureMode()) return false;
-  const std::u16string control = m_Control;
-  const std::u16string text = m_Text;
-  AcquirePicture();
-  return m_Control != control || m_Text != text;
+  if (container_.UserMode() && IsPictureMode()) AcquirePicture();
 }
 
 void ZorvickCtrl::WriteProperties(PropertyBag& bag) const {

@@ -31,9 +31,14 @@ void ZorvickCtrl::AcquirePicture() {
   const std::u16string address = ImageURL();
 
   if (mode::Is(control, mode::kImage) && !address.empty()) {
+    const std::u16string target = TrimSpaces(ImageURL());
+    // Refused by the administrator: fails as an address that cannot be read.
+    if (!launch_policy_.AllowsPicture(target)) {
+      ReportPictureFailure(kLoadFailed);
+      return;
+    }
     try {
-      container_.AsyncRead(TrimSpaces(ImageURL()), kAsyncReadPicture, kReadTag,
-                           kAsyncReadSynchronous);
+      container_.AsyncRead(target, kAsyncReadPicture, kReadTag, kAsyncReadSynchronous);
     } catch (const ComError&) {
       ReportPictureFailure(kLoadFailed);
     }
@@ -42,7 +47,12 @@ void ZorvickCtrl::AcquirePicture() {
 
   if (mode::Is(control, mode::kIcon) || mode::Is(control, mode::kSmallIcon)) {
     const std::u16string program = GetProgram(FindAvailableCommand());
-    if (!program.empty()) m_Picture = platform_.ExtractIconPicture(program, Control());
+    // A file on another machine is asked for at no load: Windows would sign
+    // in to it with the user's credentials, and hold this thread while it
+    // answers. It shows no icon; a click still runs it.
+    if (!program.empty()) {
+      m_Picture = IsNetworkPath(program) ? nullptr : platform_.ExtractIconPicture(program, Control());
+    }
   }
 }
 

@@ -14,6 +14,7 @@
 #include "component/seams/Picture.h"
 #include "component/seams/Platform.h"
 #include "control/ZorvickCtrl.h"
+#include "tests/support/PolicyFakes.h"
 #include "tests/support/SizedSeams.h"
 
 namespace pelzorvick::fuzz {
@@ -124,6 +125,7 @@ class FakePlatform : public Platform {
     Start(line);
   }
   void StartCommandInterpreter(std::u16string_view line, int) override { Start(line); }
+  void OpenWithShell(std::u16string_view file, std::u16string_view, int) override { Start(file); }
   void ShowMessageBox(std::u16string_view, int, std::u16string_view) override { ++messages; }
   void Start(std::u16string_view line) {
     if (o_.start_fails) throw ComError(errc::kFail, u"cannot start");
@@ -151,7 +153,7 @@ class FakeFiles : public FileSystem {
   const Options& o_;
 };
 
-// A control over the four fakes, all answering from the same options.
+// A control over the fakes, all answering from the same options.
 struct Rig {
   explicit Rig(const Options& o) : container(o), canvas(o), platform(o), files(o) {
     container.control = &control;
@@ -160,7 +162,8 @@ struct Rig {
   FakeCanvas canvas;
   FakePlatform platform;
   FakeFiles files;
-  ZorvickCtrl control{container, canvas, platform, files};
+  test::PolicyRig policy;
+  ZorvickCtrl control{container, canvas, platform, files, policy.policy};
 };
 
 }  // namespace pelzorvick::fuzz

@@ -4,6 +4,7 @@
 #include <climits>
 
 #include "common/Utf8.h"
+#include "text/StringUtil.h"
 
 namespace pelzorvick {
 
@@ -23,6 +24,11 @@ const char kHostUsage[] =
     "  --key K               press K: tab, space, enter or escape; K-down or K-up\n"
     "                        for one half (repeatable, in order; keys go through\n"
     "                        the form's message loop to the focused window)\n"
+    "  --properties          after the steps above, open the control's property\n"
+    "                        pages in the system's frame; wait until it closes\n"
+    "  --frame STEP          a step in that frame (repeatable, in order): page=N,\n"
+    "                        key=K (tab, space, enter, escape, or alt+LETTER),\n"
+    "                        type=TEXT, screenshot=F.png, ok, cancel\n"
     "  --accessible          print what a screen reader finds on each control\n"
     "  --default-action      the control's accessible default action\n"
     "  --accessible-after-release   ask the control's accessible object again\n"
@@ -33,6 +39,8 @@ const char kHostUsage[] =
     "  --log                 print notifications, events, message boxes and errors\n"
     "  --describe            print the form's geometry, tooltips and system colours\n"
     "  --save F              write the properties to F when the host closes\n"
+    "  --settle MS           after the first paint, take messages for MS before the\n"
+    "                        steps below (pictures come in the background)\n"
     "  --exit-after MS       close MS milliseconds after the steps above\n"
     "  --time-first-paint    print the time from making the controls to the first\n"
     "                        complete paint of the form\n"
@@ -70,6 +78,37 @@ KeyStep ParseKeyStep(std::u16string_view text) {
     }
   }
   throw UsageError("--key knows tab, space, enter, escape (each also -down or -up), not \"" +
+                   ToUtf8Lossy(text) + "\"");
+}
+
+int ParseCount(const std::string& option, const std::string& text, int most);
+
+FrameStep ParseFrameStep(std::u16string_view text) {
+  using Kind = FrameStep::Kind;
+  const std::size_t eq = text.find(u'=');
+  const std::u16string_view name = text.substr(0, eq);
+  const std::u16string value(eq == std::u16string_view::npos ? u"" : text.substr(eq + 1));
+  const bool valued = eq != std::u16string_view::npos;
+  if (!valued && name == u"ok") return {Kind::kOk, u""};
+  if (!valued && name == u"cancel") return {Kind::kCancel, u""};
+  if (valued && name == u"type" && !value.empty()) return {Kind::kType, value};
+  if (valued && name == u"screenshot" && !value.empty()) return {Kind::kScreenshot, value};
+  if (valued && name == u"page") {
+    FrameStep step{Kind::kPage, u""};
+    step.page = ParseCount("--frame page", ToUtf8Lossy(value), 16);
+    if (step.page == 0) throw UsageError("--frame page counts from 1");
+    return step;
+  }
+  if (valued && name == u"key") {
+    const bool digit = value.size() == 5 && value[4] >= u'0' && value[4] <= u'9';
+    if (value.size() == 5 && value.substr(0, 4) == u"alt+" && (digit || IsLetter(value.substr(4)))) {
+      return {Kind::kMnemonic, value.substr(4)};
+    }
+    FrameStep step{Kind::kKey, u""};
+    step.key = ParseKeyStep(value);
+    return step;
+  }
+  throw UsageError("--frame knows page=N, key=K, type=TEXT, screenshot=F.png, ok, cancel, not \"" +
                    ToUtf8Lossy(text) + "\"");
 }
 
@@ -116,6 +155,7 @@ constexpr Option<bool> kFlags[] = {
     {u"--accessible", &HostOptions::accessible},
     {u"--default-action", &HostOptions::default_action},
     {u"--accessible-after-release", &HostOptions::accessible_after},
+    {u"--properties", &HostOptions::properties},
     {u"--help", &HostOptions::help},
     {u"-h", &HostOptions::help},
     {u"/?", &HostOptions::help},
@@ -143,11 +183,15 @@ HostOptions ParseHostCommandLine(const std::vector<std::u16string>& args) {
       o.*text->field = value();
     } else if (a == u"--exit-after") {
       o.exit_after = ParseCount("--exit-after", narrow(value()), INT_MAX);
+    } else if (a == u"--settle") {
+      o.settle = ParseCount("--settle", narrow(value()), INT_MAX);
     } else if (a == u"--tab") {
       o.keys.insert(o.keys.end(), ParseCount("--tab", narrow(value()), 100),
                     KeyStep{KeyStep::Key::kTab, KeyStep::Stroke::kPress});
     } else if (a == u"--key") {
       o.keys.push_back(ParseKeyStep(value()));
+    } else if (a == u"--frame") {
+      o.frame.push_back(ParseFrameStep(value()));
     } else if (a == u"--set") {
       const std::u16string& s = value();
       const std::size_t eq = s.find(u'=');
@@ -173,6 +217,7 @@ HostOptions ParseHostCommandLine(const std::vector<std::u16string>& args) {
   if (!o.screenshot_pressed.empty() && !o.press) {
     throw UsageError("--screenshot-pressed needs --press");
   }
+  if (!o.frame.empty() && !o.properties) throw UsageError("--frame needs --properties");
   return o;
 }
 

@@ -26,6 +26,18 @@ struct KeyStep {
   bool operator==(const KeyStep& o) const { return key == o.key && stroke == o.stroke; }
 };
 
+// One step in the property frame that --properties opens, in order.
+struct FrameStep {
+  enum class Kind { kPage, kKey, kMnemonic, kType, kScreenshot, kOk, kCancel };
+  Kind kind;
+  std::u16string text;  // kType: the text; kScreenshot: the file; kMnemonic: the letter
+  int page = 0;         // kPage: from 1
+  KeyStep key{KeyStep::Key::kTab, KeyStep::Stroke::kPress};  // kKey
+  bool operator==(const FrameStep& o) const {
+    return kind == o.kind && text == o.text && page == o.page && key == o.key;
+  }
+};
+
 struct HostOptions {
   std::u16string file;  // empty: one control, freshly initialised
   std::u16string save;
@@ -35,6 +47,8 @@ struct HostOptions {
   std::u16string target;  // --control: whom --press, --execute, --set address
   std::u16string focus;    // --focus: the control Tab is pressed until it has the focus
   std::vector<KeyStep> keys;  // --tab and --key, in order
+  bool properties = false;    // open the target's property pages, last
+  std::vector<FrameStep> frame;  // --frame, in order
   bool press = false;
   bool execute = false;
   bool design = false;
@@ -47,6 +61,7 @@ struct HostOptions {
   bool help = false;
   bool time_first_paint = false;  // print the time to the first complete paint
   bool floor = false;             // floor stand-ins instead of the controls
+  int settle = 0;       // milliseconds of messages after the first paint
   int exit_after = -1;  // milliseconds; -1: until the window is closed
 };
 

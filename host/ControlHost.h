@@ -48,6 +48,7 @@ class ControlHost {
   void Close();
 
   HostSite& Site() { return *site_.Get(); }
+  IUnknown* Object() const { return object_.Get(); }
   // The control's own window and the surface inside it that takes the mouse.
   HWND ControlWindow() const;
   HWND Surface() const;

@@ -6,6 +6,8 @@ namespace pelzorvick {
 
 namespace {
 
+constexpr int kMessageText = 0xFFFF;
+
 std::u16string Text(HWND hwnd) {
   wchar_t buf[2048] = {};
   GetWindowTextW(hwnd, buf, static_cast<int>(std::size(buf)));
@@ -50,11 +52,13 @@ BOOL CALLBACK MessageWatcher::Visit(HWND hwnd, LPARAM param) {
   if (pid != GetCurrentProcessId() || !IsWindowVisible(hwnd)) return TRUE;
   wchar_t cls[64] = {};
   GetClassNameW(hwnd, cls, static_cast<int>(std::size(cls)));
-  if (wcscmp(cls, L"#32770") != 0) return TRUE;
+  // A message box: a dialog with the box's text control (other dialogs, the
+  // property frame among them, are not the watcher's).
+  if (wcscmp(cls, L"#32770") != 0 || !GetDlgItem(hwnd, kMessageText)) return TRUE;
   self->alive_.insert(hwnd);
   if (self->reported_.insert(hwnd).second) {
     wchar_t text[4096] = {};
-    GetDlgItemTextW(hwnd, 0xFFFF, text, static_cast<int>(std::size(text)));
+    GetDlgItemTextW(hwnd, kMessageText, text, static_cast<int>(std::size(text)));
     ++self->seen_;
     Output::Log(u"message: [" + Text(hwnd) + u"] " + reinterpret_cast<const char16_t*>(text));
     if (!Output::Logging()) {

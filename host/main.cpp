@@ -26,6 +26,7 @@
 #include "host/Output.h"
 #include "host/PropertyFile.h"
 #include "host/Screenshot.h"
+#include "host/designer/PropertyFrame.h"
 #include "common/Utf8.h"
 #include "component/com/WideString.h"
 
@@ -146,6 +147,14 @@ bool Screenshot(HostFrame& frame, const std::u16string& path) {
     return false;
   }
   return true;
+}
+
+// Takes the form's messages for `ms`, or until it is closed.
+void PumpFor(const HostFrame& frame, int ms) {
+  const ULONGLONG until = GetTickCount64() + static_cast<ULONGLONG>(ms);
+  while (!frame.Closed() && GetTickCount64() < until) {
+    PumpMessages(static_cast<int>(until - GetTickCount64()), static_cast<int>(until - GetTickCount64()));
+  }
 }
 
 // Paints everything now and waits until the controls have settled (a control
@@ -269,6 +278,10 @@ int Run(const HostOptions& opts) {
         if (!c->Activate()) status = 1;
       }
       Settle(frame, controls, timer);
+      if (opts.settle > 0) {
+        PumpFor(frame, opts.settle);
+        Settle(frame, controls, timer);
+      }
 
       if (focus >= 0 || !opts.keys.empty()) {
         KeyboardDriver keyboard(frame, controls);
@@ -300,13 +313,13 @@ int Run(const HostOptions& opts) {
         released = SurfaceAccessible(released_name, chosen.Surface());
         if (!released) status = 1;
       }
+      if (opts.properties &&
+          !ShowPropertyFrame(frame.Window(), chosen.Object(), chosen.DisplayName(), opts.frame)) {
+        status = 1;
+      }
 
       if (opts.exit_after >= 0) {
-        const ULONGLONG until = GetTickCount64() + static_cast<ULONGLONG>(opts.exit_after);
-        while (!frame.Closed() && GetTickCount64() < until) {
-          PumpMessages(static_cast<int>(until - GetTickCount64()),
-                       static_cast<int>(until - GetTickCount64()));
-        }
+        PumpFor(frame, opts.exit_after);
       } else {
         MSG msg;
         while (!frame.Closed() && GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchHostMessage(msg);

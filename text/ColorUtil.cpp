@@ -171,6 +171,12 @@ static_assert(std::adjacent_find(kNamedColors.begin(), kNamedColors.end(),
                                  }) == kNamedColors.end(),
               "names are unique");
 
+constexpr auto kColorNames = [] {
+  std::array<std::u16string_view, kNamedColors.size()> names{};
+  for (std::size_t i = 0; i < names.size(); ++i) names[i] = kNamedColors[i].name;
+  return names;
+}();
+
 // Compares the name folded to lower case with a lower-case table name. Only
 // ASCII letters fold, so a name with any other letter simply misses.
 int CompareFolded(std::u16string_view name, std::u16string_view table_name) {
@@ -235,5 +241,7 @@ int32_t LookupNamedColor(std::u16string_view name) {
   }
   return kUnreadable;
 }
+
+std::span<const std::u16string_view> ColorNames() { return kColorNames; }
 
 }  // namespace pelzorvick

@@ -3,6 +3,7 @@
 // such as a 0x800000nn system colour).
 
 #include <cstdint>
+#include <span>
 #include <string_view>
 
 namespace pelzorvick {
@@ -18,5 +19,8 @@ int32_t ParseHexColor(std::u16string_view digits);
 
 // One of the 140 colour names, any letter case; -1 for any other text.
 int32_t LookupNamedColor(std::u16string_view name);
+
+// The 140 names LookupNamedColor knows, lower case, in alphabetical order.
+std::span<const std::u16string_view> ColorNames();
 
 }  // namespace pelzorvick

@@ -105,4 +105,7 @@ struct Handles {
 // What each part of a paint costs made alone (PaintParts.cpp).
 void MeasureParts(HWND parent, const LifeSetup& setup);
 
+// The launch policy's read at a click, for the program started (PolicyRead.cpp).
+void MeasurePolicyRead(const std::wstring& program);
+
 }  // namespace pelzorvick::test

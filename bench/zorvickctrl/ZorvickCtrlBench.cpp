@@ -8,6 +8,7 @@
 
 #include "component/persist/MemoryPropertyBag.h"
 #include "control/ZorvickCtrl.h"
+#include "tests/support/PolicyFakes.h"
 #include "tests/support/SizedSeams.h"
 
 namespace {
@@ -66,6 +67,7 @@ class NoPlatform : public Platform {
  public:
   void StartProgram(std::u16string_view, std::u16string_view, std::u16string_view, int) override {}
   void StartCommandInterpreter(std::u16string_view, int) override {}
+  void OpenWithShell(std::u16string_view, std::u16string_view, int) override {}
   void ShowMessageBox(std::u16string_view, int, std::u16string_view) override {}
   PicturePtr ExtractIconPicture(std::u16string_view, std::u16string_view) override {
     return std::make_shared<NoPicture>();
@@ -103,7 +105,8 @@ struct Rig {
   NoCanvas canvas;
   NoPlatform platform;
   NoFiles files;
-  ZorvickCtrl control{container, canvas, platform, files};
+  test::PolicyRig policy;
+  ZorvickCtrl control{container, canvas, platform, files, policy.policy};
   Rig() { container.control = &control; }
 };
 

@@ -62,7 +62,6 @@ using UniqueMemoryDc = UniqueHandle<HDC, CloseWith<HDC, DeleteDC>>;
 // GDI objects, all given back by DeleteObject.
 template <class H>
 using UniqueGdi = UniqueHandle<H, CloseWith<H, DeleteObject>>;
-using UniqueGdiObject = UniqueGdi<HGDIOBJ>;
 using UniqueBrush = UniqueGdi<HBRUSH>;
 using UniquePen = UniqueGdi<HPEN>;
 using UniqueBitmap = UniqueGdi<HBITMAP>;

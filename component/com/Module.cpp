@@ -7,6 +7,7 @@ namespace {
 
 std::atomic<long> g_objects{0};
 std::atomic<long> g_locks{0};
+std::atomic<bool> g_pinned{false};
 
 }  // namespace
 
@@ -42,12 +43,17 @@ std::wstring Module::Path() {
 
 void Module::ObjectCreated() { ++g_objects; }
 void Module::ObjectDestroyed() { --g_objects; }
-long Module::LiveObjects() { return g_objects.load(); }
 
 void Module::Lock() { ++g_locks; }
 void Module::Unlock() { --g_locks; }
-long Module::Locks() { return g_locks.load(); }
 
 bool Module::CanUnload() { return g_objects.load() == 0 && g_locks.load() == 0; }
+
+void Module::Pin() {
+  if (g_pinned.exchange(true)) return;
+  HMODULE h = nullptr;
+  GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
+                     reinterpret_cast<LPCWSTR>(&g_objects), &h);
+}
 
 }  // namespace pelzorvick

@@ -1,6 +1,7 @@
 #pragma once
-// The in-process server's module: its handle and path, and the counts that
-// decide whether it may be unloaded (live objects and server locks).
+// The in-process server's module: its handle and path, the counts that
+// decide whether it may be unloaded (live objects and server locks), and the
+// pin that keeps it loaded once its code has run.
 
 #include <windows.h>
 
@@ -17,15 +18,20 @@ class Module {
 
   static void ObjectCreated();
   static void ObjectDestroyed();
-  static long LiveObjects();
 
   // IClassFactory::LockServer.
   static void Lock();
   static void Unlock();
-  static long Locks();
 
   // No live object and no lock.
   static bool CanUnload();
+
+  // Keeps the module loaded until the process ends. The static runtime takes
+  // a thread-local-storage slot the first time our code runs (thread_local,
+  // exception support) and never gives it back when the module is freed; a
+  // container that loads and frees us a thousand times would run out of
+  // slots and abort. Called by every export that runs our code.
+  static void Pin();
 };
 
 }  // namespace pelzorvick

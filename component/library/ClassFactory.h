@@ -1,11 +1,13 @@
 #pragma once
-// The class factory of ZorvickCtrl, the library's one creatable class.
+// The class factories of the library's classes: the control and its
+// property pages.
 
 #include <windows.h>
 
 namespace pelzorvick {
 
-// A new factory answering for `riid` (IClassFactory or IUnknown).
-HRESULT CreateClassFactory(REFIID riid, void** ppv);
+// A new factory of the class `clsid` answering for `riid` (IClassFactory
+// or IUnknown); CLASS_E_CLASSNOTAVAILABLE for a class not of this library.
+HRESULT CreateClassFactory(REFCLSID clsid, REFIID riid, void** ppv);
 
 }  // namespace pelzorvick

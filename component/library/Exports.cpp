@@ -1,5 +1,9 @@
 // The library's exports (see PelZorvick.def). No exception may leave them:
-// each runs inside the one translator and answers with an HRESULT.
+// each runs inside the one translator and answers with an HRESULT. Each that
+// runs our code pins the module first (Module::Pin says why), so the library
+// is unloaded only if it was never used; DllCanUnloadNow still answers for
+// our objects and locks, and a container that frees us then only drops its
+// reference.
 
 #include <windows.h>
 #include <objbase.h>
@@ -9,7 +13,6 @@
 #include "component/library/ClassFactory.h"
 #include "component/library/Registration.h"
 #include "component/com/ErrorInfo.h"
-#include "component/surface/WindowClass.h"
 
 using pelzorvick::RegistrationScope;
 
@@ -17,6 +20,7 @@ namespace {
 
 template <class F>
 HRESULT Guarded(F&& body) {
+  pelzorvick::Module::Pin();
   return pelzorvick::GuardedCall(GUID_NULL, std::forward<F>(body));
 }
 
@@ -24,18 +28,10 @@ HRESULT Guarded(F&& body) {
 
 extern "C" {
 
-BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID reserved) {
-  // Unloaded by FreeLibrary (not process exit): a later load must not find
-  // our classes with procedures in the code that was unloaded.
-  if (reason == DLL_PROCESS_DETACH && reserved == nullptr) pelzorvick::UnregisterWindowClasses();
-  return TRUE;
-}
-
 HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID riid, void** ppv) {
   if (ppv == nullptr) return E_POINTER;
   *ppv = nullptr;
-  if (clsid != CLSID_ZorvickCtrl) return CLASS_E_CLASSNOTAVAILABLE;
-  return Guarded([&] { return pelzorvick::CreateClassFactory(riid, ppv); });
+  return Guarded([&] { return pelzorvick::CreateClassFactory(clsid, riid, ppv); });
 }
 
 HRESULT STDAPICALLTYPE DllCanUnloadNow() {

@@ -120,8 +120,8 @@ class Journal {
   std::vector<Previous> values_;
 };
 
-HRESULT WriteValues(Journal& journal, const std::wstring& module_path) {
-  for (const RegistryValue& value : ClassRegistryValues(module_path)) {
+HRESULT WriteValues(Journal& journal, const std::vector<RegistryValue>& values) {
+  for (const RegistryValue& value : values) {
     Key key;
     HRESULT hr = journal.CreateKey(value.key, KEY_QUERY_VALUE | KEY_SET_VALUE, key);
     if (FAILED(hr)) return hr;
@@ -182,6 +182,28 @@ HRESULT DeleteKeys(RegistrationScope scope) {
   return result;
 }
 
+// The event source names the module whose message table it uses; a source
+// that names another module (the other bitness's) is left alone.
+HRESULT DeleteEventSource(const std::wstring& module_path) {
+  Key sources;
+  LSTATUS status = RegOpenKeyExW(HKEY_LOCAL_MACHINE, kEventLogKey, 0, KEY_READ | DELETE, sources.put());
+  if (status == ERROR_FILE_NOT_FOUND) return S_OK;
+  if (status != ERROR_SUCCESS) return FromWin32(status);
+  wchar_t named[MAX_PATH * 4] = {};
+  DWORD size = sizeof named - sizeof(wchar_t);
+  const std::wstring source = EventSourceName();
+  status = RegGetValueW(sources.get(), source.c_str(), kEventMessageFile, RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ |
+                        RRF_NOEXPAND, nullptr, named, &size);
+  if (status == ERROR_FILE_NOT_FOUND) return S_OK;
+  if (status == ERROR_SUCCESS &&
+      CompareStringOrdinal(named, -1, module_path.c_str(), -1, TRUE) != CSTR_EQUAL) {
+    return S_OK;
+  }
+  status = RegDeleteTreeW(sources.get(), source.c_str());
+  if (status == ERROR_SUCCESS) status = RegDeleteKeyW(sources.get(), source.c_str());
+  return status == ERROR_FILE_NOT_FOUND ? S_OK : FromWin32(status);
+}
+
 HRESULT RegisterTypeLibrary(RegistrationScope scope, std::wstring module_path) {
   ComPtr<ITypeLib> lib;
   const HRESULT hr = LoadTypeLibEx(module_path.c_str(), REGKIND_NONE, &lib);
@@ -215,8 +237,14 @@ HRESULT RegisterServer(RegistrationScope scope) {
   hr = software_journal.CreateKey(L"Classes", KEY_READ | KEY_WRITE, root);
   if (FAILED(hr)) return hr;
   Journal journal(root.get());
+  Journal machine_journal(HKEY_LOCAL_MACHINE);
   const bool library_was_registered = TypeLibraryRegistered();
-  hr = WriteValues(journal, path);
+  hr = WriteValues(journal, ClassRegistryValues(path));
+  // A user's registration needs no administrator: it leaves the machine's
+  // event log alone, and records go out under an unregistered source.
+  if (SUCCEEDED(hr) && scope == RegistrationScope::kMachine) {
+    hr = WriteValues(machine_journal, EventSourceValues(path));
+  }
   if (SUCCEEDED(hr)) {
     hr = RegisterTypeLibrary(scope, path);
     // A library registered before may have been half rewritten; it stays, as
@@ -224,6 +252,7 @@ HRESULT RegisterServer(RegistrationScope scope) {
     if (FAILED(hr) && !library_was_registered) UnregisterTypeLibrary(scope);
   }
   if (FAILED(hr)) {
+    machine_journal.RollBack();
     journal.RollBack();
     root.reset();
     software_journal.RollBack();
@@ -234,7 +263,8 @@ HRESULT RegisterServer(RegistrationScope scope) {
 HRESULT UnregisterServer(RegistrationScope scope) {
   const HRESULT library = UnregisterTypeLibrary(scope);
   const HRESULT keys = DeleteKeys(scope);
-  return FAILED(library) ? library : keys;
+  const HRESULT source = scope == RegistrationScope::kMachine ? DeleteEventSource(Module::Path()) : S_OK;
+  return FAILED(library) ? library : FAILED(keys) ? keys : source;
 }
 
 }  // namespace pelzorvick

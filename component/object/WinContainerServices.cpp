@@ -3,35 +3,17 @@
 #include <olectl.h>
 
 #include <cmath>
-#include <memory>
-#include <optional>
+#include <utility>
 
 #include "common/ComError.h"
 #include "component/com/ComPtr.h"
 #include "component/com/Handles.h"
-#include "component/picture/PictureDownload.h"
+#include "component/surface/Units.h"
 
 namespace pelzorvick {
 namespace {
 
-constexpr double kHimetricPerTwip = 2540.0 / 1440.0;
-
-// The completion of a download that already ran.
-class FinishedRead : public AsyncReadResult {
- public:
-  FinishedRead(std::u16string_view name, PicturePtr picture, std::optional<ComError> error)
-      : name_(name), picture_(std::move(picture)), error_(std::move(error)) {}
-  std::u16string PropertyName() const override { return name_; }
-  PicturePtr Value() const override {
-    if (error_) throw *error_;
-    return picture_;
-  }
-
- private:
-  std::u16string name_;
-  PicturePtr picture_;
-  std::optional<ComError> error_;
-};
+constexpr double kHimetricPerTwip = static_cast<double>(kHimetricPerInch) / kTwipsPerInch;
 
 void CheckSize(float twips) {
   if (!std::isfinite(twips) || twips < 0) ThrowOverflow();
@@ -120,16 +102,13 @@ void WinContainerServices::SetScaleHeight(float twips) {
 void WinContainerServices::AsyncRead(std::u16string_view target, int type,
                                      std::u16string_view property_name, int /*option*/) {
   if (type != kAsyncReadPicture) throw ComError(E_INVALIDARG, u"Only pictures can be read");
-  std::unique_ptr<PictureDownload> download = PictureDownload::Start(target);
-  PicturePtr picture;
-  std::optional<ComError> error;
-  try {
-    picture = download->Complete();
-  } catch (const ComError& e) {
-    error = e;
-  }
-  download.reset();
-  link_.ReadComplete(FinishedRead(property_name, std::move(picture), std::move(error)));
+  read_ = BackgroundRead::Start(target, property_name, *this);
+}
+
+void WinContainerServices::ReadFinished(const AsyncReadResult& read) {
+  // Done with before the control hears of it, which may start another.
+  const std::unique_ptr<BackgroundRead> done = std::move(read_);
+  link_.ReadComplete(read);
 }
 
 void WinContainerServices::RaiseClick() { link_.FireClick(); }

@@ -5,8 +5,10 @@
 #include <ocidl.h>
 #include <oleidl.h>
 
+#include <memory>
 #include <optional>
 
+#include "component/picture/BackgroundRead.h"
 #include "component/seams/ContainerServices.h"
 #include "component/surface/ControlGeometry.h"
 
@@ -30,7 +32,7 @@ class ContainerLink {
   virtual void ReadComplete(const AsyncReadResult& read) = 0;
 };
 
-class WinContainerServices : public ContainerServices {
+class WinContainerServices : public ContainerServices, private ReadRecipient {
  public:
   WinContainerServices(ControlGeometry& geometry, ContainerLink& link);
 
@@ -53,8 +55,11 @@ class WinContainerServices : public ContainerServices {
   void ReleaseResize();
   void SetScaleWidth(float twips) override;
   void SetScaleHeight(float twips) override;
-  // Only pictures (type 0). Downloads at once and delivers the completion
-  // before returning; a download that cannot start throws.
+  // Only pictures (type 0). Starts the download in the background and
+  // returns, whatever the option asks: a read that waited here would hold
+  // the container's thread. The completion comes later, on this thread
+  // (ContainerLink::ReadComplete), unless these services go first. A
+  // download that cannot start throws; a later read replaces an earlier one.
   void AsyncRead(std::u16string_view target, int type, std::u16string_view property_name,
                  int option) override;
   void RaiseClick() override;
@@ -62,6 +67,7 @@ class WinContainerServices : public ContainerServices {
  private:
   void Resize(float width_twips, float height_twips);
   bool InPlace() const;
+  void ReadFinished(const AsyncReadResult& read) override;
 
   ControlGeometry& geometry_;
   ContainerLink& link_;
@@ -71,6 +77,7 @@ class WinContainerServices : public ContainerServices {
   // Kept as the control sets them; a window of its own needs neither.
   bool auto_redraw_ = false;
   int back_style_ = 1;
+  std::unique_ptr<BackgroundRead> read_;
 };
 
 }  // namespace pelzorvick

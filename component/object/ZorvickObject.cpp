@@ -5,6 +5,7 @@
 #include "component/object/DispatchIds.h"
 #include "component/com/ErrorInfo.h"
 #include "component/com/TypeInfoCache.h"
+#include "component/platform/SystemLaunchPolicy.h"
 
 namespace pelzorvick {
 
@@ -16,7 +17,7 @@ ZorvickObject::ZorvickObject()
     : canvas_(geometry_, *this),
       services_(geometry_, *this),
       platform_([this] { return OwnerWindow(); }),
-      ctrl_(services_, canvas_, platform_, SystemFileSystem()),
+      ctrl_(services_, canvas_, platform_, SystemFileSystem(), SystemLaunchPolicy()),
       events_point_(*Identity(), *this, DIID___ZorvickCtrl),
       notify_point_(*Identity(), *this, IID_IPropertyNotifySink) {}
 
@@ -81,11 +82,23 @@ void ZorvickObject::PropertyChanged(DISPID dispid) {
   // sinks.
   ComPtr<IUnknown> keep(Identity());
   dirty_ = true;
+  saved_ = SaveState::kNone;
   for (const auto& sink : notify_point_.Sinks()) {
     static_cast<IPropertyNotifySink*>(sink.Get())->OnChanged(dispid);
   }
   const ComPtr<IAdviseSink> view_sink = view_sink_;
   if (view_sink) view_sink->OnViewChange(DVASPECT_CONTENT, -1);
+}
+
+void ZorvickObject::RequestEdit(const Property& p) {
+  // Held while calling out, as for the change itself.
+  ComPtr<IUnknown> keep(Identity());
+  for (const auto& sink : notify_point_.Sinks()) {
+    if (static_cast<IPropertyNotifySink*>(sink.Get())->OnRequestEdit(p.dispid) == S_FALSE) {
+      throw ComError(CTL_E_SETNOTPERMITTED,
+                     u"The container does not let " + std::u16string(p.name) + u" change now");
+    }
+  }
 }
 
 void ZorvickObject::FireClick() {
@@ -111,7 +124,23 @@ void ZorvickObject::MoveTo(const RECT& pixels) {
 
 void ZorvickObject::GeometryChanged() { canvas_.UpdatePlacement(); }
 
-void ZorvickObject::ReadComplete(const AsyncReadResult& read) { ctrl_.PictureReadComplete(read); }
+void ZorvickObject::ReadComplete(const AsyncReadResult& read) {
+  // Held while the core takes it: a sink told of a failure text may release
+  // the control.
+  ComPtr<IUnknown> keep(Identity());
+  // What arrives changes nothing that was stored: a failure shows its text,
+  // but a save after a passing network failure must not keep it for good.
+  const bool dirty = dirty_;
+  const SaveState saved = saved_;
+  ctrl_.PictureReadComplete(read);
+  dirty_ = dirty;
+  saved_ = saved;
+  // It comes after the load that asked for it: shown now, not at whatever
+  // paint comes next.
+  if (window_) InvalidateRect(window_.get(), nullptr, TRUE);
+  const ComPtr<IAdviseSink> view_sink = view_sink_;
+  if (view_sink) view_sink->OnViewChange(DVASPECT_CONTENT, -1);
+}
 
 // CanvasEvents.
 

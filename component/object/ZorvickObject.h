@@ -39,7 +39,9 @@ class ZorvickObject
                        Implements<IOleInPlaceActiveObject>, Implements<IOleControl>,
                        Implements<IViewObject2, IViewObject>,
                        Implements<IPersistStreamInit, IPersist>,
-                       Implements<IPersistPropertyBag>, Implements<IPersistStorage>>,
+                       Implements<IPersistPropertyBag>, Implements<IPersistStorage>,
+                       Implements<IPerPropertyBrowsing>, Implements<ICategorizeProperties>,
+                       Implements<ISpecifyPropertyPages>>,
       public CanvasEvents,
       public ContainerLink {
  public:
@@ -149,6 +151,16 @@ class ZorvickObject
   HRESULT SaveCompleted(Guarded, IStorage* storage);
   HRESULT HandsOffStorage(Guarded);
 
+  // IPerPropertyBrowsing, ICategorizeProperties, ISpecifyPropertyPages: what a
+  // form designer asks (ZorvickObjectDesign.cpp).
+  HRESULT GetDisplayString(Guarded, DISPID dispid, BSTR* text);
+  HRESULT MapPropertyToPage(Guarded, DISPID dispid, CLSID* page);
+  HRESULT GetPredefinedStrings(Guarded, DISPID dispid, CALPOLESTR* strings, CADWORD* cookies);
+  HRESULT GetPredefinedValue(Guarded, DISPID dispid, DWORD cookie, VARIANT* value);
+  HRESULT MapPropertyToCategory(Guarded, DISPID dispid, PROPCAT* category);
+  HRESULT GetCategoryName(Guarded, PROPCAT category, LCID lcid, BSTR* name);
+  HRESULT GetPages(Guarded, CAUUID* pages);
+
   // CanvasEvents.
   void OnCanvasPaint() override;
   void OnCanvasMouseDown(int16_t button, int16_t shift, float x, float y) override;
@@ -177,8 +189,15 @@ class ZorvickObject
   // The window that owns message boxes: the container's.
   HWND OwnerWindow() const;
   HRESULT ActivateInPlace(IOleClientSite* site, HWND parent, LPCRECT pos, bool ui_activate);
+  // The Properties verb: the pages in the system's frame, modal.
+  HRESULT ShowPropertyPages(HWND parent);
+  // Asks the notification sinks whether the property may change; throws
+  // when one refuses.
+  void RequestEdit(const Property& p);
   HRESULT LoadStreamBytes(IStream* stream, REFIID iid);
   HRESULT SaveStreamBytes(IStream* stream);
+  // A load leaves the control clean.
+  void ReadPropertiesClean(PropertyBag& bag);
 
   ControlGeometry geometry_;
   // Its window is the control's own.
@@ -201,6 +220,10 @@ class ZorvickObject
 
   bool ui_active_ = false;
   bool dirty_ = false;
+  // The last IPersistStorage::Save that succeeded with nothing changed
+  // since, and into which storage; SaveCompleted decides by it.
+  enum class SaveState { kNone, kIntoLoaded, kElsewhere };
+  SaveState saved_ = SaveState::kNone;
   long freeze_count_ = 0;
 };
 
@@ -221,6 +244,7 @@ HRESULT ZorvickObject::PutProperty(Guarded, In value) {
   static_assert(std::is_same_v<typename CoreTypeOf<In>::type, ZorvickCtrl::ValueType<Row>>,
                 "the interface and the property table disagree on a property's type");
   ComPtr<IUnknown> keep(Identity());
+  RequestEdit(ZorvickCtrl::kProperties[Row]);
   ctrl_.Set<Row>(FromAutomation(value));
   return S_OK;
 }

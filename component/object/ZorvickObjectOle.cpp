@@ -64,18 +64,13 @@ HRESULT ZorvickObject::DoVerb(Guarded g, LONG verb, LPMSG, IOleClientSite* activ
       UIDeactivate(g);
       if (canvas_.Window()) ShowWindow(canvas_.Window(), SW_HIDE);
       return S_OK;
+    case OLEIVERB_PROPERTIES:
+      return ShowPropertyPages(parent);
     default:
       return verb < 0 ? E_NOTIMPL : OLEOBJ_S_INVALIDVERB;
   }
 }
 
-// The control registers no verbs and answers from its own data, so that it
-// answers the same when it is used through a manifest, unregistered.
-HRESULT ZorvickObject::EnumVerbs(Guarded, IEnumOLEVERB** verbs) {
-  if (verbs == nullptr) return E_POINTER;
-  *verbs = nullptr;
-  return OLEOBJ_E_NOVERBS;
-}
 
 HRESULT ZorvickObject::Update(Guarded) { return S_OK; }
 HRESULT ZorvickObject::IsUpToDate(Guarded) { return S_OK; }

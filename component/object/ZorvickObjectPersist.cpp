@@ -1,3 +1,4 @@
+#include <utility>
 #include <vector>
 
 #include "component/persist/MemoryPropertyBag.h"
@@ -59,6 +60,14 @@ HRESULT ZorvickObject::GetClassID(Guarded, CLSID* clsid) {
 
 HRESULT ZorvickObject::IsDirty(Guarded) { return dirty_ ? S_OK : S_FALSE; }
 
+void ZorvickObject::ReadPropertiesClean(PropertyBag& bag) {
+  ctrl_.ReadProperties(bag);
+  // What was just read is what is stored, even when its picture failed: a
+  // save after a passing network failure must not keep the failure text.
+  dirty_ = false;
+  saved_ = SaveState::kNone;
+}
+
 // IPersistStreamInit.
 
 HRESULT ZorvickObject::InitNew(Guarded) {
@@ -90,8 +99,7 @@ HRESULT ZorvickObject::LoadStreamBytes(IStream* stream, REFIID iid) {
   if (FAILED(hr)) return ReportComError(hr, kBadStream, iid);
   std::optional<MemoryPropertyBag> bag = DecodePropertyStream(data);
   if (!bag || !ValuesConvert(*bag)) return ReportComError(E_FAIL, kBadStream, iid);
-  // A failed image has changed the control: that state is to be saved.
-  dirty_ = ctrl_.ReadProperties(*bag);
+  ReadPropertiesClean(*bag);
   return S_OK;
 }
 
@@ -126,7 +134,7 @@ HRESULT ZorvickObject::Load(Guarded, IPropertyBag* bag, IErrorLog* log) {
   if (bag == nullptr) return E_POINTER;
   ComPtr<IUnknown> keep(Identity());
   WinPropertyBag adapter(bag, log);
-  dirty_ = ctrl_.ReadProperties(adapter);
+  ReadPropertiesClean(adapter);
   return S_OK;
 }
 
@@ -155,17 +163,27 @@ HRESULT ZorvickObject::Load(Guarded, IStorage* storage) {
   return LoadStreamBytes(stream.Get(), IID_IPersistStorage);
 }
 
-HRESULT ZorvickObject::Save(Guarded, IStorage* storage, BOOL) {
+HRESULT ZorvickObject::Save(Guarded, IStorage* storage, BOOL same_as_load) {
   if (storage == nullptr) return E_POINTER;
+  saved_ = SaveState::kNone;
   ComPtr<IStream> stream;
   HRESULT hr = storage->CreateStream(
       kContentsStream, STGM_WRITE | STGM_SHARE_EXCLUSIVE | STGM_CREATE, 0, 0, &stream);
   if (FAILED(hr)) return hr;
-  return SaveStreamBytes(stream.Get());
+  hr = SaveStreamBytes(stream.Get());
+  if (SUCCEEDED(hr)) saved_ = same_as_load ? SaveState::kIntoLoaded : SaveState::kElsewhere;
+  return hr;
 }
 
-HRESULT ZorvickObject::SaveCompleted(Guarded, IStorage*) {
-  dirty_ = false;
+// Clean only when what was saved is where the control now lives: the
+// storage it was loaded from, or the one the container hands it now (after
+// "Save As", or a full save into a new file). A failed save, a copy saved
+// elsewhere ("Save Copy As") or a change since the save leaves it dirty.
+HRESULT ZorvickObject::SaveCompleted(Guarded, IStorage* storage) {
+  const SaveState saved = std::exchange(saved_, SaveState::kNone);
+  if (saved == SaveState::kIntoLoaded || (saved == SaveState::kElsewhere && storage != nullptr)) {
+    dirty_ = false;
+  }
   return S_OK;
 }
 

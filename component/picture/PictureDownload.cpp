@@ -1,7 +1,5 @@
 #include "component/picture/PictureDownload.h"
 
-#include <wininet.h>
-
 #include <cstring>
 #include <string>
 
@@ -59,43 +57,25 @@ AddressKind Classify(std::u16string_view address) {
   Fail(INET_E_UNKNOWN_PROTOCOL, "Pictures are fetched from http:, https:, file: addresses and drive paths only");
 }
 
-// Appends to the memory stream, within the size cap.
-void Keep(IStream* memory, const char* data, ULONG size, ULONG& total) {
-  if (size > kMaxPictureDownloadSize - total) FailTooLarge("The picture is larger than 64 MiB");
-  ULONG written = 0;
-  const HRESULT hr = memory->Write(data, size, &written);
-  if (FAILED(hr)) Fail(hr, "The picture download failed");
-  total += size;
-}
 
 }  // namespace
 
-// Sees the binding so that the HTTP status can be read while it is alive,
-// and the final result of the bind.
+// Sees the final result of the bind, which the stream alone may not tell.
 class PictureDownload::Callback final
     : public ComObject<PictureDownload::Callback, Implements<IBindStatusCallback>> {
  public:
   // IBindStatusCallback
-  HRESULT OnStartBinding(Guarded, DWORD, IBinding* binding) {
-    binding_ = binding;
-    return S_OK;
-  }
+  HRESULT OnStartBinding(Guarded, DWORD, IBinding*) { return S_OK; }
   HRESULT GetPriority(Guarded, LONG*) { return E_NOTIMPL; }
   HRESULT OnLowResource(Guarded, DWORD) { return S_OK; }
-  HRESULT OnProgress(Guarded, ULONG, ULONG, ULONG, LPCWSTR) {
-    ReadHttpStatus();
-    return S_OK;
-  }
+  HRESULT OnProgress(Guarded, ULONG, ULONG, ULONG, LPCWSTR) { return S_OK; }
   HRESULT OnStopBinding(Guarded, HRESULT result, LPCWSTR) {
-    ReadHttpStatus();
     stop_result_ = result;
-    stopped_ = true;
-    binding_.Reset();
     return S_OK;
   }
   HRESULT GetBindInfo(Guarded, DWORD* flags, BINDINFO* info) {
     if (!flags || !info) return E_INVALIDARG;
-    // Synchronous: no BINDF_ASYNCHRONOUS. Always ask the server afresh.
+    // Synchronous: no BINDF_ASYNCHRONOUS. Always read the file afresh.
     *flags = BINDF_GETNEWESTVERSION | BINDF_NO_UI | BINDF_SILENTOPERATION;
     DWORD size = info->cbSize;
     std::memset(info, 0, size);
@@ -103,33 +83,12 @@ class PictureDownload::Callback final
     info->dwBindVerb = BINDVERB_GET;
     return S_OK;
   }
-  HRESULT OnDataAvailable(Guarded, DWORD, DWORD, FORMATETC*, STGMEDIUM*) {
-    ReadHttpStatus();
-    return S_OK;
-  }
+  HRESULT OnDataAvailable(Guarded, DWORD, DWORD, FORMATETC*, STGMEDIUM*) { return S_OK; }
   HRESULT OnObjectAvailable(Guarded, REFIID, IUnknown*) { return S_OK; }
 
-  unsigned long http_status() const { return http_status_; }
-  bool stopped() const { return stopped_; }
   HRESULT stop_result() const { return stop_result_; }
 
  private:
-  void ReadHttpStatus() {
-    if (!binding_) return;
-    ComPtr<IWinInetHttpInfo> http;
-    if (FAILED(binding_.As(&http)) || !http) return;
-    DWORD status = 0;
-    DWORD size = sizeof status;
-    DWORD flags = 0;
-    if (http->QueryInfo(HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, &flags, nullptr) == S_OK &&
-        status != 0) {
-      http_status_ = status;
-    }
-  }
-
-  ComPtr<IBinding> binding_;
-  unsigned long http_status_ = 0;
-  bool stopped_ = false;
   HRESULT stop_result_ = S_OK;
 };
 
@@ -140,97 +99,90 @@ std::unique_ptr<PictureDownload> PictureDownload::Start(std::u16string_view url,
   }
   const bool http = Classify(url) == AddressKind::kHttp;
   std::wstring address = ToWide(url);
-  // The moniker also vets http addresses, as it did when it fetched them.
+  // The moniker also vets http addresses, as it did when it fetched them;
+  // the fetch makes its own, on its own thread.
   ComPtr<IMoniker> moniker;
-  HRESULT hr = CreateURLMonikerEx(nullptr, address.c_str(), &moniker, URL_MK_UNIFORM);
+  const HRESULT hr = CreateURLMonikerEx(nullptr, address.c_str(), &moniker, URL_MK_UNIFORM);
   if (FAILED(hr) || !moniker) Fail(FAILED(hr) ? hr : E_UNEXPECTED, "The picture address cannot be opened");
+  return std::unique_ptr<PictureDownload>(
+      new PictureDownload(std::move(address), http, std::chrono::steady_clock::now() + deadline));
+}
 
+PictureDownload::PictureDownload(std::wstring address, bool http,
+                                 std::chrono::steady_clock::time_point give_up_at)
+    : address_(std::move(address)), http_(http), give_up_at_(give_up_at) {}
+
+std::string PictureDownload::ReadLocal(const std::atomic<bool>& abandoned) {
+  ComPtr<IMoniker> moniker;
+  HRESULT hr = CreateURLMonikerEx(nullptr, address_.c_str(), &moniker, URL_MK_UNIFORM);
+  if (FAILED(hr) || !moniker) Fail(FAILED(hr) ? hr : E_UNEXPECTED, "The picture address cannot be opened");
   ComPtr<IBindCtx> context;
   hr = CreateBindCtx(0, &context);
   if (FAILED(hr)) Fail(hr, "The picture download cannot be prepared");
   ComPtr<Callback> callback(new Callback());
   hr = RegisterBindStatusCallback(context.Get(), callback.Get(), nullptr, 0);
   if (FAILED(hr)) Fail(hr, "The picture download cannot be prepared");
-  return std::unique_ptr<PictureDownload>(new PictureDownload(
-      std::move(address), http, std::move(moniker), std::move(context), std::move(callback), deadline));
-}
+  struct Revoke {
+    IBindCtx* context;
+    IBindStatusCallback* callback;
+    ~Revoke() { RevokeBindStatusCallback(context, callback); }
+  } revoke{context.Get(), callback.Get()};
 
-PictureDownload::PictureDownload(std::wstring address, bool http, ComPtr<IMoniker> moniker,
-                                 ComPtr<IBindCtx> context, ComPtr<Callback> callback,
-                                 std::chrono::milliseconds deadline)
-    : address_(std::move(address)),
-      http_(http),
-      moniker_(std::move(moniker)),
-      context_(std::move(context)),
-      callback_(std::move(callback)),
-      deadline_(deadline) {}
-
-PictureDownload::~PictureDownload() {
-  if (context_) RevokeBindStatusCallback(context_.Get(), callback_.Get());
-}
-
-unsigned long PictureDownload::HttpStatus() const {
-  if (http_) return http_status_;
-  return callback_ ? callback_->http_status() : 0;
-}
-
-void PictureDownload::ReadHttp(IStream* memory, ULONG& total) {
-  std::string data;
-  FetchHttpUntil(address_, give_up_at_, data, http_status_);
-  if (!data.empty()) Keep(memory, data.data(), static_cast<ULONG>(data.size()), total);
-}
-
-void PictureDownload::ReadLocal(IStream* memory, ULONG& total) {
   ComPtr<IStream> source;
-  HRESULT hr = moniker_->BindToStorage(context_.Get(), nullptr, IID_PPV_ARGS(&source));
-  if (SUCCEEDED(hr) && callback_->stopped() && FAILED(callback_->stop_result())) hr = callback_->stop_result();
+  hr = moniker->BindToStorage(context.Get(), nullptr, IID_PPV_ARGS(&source));
+  if (SUCCEEDED(hr) && FAILED(callback->stop_result())) hr = callback->stop_result();
   if (FAILED(hr) || !source) Fail(FAILED(hr) ? hr : INET_E_DOWNLOAD_FAILURE, "The picture download failed");
+  std::string data;
   char buffer[16384];
   for (;;) {
+    if (abandoned) Fail(E_ABORT, "The picture download was abandoned");
     if (std::chrono::steady_clock::now() >= give_up_at_) FailTimeout();
     ULONG got = 0;
     hr = source->Read(buffer, sizeof buffer, &got);
     if (FAILED(hr)) Fail(hr, "The picture download failed");
-    if (got == 0) break;
-    Keep(memory, buffer, got, total);
+    if (got == 0) return data;
+    if (got > kMaxPictureDownloadSize - data.size()) FailTooLarge("The picture is larger than 64 MiB");
+    data.append(buffer, got);
   }
 }
 
-PicturePtr PictureDownload::Complete() {
-  if (completed_) Fail(E_UNEXPECTED, "The picture download has already completed");
-  completed_ = true;
-  give_up_at_ = std::chrono::steady_clock::now() + deadline_;
+std::string PictureDownload::Fetch(const std::atomic<bool>& abandoned) {
+  if (fetched_) Fail(E_UNEXPECTED, "The picture download has already completed");
+  fetched_ = true;
+  if (!http_) return ReadLocal(abandoned);
+  std::string data;
+  FetchHttpUntil(address_, give_up_at_, abandoned, data, http_status_);
+  return data;
+}
 
-  // Copy into memory first: OleLoadPicture wants the size, and the cap keeps
-  // an endless or huge answer from taking the container's memory.
+PicturePtr PictureDownload::Decode(std::string_view data) {
+  if (!PictureHeaderAllowed(data)) FailTooLarge("The picture claims more pixels than a control shows");
+  // OleLoadPicture wants a stream and the size.
   ComPtr<IStream> memory;
   HRESULT hr = CreateStreamOnHGlobal(nullptr, TRUE, &memory);
-  if (FAILED(hr)) Fail(hr, "The picture download failed");
-  ULONG total = 0;
-  if (http_) {
-    ReadHttp(memory.Get(), total);
-  } else {
-    ReadLocal(memory.Get(), total);
-  }
-  HGLOBAL data = nullptr;
-  if (total && SUCCEEDED(GetHGlobalFromStream(memory.Get(), &data)) && data) {
-    const void* bytes = GlobalLock(data);
-    const bool allowed = !bytes || PictureHeaderAllowed(std::string_view(static_cast<const char*>(bytes), total));
-    GlobalUnlock(data);
-    if (!allowed) FailTooLarge("The picture claims more pixels than a control shows");
-  }
+  if (FAILED(hr)) Fail(hr, "The picture cannot be decoded");
+  ULONG written = 0;
+  hr = memory->Write(data.data(), static_cast<ULONG>(data.size()), &written);
+  if (FAILED(hr) || written != data.size()) Fail(FAILED(hr) ? hr : E_OUTOFMEMORY, "The picture cannot be decoded");
   LARGE_INTEGER start{};
   memory->Seek(start, STREAM_SEEK_SET, nullptr);
   ComPtr<IPicture> picture;
-  hr = total ? OleLoadPicture(memory.Get(), static_cast<LONG>(total), FALSE, IID_PPV_ARGS(&picture)) : E_FAIL;
+  hr = data.empty() ? E_FAIL
+                    : OleLoadPicture(memory.Get(), static_cast<LONG>(data.size()), FALSE, IID_PPV_ARGS(&picture));
   if (FAILED(hr) || !picture) Fail(FAILED(hr) ? hr : E_FAIL, "The downloaded data is no picture");
 
   PicturePtr result = MakeOlePicture(picture.Get());
   // Formats whose header is not read are judged by what they decoded to.
-  if (!PictureSizeAllowed(HimetricToPixels(result->Width(), 96), HimetricToPixels(result->Height(), 96))) {
+  if (!PictureSizeAllowed(HimetricToPixels(result->Width(), kStandardDpi),
+                          HimetricToPixels(result->Height(), kStandardDpi))) {
     FailTooLarge("The picture is larger than a control shows");
   }
   return result;
+}
+
+PicturePtr PictureDownload::Complete() {
+  const std::atomic<bool> never{false};
+  return Decode(Fetch(never));
 }
 
 }  // namespace pelzorvick

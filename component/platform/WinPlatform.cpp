@@ -2,10 +2,13 @@
 
 #include "component/com/Handles.h"
 
+#include <shellapi.h>
+
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "command/CommandUtil.h"
 #include "common/ComError.h"
 #include "component/com/WideString.h"
 #include "icons/ExtractIconUtil.h"
@@ -78,16 +81,6 @@ std::wstring SystemCommandInterpreter() {
   return folder + L"cmd.exe";
 }
 
-// Whether CreateProcessW runs the file itself: a program image by its
-// extension. Decided by name, not content, so an .exe that is no program
-// fails to start and says why, as the system would.
-bool IsProgramImage(const std::wstring& path) {
-  const std::size_t dot = path.find_last_of(L".\\/");
-  if (dot == std::wstring::npos || path[dot] != L'.') return false;
-  const std::wstring ext = path.substr(dot);
-  return _wcsicmp(ext.c_str(), L".exe") == 0 || _wcsicmp(ext.c_str(), L".com") == 0;
-}
-
 // CreateProcessW with the application named, so no search takes place.
 void Launch(const std::wstring& application, std::u16string_view command_line, int show_style) {
   // CreateProcessW may write into the command line it is given.
@@ -114,17 +107,17 @@ void WinPlatform::StartProgram(std::u16string_view program_file, std::u16string_
   const std::wstring program = FullPath(program_file);
   WithoutNul(command_line);
   WithoutNul(arguments);
-  if (IsProgramImage(program)) {
+  if (IsProgramImage(FromWide(program.data(), program.size()))) {
     Launch(program, command_line, show_style);
     return;
   }
   // A batch file or script: the system's interpreter runs it by its full,
-  // quoted path with the line's own arguments. /s makes cmd drop just the
-  // outer pair of quotes, whatever the line holds.
+  // quoted path with the line's own arguments, which it must hand on, not
+  // act on. /s makes cmd drop just the outer pair of quotes.
   std::u16string line = u"cmd /s /c \"\"";
   line.append(program.begin(), program.end());
   line += u'"';
-  line += arguments;
+  line += EscapeForInterpreter(arguments);
   line += u'"';
   Launch(SystemCommandInterpreter(), line, show_style);
 }
@@ -132,6 +125,23 @@ void WinPlatform::StartProgram(std::u16string_view program_file, std::u16string_
 void WinPlatform::StartCommandInterpreter(std::u16string_view command_line, int show_style) {
   WithoutNul(command_line);
   Launch(SystemCommandInterpreter(), command_line, show_style);
+}
+
+void WinPlatform::OpenWithShell(std::u16string_view file, std::u16string_view parameters,
+                                int show_style) {
+  const std::wstring target = WithoutNul(file);
+  const std::wstring rest = WithoutNul(parameters);
+  SHELLEXECUTEINFOW info{};
+  info.cbSize = sizeof info;
+  // No box of the shell's own: the failure is ours to report. NOASYNC: the
+  // shell may hand the work to a thread that must finish before we return.
+  info.fMask = SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;
+  info.hwnd = owner_window_ ? owner_window_() : nullptr;
+  info.lpVerb = L"open";
+  info.lpFile = target.c_str();
+  info.lpParameters = rest.empty() ? nullptr : rest.c_str();
+  info.nShow = show_style;
+  if (!ShellExecuteExW(&info)) ThrowLastError();
 }
 
 void WinPlatform::ShowMessageBox(std::u16string_view text, int style, std::u16string_view title) {

@@ -25,6 +25,10 @@ class WinPlatform : public Platform {
                     std::u16string_view arguments, int show_style) override;
   // The system folder's cmd.exe (GetSystemDirectoryW).
   void StartCommandInterpreter(std::u16string_view command_line, int show_style) override;
+  // ShellExecuteExW's "open", without the shell's own error boxes: a
+  // failure is thrown like a failed start.
+  void OpenWithShell(std::u16string_view file, std::u16string_view parameters,
+                     int show_style) override;
   void ShowMessageBox(std::u16string_view text, int style, std::u16string_view title) override;
   PicturePtr ExtractIconPicture(std::u16string_view path, std::u16string_view mode) override;
   char16_t DecimalSeparator() override;

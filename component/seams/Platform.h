@@ -27,6 +27,10 @@ class Platform {
                             std::u16string_view arguments, int show_style) = 0;
   // The system's own command interpreter, with a line such as "cmd /c ...".
   virtual void StartCommandInterpreter(std::u16string_view command_line, int show_style) = 0;
+  // The shell's "open" of a document, folder, address or program, with the
+  // parameters a program gets; no command interpreter of ours in between.
+  virtual void OpenWithShell(std::u16string_view file, std::u16string_view parameters,
+                             int show_style) = 0;
   // Modal; returns when the user closes the box.
   virtual void ShowMessageBox(std::u16string_view text, int style,
                               std::u16string_view title) = 0;

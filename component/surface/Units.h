@@ -1,6 +1,7 @@
 #pragma once
 // The units of the Windows side in one place: HIMETRIC (the container's
-// extents), twips (the control's coordinates) and the screen's pixels.
+// extents), twips (the control's coordinates), points (font sizes) and the
+// screen's pixels.
 
 #include <windows.h>
 
@@ -8,18 +9,21 @@ namespace pelzorvick {
 
 inline constexpr int kHimetricPerInch = 2540;
 inline constexpr int kTwipsPerInch = 1440;
+inline constexpr int kPointsPerInch = 72;
+// A screen at its normal size: what a screen that will not say is taken for.
+inline constexpr int kStandardDpi = 96;
 
 namespace units_detail {
 inline int AskScreenDpi(int index) {
   HDC screen = GetDC(nullptr);
   const int dpi = screen ? GetDeviceCaps(screen, index) : 0;
   if (screen) ReleaseDC(nullptr, screen);
-  return dpi > 0 ? dpi : 96;
+  return dpi > 0 ? dpi : kStandardDpi;
 }
 }  // namespace units_detail
 
-// The screen's pixels per inch across and down; 96 when the screen will not
-// say. The system's DPI holds for a process's whole life (a change takes a
+// The screen's pixels per inch across and down; kStandardDpi when the screen
+// will not say. The system's DPI holds for a process's whole life (a change takes a
 // new sign-in), and asking means a screen DC each time, which every unit
 // conversion of a paint would pay: it is asked once.
 inline int ScreenDpiX() {

@@ -15,6 +15,7 @@
 #include "component/com/WideString.h"
 #include "component/surface/ThreadShared.h"
 #include "icons/OlePicture.h"
+#include "component/surface/Units.h"
 
 namespace pelzorvick {
 namespace {
@@ -258,7 +259,7 @@ SIZE WinCanvas::MeasureText(std::u16string_view text) {
 void WinCanvas::EnsureFont() {
   if (!font_dirty_ && font_) return;
   LOGFONTW lf{};
-  lf.lfHeight = -static_cast<LONG>(std::lround(font_size_ * static_cast<float>(DpiY()) / 72.0f));
+  lf.lfHeight = -static_cast<LONG>(std::lround(font_size_ * static_cast<float>(DpiY()) / kPointsPerInch));
   if (lf.lfHeight == 0) lf.lfHeight = -1;
   lf.lfWeight = bold_ ? FW_BOLD : FW_NORMAL;
   lf.lfUnderline = underline_ ? TRUE : FALSE;

@@ -13,11 +13,6 @@ namespace pelzorvick {
 // returns false (with the system's last error) when it cannot.
 bool EnsureWindowClass(const wchar_t* name, WNDPROC procedure);
 
-// Unregisters the classes EnsureWindowClass registered. Classes outlive the
-// module that registered them, with a procedure that no longer exists, so
-// the library calls this as it is unloaded (no window of ours is left then).
-void UnregisterWindowClasses();
-
 // The body of a window procedure whose windows each belong to one object of
 // T, handed over as CreateWindowEx's parameter: messages go to (owner->*handle),
 // and nothing it throws reaches the window system (it is reported under

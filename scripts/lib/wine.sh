@@ -1,5 +1,6 @@
 # Shared by the scripts that start Wine: the two loaders, the one probe of
-# whether this machine runs 32-bit programs, and the bitness of a PE file.
+# whether this machine runs 32-bit programs, the bitness of a PE file, and
+# the path by which Wine's programs find a file of this machine.
 # Sourced, not run.
 
 PZ_WINE64=/usr/lib/wine/wine64
@@ -39,3 +40,6 @@ pz_pe_bits() {
   fi
   echo 64
 }
+
+# A file of this machine as Windows programs name it: on Wine's Z: drive.
+winpath() { printf 'Z:%s' "$(realpath "$1" | sed 's|/|\\|g')"; }

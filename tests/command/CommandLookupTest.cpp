@@ -34,6 +34,25 @@ TEST(GetSchemeLimits, FirstColonBeyond32767Overflows) {
   EXPECT_EQ(GetScheme(std::u16string(40000, u'a')), u"");
 }
 
+// Network paths would have Windows sign in to their host; every way of
+// writing one counts, and a local drive in any spelling does not.
+TEST(NetworkPaths, EverySpellingOfAHostAndNoLocalDrive) {
+  for (std::u16string_view path :
+       {u"\\\\host\\share\\x.exe", u"//host/share/x.exe", u"\\/host\\x.exe", u"/\\host/x.exe",
+        u"\\\\?\\UNC\\host\\share\\x.exe", u"\\\\.\\UNC\\host\\x.exe",
+        u"\\\\?\\GLOBALROOT\\Device\\Mup\\host\\x.exe", u"\\\\", u"file://host/share/x.exe",
+        u"FILE://host/x.exe", u"file:\\\\host\\x.exe", u"file:////host/share/x.exe",
+        u"file:///\\\\host\\x.exe", u"file://localhost//host/x.exe"}) {
+    EXPECT_TRUE(IsNetworkPath(path)) << std::string(path.begin(), path.end());
+  }
+  for (std::u16string_view path :
+       {u"C:\\Tools\\x.exe", u"\\\\?\\C:\\x.exe", u"\\\\.\\c:\\x.exe", u"x.exe", u"\\x.exe", u"/x.exe",
+        u"file:///C:/x.exe", u"file://localhost/C:/x.exe", u"file:/C:/x.exe", u"file:C:/x.exe",
+        u"https://host/x.exe", u"shell:Startup", u""}) {
+    EXPECT_FALSE(IsNetworkPath(path)) << std::string(path.begin(), path.end());
+  }
+}
+
 // One CommandExists question: the files that exist, the line, the answer,
 // and every path the lookup is expected to test, in order.
 struct LookupRow {

@@ -95,5 +95,20 @@ TEST(GetProgramLimits, LongLineWithoutDecidingCharacterIsFine) {
   EXPECT_EQ(GetProgram(u"\"ab\"" + plain + u" x"), u"ab");
 }
 
+// What the command interpreter needs to hand the start command exactly the
+// line: a caret before each character it would act on, outside quotes only.
+TEST(EscapeForInterpreter, MarksWhatTheInterpreterWouldActOnOutsideQuotes) {
+  const test::TextRow rows[] = {
+      {u"C:\\Docs\\a.txt", u"C:\\Docs\\a.txt"},
+      {u"https://h/?a=1&b=2", u"https://h/?a=1^&b=2"},
+      {u"x & echo ran>f", u"x ^& echo ran^>f"},
+      {u"a|b<c>d^e(f)", u"a^|b^<c^>d^^e^(f^)"},
+      {u"%PATH% 100%", u"^%PATH^% 100^%"},
+      {u"\"a & b %X%\" & c", u"\"a & b %X%\" ^& c"},
+      {u"\"open & x", u"\"open & x"},
+  };
+  for (const auto& row : rows) EXPECT_EQ(EscapeForInterpreter(row.in), row.out);
+}
+
 }  // namespace
 }  // namespace pelzorvick

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstring>
 #include <set>
 #include <string>
 #include <vector>
@@ -13,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include "PelZorvick_h.h"
+#include "policy/AuditEvents.h"
 #include "tests/component-library/OcxModule.h"
 
 namespace pelzorvick::test {
@@ -57,9 +59,9 @@ TEST(Module, ImportsOnlySystemLibraries) {
   const HMODULE ocx = Ocx();
   ASSERT_NE(ocx, nullptr);
   const std::set<std::string> system = {
-      "advapi32.dll", "comctl32.dll", "gdi32.dll",  "kernel32.dll", "msvcrt.dll",   "ole32.dll",
-      "oleaut32.dll", "shell32.dll",  "urlmon.dll", "user32.dll",   "wininet.dll", "shlwapi.dll",
-      "version.dll",  "ws2_32.dll"};
+      "advapi32.dll", "comctl32.dll", "comdlg32.dll", "gdi32.dll",   "kernel32.dll",
+      "msvcrt.dll",   "ole32.dll",    "oleaut32.dll", "shell32.dll", "urlmon.dll",
+      "user32.dll",   "wininet.dll",  "shlwapi.dll",  "version.dll", "ws2_32.dll"};
   const auto* import = Directory<IMAGE_IMPORT_DESCRIPTOR>(ocx, IMAGE_DIRECTORY_ENTRY_IMPORT);
   ASSERT_NE(import, nullptr);
   int count = 0;
@@ -168,6 +170,25 @@ TEST(Resources, ToolboxBitmapIs16By15With24Bits) {
   EXPECT_EQ(bm.bmWidth, 16);
   EXPECT_EQ(bm.bmHeight, 15);
   DeleteObject(bitmap);
+}
+
+// The event log formats each audit record from the library's own table, its
+// five strings filled in.
+TEST(Resources, MessageTableHoldsEveryAuditEvent) {
+  ASSERT_NE(Ocx(), nullptr);
+  const wchar_t* fields[] = {L"<line>", L"<target>", L"<detail>", L"<container>", L"<user>"};
+  DWORD_PTR inserts[std::size(fields)];
+  for (std::size_t i = 0; i < std::size(fields); ++i) inserts[i] = reinterpret_cast<DWORD_PTR>(fields[i]);
+  for (const policy::AuditEventDefinition& event : policy::kAuditEvents) {
+    wchar_t text[1024] = {};
+    const DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_ARGUMENT_ARRAY, Ocx(),
+                                        static_cast<DWORD>(event.id), MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US),
+                                        text, 1024, reinterpret_cast<va_list*>(inserts));
+    ASSERT_GT(length, 0u) << static_cast<int>(event.id);
+    const std::wstring message(text, length);
+    EXPECT_EQ(message.rfind(std::wstring(event.message, event.message + strlen(event.message)), 0), 0u);
+    for (const wchar_t* field : fields) EXPECT_NE(message.find(field), std::wstring::npos) << static_cast<int>(event.id);
+  }
 }
 
 TEST(Resources, TypeLibraryIsResourceOne) {

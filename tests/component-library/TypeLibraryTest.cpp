@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "PelZorvick_h.h"
+#include "component/object/DispatchIds.h"
 #include "control/ZorvickCtrl.h"
 #include "tests/component-library/OcxModule.h"
 
@@ -140,7 +141,7 @@ VARTYPE VarTypeOf(PropertyType type) {
 // Execute, then the control's property table row by row: what widl made of
 // the IDL must agree with the table in order, names, ids and types.
 const std::vector<Member> kMembers = [] {
-  std::vector<Member> members{{L"Execute", VT_EMPTY, 0x60030022}};
+  std::vector<Member> members{{L"Execute", VT_EMPTY, kDispidExecute}};
   for (const Property& p : ZorvickCtrl::kProperties) {
     members.push_back({std::wstring(p.name.begin(), p.name.end()), VarTypeOf(p.type()), p.dispid});
   }
@@ -235,14 +236,35 @@ TEST_F(TypeLibrary, EventInterfaceHasClickOnly) {
   ASSERT_EQ(attr->cFuncs, 1);
   EXPECT_EQ(attr->cVars, 0);
   Func click(events.Get(), 0);
-  EXPECT_EQ(click->memid, 1);
+  EXPECT_EQ(click->memid, kDispidClick);
   EXPECT_EQ(click->invkind, INVOKE_FUNC);
   EXPECT_EQ(click->funckind, FUNC_DISPATCH);
   EXPECT_EQ(click->cParams, 0);
   EXPECT_EQ(click->elemdescFunc.tdesc.vt, VT_VOID);
   BSTR name = nullptr;
-  ASSERT_EQ(events->GetDocumentation(1, &name, nullptr, nullptr, nullptr), S_OK);
+  ASSERT_EQ(events->GetDocumentation(kDispidClick, &name, nullptr, nullptr, nullptr), S_OK);
   EXPECT_EQ(Str(name), L"Click");
+}
+
+// What a designer's description pane shows: one sentence for every member,
+// the event and the class.
+TEST_F(TypeLibrary, MembersEventAndClassHaveOneSentenceHelp) {
+  struct Described {
+    UINT type_info;
+    MEMBERID id;
+    std::wstring name;
+  };
+  std::vector<Described> described = {{1, MEMBERID_NIL, L"ZorvickCtrl"}, {2, 1, L"Click"}};
+  for (const Member& m : kMembers) described.push_back({0, m.id, m.name});
+  for (const Described& d : described) {
+    BSTR help = nullptr;
+    ASSERT_EQ(Info(d.type_info)->GetDocumentation(d.id, nullptr, &help, nullptr, nullptr), S_OK);
+    const std::wstring text = Str(help);
+    const std::string name(d.name.begin(), d.name.end());
+    EXPECT_GT(text.size(), 10u) << name;
+    EXPECT_EQ(text.back(), L'.') << name;
+    EXPECT_EQ(text.find(L". "), std::wstring::npos) << name << ": one sentence";
+  }
 }
 
 TEST_F(TypeLibrary, ClassImplementsDefaultAndDefaultSource) {

@@ -2,80 +2,29 @@
 """Registration of the built PelZorvick.ocx by Wine's own regsvr32.
 
 Registers (machine-wide, or per user with /n /i:user), reads the keys back
-with Wine's reg, unregisters, and compares the whole registry of the private
-prefix before and after: unregistering must remove exactly what registering
-wrote. Prints "N passed, N failed" and exits non-zero on any failure.
+with Wine's reg (the event log's source among them, machine-wide only),
+unregisters, and compares the whole registry of the private prefix before
+and after: unregistering must remove exactly what registering wrote. Prints "N passed, N failed" and exits non-zero on any failure.
 """
 
 import argparse
-import os
-import re
 import subprocess
 import sys
+
+from wine import Failure, Wine, check, require, summary, winpath
 
 CLSID = "{1CD75988-BC58-46AC-A95E-6EE332F9F6B7}"
 LIBID = "{DC7E182D-3E42-4685-9A52-A494A85B2251}"
 IID_DUAL = "{C398BD38-FF52-4511-B6FE-61E640D92EBD}"
 IID_EVENTS = "{974AB5E5-C54A-4BA8-8561-37EFD65D2DE6}"
+PAGES = {"{EB6C13E7-55A4-49DF-B43D-874CC8739BD7}": "PelZorvick General Property Page",
+         "{B92BCD82-4094-48F5-A4D0-A64AF72B9958}": "PelZorvick Commands Property Page"}
 PROGID = "PelZorvick.ZorvickCtrl.1"
 VI_PROGID = "PelZorvick.ZorvickCtrl"
 
-results = {"passed": 0, "failed": 0}
-
-
-def check(ok, what):
-    results["passed" if ok else "failed"] += 1
-    print(("ok   " if ok else "FAIL ") + what)
-    return ok
-
-
-def winpath(path):
-    return "Z:" + os.path.abspath(path).replace("/", "\\")
-
-
-class Wine:
-    def __init__(self, args):
-        self.a = args
-        self.env = dict(os.environ, WINEPREFIX=os.path.abspath(args.prefix), WINEDEBUG="-all")
-        self.env.pop("DISPLAY", None)
-
-    def run(self, argv, bits=64):
-        cmd = [self.a.wine_run, "--prefix", self.a.prefix, "--wine%d" % bits] + argv
-        return subprocess.run(cmd, capture_output=True, text=True, errors="replace", timeout=120)
-
-    def native(self, argv):
-        """Wine's own program of the bitness under test."""
-        return self.run(argv, self.a.bits)
-
-    def settle(self):
-        # wineserver writes the registry files when it exits.
-        subprocess.run(["wineserver", "-w"], env=self.env, timeout=120)
-
-
-def read_hive(path):
-    """A Wine registry file as {key: [value lines]}, without timestamps."""
-    keys, current = {}, None
-    with open(path, encoding="utf-8", errors="replace") as f:
-        for line in f:
-            line = line.rstrip("\n")
-            if line.startswith("["):
-                current = line[: line.rindex("]") + 1]
-                keys[current] = []
-            elif current is not None and line and not line.startswith("#time="):
-                keys[current].append(line)
-    # The file lists only keys with values or without subkeys; the others
-    # exist all the same.
-    for key in list(keys):
-        parts = key[1:-1].split("\\\\")
-        for n in range(1, len(parts)):
-            keys.setdefault("[" + "\\\\".join(parts[:n]) + "]", [])
-    return keys
-
 
 def snapshot(wine):
-    wine.settle()
-    prefix = wine.env["WINEPREFIX"]
-    return {name: read_hive(os.path.join(prefix, name)) for name in ("system.reg", "user.reg")}
+    return {name: wine.hive(name) for name in ("system.reg", "user.reg")}
 
 
 def diff(before, after):
@@ -83,7 +32,7 @@ def diff(before, after):
     for hive in before:
         b, a = before[hive], after[hive]
         for key in sorted(set(b) | set(a)):
-            if key.replace("Wow6432Node\\\\", "").startswith(UNRELATED):
+            if key.replace("Wow6432Node\\", "").startswith(UNRELATED):
                 continue
             if b.get(key) != a.get(key):
                 lines.append("%s %s: %r -> %r" % (hive, key, b.get(key), a.get(key)))
@@ -93,13 +42,9 @@ def diff(before, after):
 # Wine's device set-up rewrites these at every start, and its first start of
 # a program writes the others (the prefix is warmed before the first
 # snapshot; these stay out should a later start write them again).
-UNRELATED = ("[System\\\\", "[Hardware\\\\", "[Software\\\\Microsoft\\\\Windows NT\\\\CurrentVersion\\\\NetworkCards",
-             "[Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\RunServices",
-             "[Software\\\\Wine\\\\FileOpenAssociations", "[Software\\\\Wine\\\\MenuFiles")
-ROOTS = {"HKLM": "HKEY_LOCAL_MACHINE", "HKCU": "HKEY_CURRENT_USER", "HKCR": "HKEY_CLASSES_ROOT"}
-
-
-VALUE = re.compile(r"^    (.+?)    (REG_\w+)(?:    (.*))?$")
+UNRELATED = ("System\\", "Hardware\\", "Software\\Microsoft\\Windows NT\\CurrentVersion\\NetworkCards",
+             "Software\\Microsoft\\Windows\\CurrentVersion\\RunServices",
+             "Software\\Wine\\FileOpenAssociations", "Software\\Wine\\MenuFiles")
 
 
 def query(wine, key, native=True):
@@ -109,24 +54,7 @@ def query(wine, key, native=True):
     Its 64-bit reg's /reg:32 would miss the keys both views share, ProgIDs
     among them, which a 32-bit registration writes where 64-bit ones do.
     Otherwise: the other view, read by the 64-bit reg."""
-    if native:
-        r = wine.native(["reg", "query", key, "/s"])
-    else:
-        r = wine.run(["reg", "query", key, "/s", "/reg:%d" % (96 - wine.a.bits)])
-    if r.returncode != 0:
-        return None
-    root, _, rest = key.partition("\\")
-    full = ROOTS.get(root.upper(), root) + "\\" + rest
-    tree, current = {}, None
-    for line in r.stdout.splitlines():
-        if line.upper().startswith("HKEY_"):
-            current = line[len(full):] if line.lower().startswith(full.lower()) else line
-            tree.setdefault(current, {})
-        elif current is not None:
-            m = VALUE.match(line)
-            if m:
-                tree[current][m.group(1)] = m.group(3) or ""
-    return tree
+    return wine.query(key, bits=wine.bits) if native else wine.query(key, view=96 - wine.bits)
 
 
 def expected_class(ocx):
@@ -141,6 +69,8 @@ def expected_class(ocx):
         "\\MiscStatus\\1": {"(Default)": "131473"},
         "\\TypeLib": {"(Default)": LIBID},
         "\\Version": {"(Default)": "1.0"},
+        "\\Verb": {},
+        "\\Verb\\-7": {"(Default)": "&Properties...,0,2"},
     }
 
 
@@ -157,6 +87,11 @@ def check_class_keys(wine, classes, ocx, native=True):
     want = expected_class(ocx)
     if not check(same_tree(got, want), "class keys under %s\\CLSID" % classes):
         print("   got  %r\n   want %r" % (got, want))
+    for clsid, title in PAGES.items():
+        got = query(wine, classes + "\\CLSID\\" + clsid, native)
+        want = {"": {"(Default)": title}, "\\InprocServer32": {"(Default)": ocx, "ThreadingModel": "Apartment"}}
+        if not check(same_tree(got, want), "property page %s under %s\\CLSID" % (title, classes)):
+            print("   got  %r\n   want %r" % (got, want))
     got = query(wine, classes + "\\" + PROGID, native)
     check(got == {"": {"(Default)": "ZorvickCtrl Control"}, "\\CLSID": {"(Default)": CLSID}},
           "versioned ProgID " + PROGID)
@@ -181,19 +116,32 @@ def check_typelib(wine, classes, ocx, bits):
               "interface %s registered with its type library" % iid)
 
 
+EVENT_SOURCE = "HKLM\\System\\CurrentControlSet\\Services\\EventLog\\Application\\PelZorvick"
+
+
+def event_source(wine):
+    """The event log source's values, or None; the system hive has one view."""
+    got = query(wine, EVENT_SOURCE)
+    return got and got.get("")
+
+
 def machine(wine, ocx_win):
     before = snapshot(wine)
     r = wine.native(["regsvr32", "/s", ocx_win])
     check(r.returncode == 0, "regsvr32 registers (rc %d)" % r.returncode)
     classes = "HKLM\\Software\\Classes"
     check_class_keys(wine, classes, ocx_win)
+    source = event_source(wine)
+    check(source is not None and source.get("EventMessageFile", "").lower() == ocx_win.lower(),
+          "the event log source names the module's message table (%r)" % source)
     check(query(wine, "HKCR\\CLSID\\" + CLSID) is not None, "class visible through HKCR")
     check(query(wine, classes + "\\CLSID\\" + CLSID, native=False) is None,
           "class only in the registry view of its bitness")
     check(query(wine, "HKCU\\Software\\Classes\\CLSID\\" + CLSID) is None, "nothing per user")
-    check_typelib(wine, classes, ocx_win, wine.a.bits)
+    check_typelib(wine, classes, ocx_win, wine.bits)
     r = wine.native(["regsvr32", "/u", "/s", ocx_win])
     check(r.returncode == 0, "regsvr32 /u unregisters (rc %d)" % r.returncode)
+    check(event_source(wine) is None, "the event log source is removed")
     r = wine.native(["regsvr32", "/u", "/s", ocx_win])
     check(r.returncode == 0, "unregistering again succeeds (rc %d)" % r.returncode)
     left = diff(before, snapshot(wine))
@@ -206,6 +154,7 @@ def user(wine, ocx_win):
     r = wine.native(["regsvr32", "/s", "/n", "/i:user", ocx_win])
     check(r.returncode == 0, "regsvr32 /n /i:user registers (rc %d)" % r.returncode)
     check_class_keys(wine, "HKCU\\Software\\Classes", ocx_win)
+    check(event_source(wine) is None, "no event log source: that takes an administrator")
     for native in (True, False):
         check(query(wine, "HKLM\\Software\\Classes\\CLSID\\" + CLSID, native) is None,
               "nothing under HKLM\\Software\\Classes\\CLSID (%s view)" % ("own" if native else "other"))
@@ -234,16 +183,17 @@ def main():
     p.add_argument("--bits", type=int, choices=(32, 64), required=True)
     p.add_argument("mode", choices=("machine", "user"))
     args = p.parse_args()
-    wine = Wine(args)
-    subprocess.run([args.wine_run, "--prefix", args.prefix, "--init-only"], check=True)
+    wine = Wine(args.wine_run, args.prefix, args.bits, timeout=120)
     try:
+        require(wine.init(), "a Wine prefix at " + wine.prefix)
         (machine if args.mode == "machine" else user)(wine, winpath(args.ocx))
     except subprocess.TimeoutExpired as e:
         check(False, "timed out: %s" % e.cmd)
+    except Failure:
+        pass  # counted where it was found
     finally:
-        subprocess.run(["wineserver", "-k"], env=wine.env, stderr=subprocess.DEVNULL)
-    print("%d passed, %d failed" % (results["passed"], results["failed"]))
-    return 1 if results["failed"] else 0
+        wine.kill()
+    return summary()
 
 
 if __name__ == "__main__":

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "component/com/Handles.h"
 #include "component/object/DispatchIds.h"
 #include "control/ZorvickCtrl.h"
 #include "tests/component-object/Fakes.h"
@@ -42,8 +43,8 @@ TEST(ObjectEvents, EverySetterNotifiesEverySinkWithItsDispatchId) {
   EXPECT_EQ(S_FALSE, persist->IsDirty());
   ComPtr<IConnectionPoint> point = PointFor(control.Get(), IID_IPropertyNotifySink);
   ComPtr<NotifySink> a(new NotifySink), b(new NotifySink);
-  a->calls.Expect({"OnChanged"});
-  b->calls.Expect({"OnChanged"});
+  a->calls.Expect({"OnRequestEdit", "OnChanged"});
+  b->calls.Expect({"OnRequestEdit", "OnChanged"});
   DWORD cookie_a = 0, cookie_b = 0;
   ASSERT_EQ(S_OK, point->Advise(a.Get(), &cookie_a));
   ASSERT_EQ(S_OK, point->Advise(b.Get(), &cookie_b));
@@ -59,7 +60,9 @@ TEST(ObjectEvents, EverySetterNotifiesEverySinkWithItsDispatchId) {
     // The same value again still notifies.
     EXPECT_EQ(S_OK, PutByName(dispatch.Get(), std::wstring(p.name.begin(), p.name.end()).c_str(), value));
     VariantClear(&value);
-    expected.push_back("OnChanged(" + std::string(p.name.begin(), p.name.end()) + ")");
+    const std::string name(p.name.begin(), p.name.end());
+    expected.push_back("OnRequestEdit(" + name + ")");
+    expected.push_back("OnChanged(" + name + ")");
   }
   EXPECT_EQ(expected, a->calls.Lines());
   EXPECT_EQ(expected, b->calls.Take());
@@ -71,13 +74,35 @@ TEST(ObjectEvents, EverySetterNotifiesEverySinkWithItsDispatchId) {
   control.As(&dual);
   dual->put_Border(VARIANT_FALSE);
   EXPECT_EQ(expected, a->calls.Lines());
-  EXPECT_EQ(std::vector<std::string>{"OnChanged(Border)"}, b->calls.Lines());
+  EXPECT_EQ((std::vector<std::string>{"OnRequestEdit(Border)", "OnChanged(Border)"}), b->calls.Lines());
 
   ComPtr<IStream> stream;
   ASSERT_EQ(S_OK, CreateStreamOnHGlobal(nullptr, TRUE, &stream));
   EXPECT_EQ(S_OK, persist->Save(stream.Get(), TRUE));
   EXPECT_EQ(S_FALSE, persist->IsDirty());
   EXPECT_EQ(S_OK, point->Unadvise(cookie_b));
+}
+
+// A container may refuse a change (OnRequestEdit answering S_FALSE): the
+// setter then fails with the error scripts know, and nothing changes.
+TEST(ObjectEvents, ARefusedEditChangesNothingAndSaysSo) {
+  ComPtr<_ZorvickCtrl> control = NewInitialisedControl<_ZorvickCtrl>();
+  ComPtr<NotifySink> sink(new NotifySink);
+  sink->calls.Expect({"OnRequestEdit", "OnChanged"});
+  sink->refused = ZorvickCtrl::PropertyNamed(u"Text").dispid;
+  const DWORD cookie = Advise(control.Get(), IID_IPropertyNotifySink, sink.Get());
+  ComPtr<IDispatch> dispatch;
+  control.As(&dispatch);
+
+  EXPECT_EQ(DISP_E_EXCEPTION, PutText(dispatch.Get(), L"Text", L"refused"));
+  const UniqueBstr text(SysAllocString(L"refused"));
+  EXPECT_EQ(CTL_E_SETNOTPERMITTED, control->put_Text(text.get()));
+  EXPECT_EQ(ErrorDescription(), L"The container does not let Text change now");
+  EXPECT_EQ(S_OK, PutText(dispatch.Get(), L"Command", L"calc"));
+  EXPECT_EQ(GetText(dispatch.Get(), L"Text"), L"");
+  EXPECT_EQ(sink->calls.Lines(), (std::vector<std::string>{"OnRequestEdit(Text)", "OnRequestEdit(Text)",
+                                                          "OnRequestEdit(Command)", "OnChanged(Command)"}));
+  Unadvise(control.Get(), IID_IPropertyNotifySink, cookie);
 }
 
 TEST(ObjectEvents, AdviseRefusesSinksWithoutTheInterface) {

@@ -102,7 +102,7 @@ HRESULT NotifySink::OnChanged(DISPID id) {
 }
 HRESULT NotifySink::OnRequestEdit(DISPID id) {
   calls.Record(Call("OnRequestEdit", PropertyName(id)));
-  return S_OK;
+  return id == refused ? S_FALSE : S_OK;
 }
 
 HRESULT EventSink::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT*,
@@ -192,6 +192,16 @@ void PumpMessages() {
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
   }
+}
+
+bool PumpUntil(const std::function<bool()>& done, std::chrono::seconds limit) {
+  const auto give_up = std::chrono::steady_clock::now() + limit;
+  while (!done()) {
+    if (std::chrono::steady_clock::now() > give_up) return false;
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+    PumpMessages();
+  }
+  return true;
 }
 
 MarkerCommand::MarkerCommand(const wchar_t* name) {

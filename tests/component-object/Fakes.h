@@ -9,6 +9,7 @@
 #include <oleidl.h>
 #include <olectl.h>
 
+#include <chrono>
 #include <functional>
 #include <map>
 #include <string>
@@ -34,7 +35,8 @@ inline const IID* const kControlInterfaces[] = {
     &IID_IOleObject,          &IID_IOleWindow,         &IID_IOleInPlaceObject,
     &IID_IOleInPlaceActiveObject, &IID_IOleControl,    &IID_IViewObject,
     &IID_IViewObject2,        &IID_IPersist,           &IID_IPersistStreamInit,
-    &IID_IPersistPropertyBag, &IID_IPersistStorage,
+    &IID_IPersistPropertyBag, &IID_IPersistStorage,   &IID_IPerPropertyBrowsing,
+    &IID_ICategorizeProperties, &IID_ISpecifyPropertyPages,
 };
 
 // What a container's site hears from a control that is sited, reads its
@@ -135,12 +137,14 @@ class FakeSite
 // A site with nothing but IOleClientSite: no ambient properties at all.
 class PlainSite : public RecordingClientSite<> {};
 
-// Lines "OnChanged(<property name>)"; `on_change` runs at the first change.
+// Lines "OnRequestEdit(<property name>)" and "OnChanged(<property name>)";
+// `on_change` runs at the first change; the edit of `refused` is refused.
 class NotifySink : public ComBase<Implements<IPropertyNotifySink>>, public Recorded {
  public:
   HRESULT STDMETHODCALLTYPE OnChanged(DISPID id) override;
   HRESULT STDMETHODCALLTYPE OnRequestEdit(DISPID id) override;
   std::function<void()> on_change;
+  DISPID refused = DISPID_UNKNOWN;
 };
 
 // Lines "Click()" (any other member by its id); `on_event` runs at each.
@@ -209,6 +213,8 @@ class ParentWindow : NonCopyable {
 };
 
 void PumpMessages();
+// Takes messages until `done`, for at most `limit`; whether it came.
+bool PumpUntil(const std::function<bool()>& done, std::chrono::seconds limit = std::chrono::seconds(60));
 
 // A command line that leaves `file` (in the temporary folder, removed before
 // and after) when the system's cmd.exe runs it.

@@ -119,7 +119,7 @@ TEST_F(ContainerReleases, InsideTheChangeNotification) {
   ComPtr<_ZorvickCtrl> control = ocx.Create<_ZorvickCtrl>();
   ASSERT_TRUE(control);
   ComPtr<NotifySink> sink(new NotifySink);
-  sink->calls.Expect({"OnChanged"});
+  sink->calls.Expect({"OnRequestEdit", "OnChanged"});
   Advise(control.Get(), IID_IPropertyNotifySink, sink.Get());
   ULONG released = ~0u;
   _ZorvickCtrl* raw = control.Get();  // the call outlives the container's reference

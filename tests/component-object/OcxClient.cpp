@@ -54,11 +54,14 @@ void OcxLibrary::Unload() {
   module_ = nullptr;
 }
 
-HRESULT OcxLibrary::CreateRaw(REFIID riid, void** out) {
+HRESULT OcxLibrary::ClassObject(REFCLSID clsid, IClassFactory** factory) const {
+  return get_class_object_(clsid, IID_IClassFactory, reinterpret_cast<void**>(factory));
+}
+
+HRESULT OcxLibrary::CreateRaw(REFCLSID clsid, REFIID riid, void** out) {
   *out = nullptr;
   ComPtr<IClassFactory> factory;
-  const HRESULT hr = get_class_object_(CLSID_ZorvickCtrl, IID_IClassFactory,
-                                       reinterpret_cast<void**>(factory.GetAddressOf()));
+  const HRESULT hr = ClassObject(clsid, factory.GetAddressOf());
   return FAILED(hr) ? hr : factory->CreateInstance(nullptr, riid, out);
 }
 

@@ -22,14 +22,16 @@ class OcxLibrary : NonCopyable {
 
   HMODULE module() const { return module_; }
   bool Loaded() const { return module_ && get_class_object_ && can_unload_; }
-  // A new control, asked for T; null on failure.
+  // A new object of the library's class (the control unless said), asked
+  // for T; null on failure.
   template <class T>
-  ComPtr<T> Create() {
+  ComPtr<T> Create(REFCLSID clsid = CLSID_ZorvickCtrl) {
     ComPtr<T> out;
-    CreateRaw(__uuidof(T), reinterpret_cast<void**>(out.GetAddressOf()));
+    CreateRaw(clsid, __uuidof(T), reinterpret_cast<void**>(out.GetAddressOf()));
     return out;
   }
-  HRESULT CreateRaw(REFIID riid, void** out);
+  HRESULT CreateRaw(REFCLSID clsid, REFIID riid, void** out);
+  HRESULT ClassObject(REFCLSID clsid, IClassFactory** factory) const;
   HRESULT CanUnloadNow() const { return can_unload_(); }
   HRESULT Call(const char* export_name) const;  // an export without arguments
   HRESULT Install(BOOL install, const wchar_t* command_line) const;

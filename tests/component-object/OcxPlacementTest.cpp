@@ -1,6 +1,6 @@
 // A container that destroys its windows first, a refused window, sizes and
-// bounds no window can have, and the library's unloading: through the built
-// .ocx's exports, each ending with nothing of the control left.
+// bounds no window can have: through the built .ocx's exports, each ending
+// with nothing of the control left.
 
 #include "tests/component-object/OcxClient.h"
 
@@ -157,28 +157,6 @@ TEST_F(ExtremeBounds, AreRefusedWithAnError) {
     EXPECT_EQ(0u, placed.Close());
   }
   ExpectNothingLeft(ocx);
-}
-
-// The library unloads once nothing is alive, takes its window classes with
-// it, and comes back whole.
-TEST(Library, UnloadsAndComesBack) {
-  for (int round = 0; round < 2; ++round) {
-    OcxLibrary ocx;
-    ASSERT_TRUE(ocx.Loaded());
-    const HMODULE module = ocx.module();
-    {
-      ParentWindow window;
-      SitedControl placed = PlaceButton(ocx, window, kRunnable);
-      ASSERT_TRUE(IsWindow(placed.Surface())) << "round " << round;
-      EXPECT_EQ(S_FALSE, ocx.CanUnloadNow());
-      EXPECT_EQ(0u, placed.Close());
-    }
-    ExpectNothingLeft(ocx);
-    ocx.Unload();
-    WNDCLASSEXW info{};
-    info.cbSize = sizeof info;
-    EXPECT_FALSE(GetClassInfoExW(module, kControlClass, &info)) << "round " << round;
-  }
 }
 
 }  // namespace

@@ -240,5 +240,69 @@ TEST(ObjectPersist, StorageRoundTrip) {
   EXPECT_EQ(S_OK, fresh->InitNew(empty.Get()));
 }
 
+ComPtr<IStorage> NewStorage() {
+  ComPtr<ILockBytes> bytes;
+  CreateILockBytesOnHGlobal(nullptr, TRUE, &bytes);
+  ComPtr<IStorage> storage;
+  StgCreateDocfileOnILockBytes(bytes.Get(), STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE, 0,
+                               &storage);
+  return storage;
+}
+
+// The same storage, open for reading only: a save into it fails.
+ComPtr<IStorage> ReadOnly(IStorage* storage) {
+  storage->Commit(STGC_DEFAULT);
+  ComPtr<ILockBytes> bytes;
+  CreateILockBytesOnHGlobal(nullptr, TRUE, &bytes);
+  ComPtr<IStorage> copy;
+  StgCreateDocfileOnILockBytes(bytes.Get(), STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE, 0, &copy);
+  storage->CopyTo(0, nullptr, nullptr, copy.Get());
+  copy->Commit(STGC_DEFAULT);
+  copy.Reset();
+  ComPtr<IStorage> read_only;
+  StgOpenStorageOnILockBytes(bytes.Get(), nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, nullptr, 0, &read_only);
+  return read_only;
+}
+
+// SaveCompleted leaves the control clean only when what was saved is where
+// it now lives: its own storage, or the one the container hands it.
+TEST(ObjectPersist, SaveCompletedCleansOnlyAfterASaveThatKeepsTheControl) {
+  enum Into { kLoaded, kOther, kReadOnly, kNone };
+  const struct {
+    const char* name;
+    Into into;
+    BOOL same_as_load;
+    bool changed_after;
+    bool hands_new_storage;
+    HRESULT dirty;
+  } rows[] = {
+      {"save", kLoaded, TRUE, false, false, S_FALSE},
+      {"save as", kOther, FALSE, false, true, S_FALSE},
+      {"save copy as", kOther, FALSE, false, false, S_OK},
+      {"failed save", kReadOnly, TRUE, false, false, S_OK},
+      {"changed after the save", kLoaded, TRUE, true, false, S_OK},
+      {"no save", kNone, TRUE, false, false, S_OK},
+  };
+  for (const auto& row : rows) {
+    const ComPtr<IStorage> loaded = NewStorage();
+    ComPtr<_ZorvickCtrl> dual = NewControl<_ZorvickCtrl>();
+    ComPtr<IPersistStorage> persist;
+    dual.As(&persist);
+    ASSERT_EQ(S_OK, persist->InitNew(loaded.Get()));
+    PutString(dual.Get(), &_ZorvickCtrl::put_Text, L"changed");
+    const ComPtr<IStorage> other = NewStorage();
+    const ComPtr<IStorage> target = row.into == kLoaded   ? loaded
+                                    : row.into == kOther  ? other
+                                    : row.into == kReadOnly ? ReadOnly(loaded.Get())
+                                                            : nullptr;
+    if (target) {
+      EXPECT_EQ(row.into == kReadOnly, FAILED(persist->Save(target.Get(), row.same_as_load))) << row.name;
+    }
+    if (row.changed_after) PutString(dual.Get(), &_ZorvickCtrl::put_Text, L"after");
+    EXPECT_EQ(S_OK, persist->SaveCompleted(row.hands_new_storage ? other.Get() : nullptr)) << row.name;
+    EXPECT_EQ(row.dirty, persist->IsDirty()) << row.name;
+  }
+}
+
 }  // namespace
 }  // namespace pelzorvick::test

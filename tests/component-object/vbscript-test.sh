@@ -6,7 +6,7 @@
 set -uo pipefail
 wine_run=$1 prefix=$2 ocx=$3 script=$4 work=$5 loader=$6
 
-winpath() { printf 'Z:%s' "$(readlink -f "$1" | sed 's|/|\\|g')"; }
+. "$(dirname "$wine_run")/lib/wine.sh"
 run() { "$wine_run" --prefix "$prefix" $loader "$@"; }
 finish() { WINEPREFIX="$prefix" wineserver -k >/dev/null 2>&1 || true; }
 trap finish EXIT

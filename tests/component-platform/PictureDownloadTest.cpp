@@ -1,11 +1,8 @@
 #include "component/picture/PictureDownload.h"
 
-#include <winsock2.h>
-
-#include <atomic>
-#include <functional>
-#include <map>
-#include <thread>
+#include <cstdio>
+#include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -13,96 +10,15 @@
 #include "component/picture/PictureDimensions.h"
 #include "tests/component-platform/TestSupport.h"
 #include "tests/support/Bitmap.h"
+#include "tests/support/LoopbackServer.h"
 
 namespace pelzorvick {
 namespace {
 
+using test::LoopbackServer;
+using test::Raw;
 using test::U16;
-
-// A minimal HTTP/1.0 server on 127.0.0.1 answering fixed paths.
-class TinyHttpServer {
- public:
-  struct Answer {
-    int status;
-    std::string content_type;
-    std::string body;
-    // When set, answers the connection itself instead.
-    std::function<void(SOCKET)> custom = nullptr;
-  };
-
-  explicit TinyHttpServer(std::map<std::string, Answer> answers) : answers_(std::move(answers)) {
-    WSADATA wsa;
-    WSAStartup(MAKEWORD(2, 2), &wsa);
-    listener_ = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    int length = sizeof address;
-    getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length);
-    port_ = ntohs(address.sin_port);
-    listen(listener_, 8);
-    thread_ = std::thread([this] { Serve(); });
-  }
-
-  ~TinyHttpServer() {
-    closesocket(listener_);  // ends accept
-    const SOCKET client = current_.exchange(INVALID_SOCKET);
-    if (client != INVALID_SOCKET) shutdown(client, SD_BOTH);  // ends a stalled answer
-    thread_.join();
-    WSACleanup();
-  }
-
-  std::u16string Url(const std::string& path) const {
-    return U16(L"http://127.0.0.1:" + std::to_wstring(port_)) + std::u16string(path.begin(), path.end());
-  }
-  int requests() const { return requests_; }
-
- private:
-  void Serve() {
-    for (;;) {
-      SOCKET client = accept(listener_, nullptr, nullptr);
-      if (client == INVALID_SOCKET) return;
-      current_ = client;
-      ++requests_;
-      std::string request;
-      char buffer[2048];
-      while (request.find("\r\n\r\n") == std::string::npos) {
-        int got = recv(client, buffer, sizeof buffer, 0);
-        if (got <= 0) break;
-        request.append(buffer, got);
-      }
-      std::string path;
-      auto first_space = request.find(' ');
-      if (first_space != std::string::npos) {
-        path = request.substr(first_space + 1, request.find(' ', first_space + 1) - first_space - 1);
-      }
-      auto it = answers_.find(path);
-      Answer answer = it != answers_.end() ? it->second : Answer{404, "text/html", "<html>not here</html>"};
-      if (answer.custom) {
-        answer.custom(client);
-        current_ = INVALID_SOCKET;
-        closesocket(client);
-        continue;
-      }
-      std::string response = "HTTP/1.0 " + std::to_string(answer.status) + " Whatever\r\nContent-Type: " +
-                             answer.content_type + "\r\nContent-Length: " + std::to_string(answer.body.size()) +
-                             "\r\nConnection: close\r\n\r\n" + answer.body;
-      send(client, response.data(), static_cast<int>(response.size()), 0);
-      shutdown(client, SD_SEND);
-      while (recv(client, buffer, sizeof buffer, 0) > 0) {
-      }
-      closesocket(client);
-    }
-  }
-
-  std::map<std::string, Answer> answers_;
-  SOCKET listener_ = INVALID_SOCKET;
-  int port_ = 0;
-  std::atomic<int> requests_{0};
-  std::atomic<SOCKET> current_{INVALID_SOCKET};
-  std::thread thread_;
-};
+using test::WaitForClose;
 
 int32_t CompleteError(std::u16string_view url,
                       std::chrono::milliseconds deadline = kPictureDownloadDeadline) {
@@ -222,7 +138,7 @@ TEST_F(PictureDownloadTest, OnlyTheWebAndLocalDrivesAreFetched) {
 
 TEST_F(PictureDownloadTest, Http) {
   const std::string bmp = test::MakeBmp(16, 12);
-  TinyHttpServer server({
+  LoopbackServer server({
       {"/ok.bmp", {200, "image/bmp", bmp}},
       {"/gone.bmp", {404, "image/bmp", bmp}},  // a picture body under an error status
       {"/broken.bmp", {500, "image/bmp", bmp}},
@@ -249,7 +165,7 @@ TEST_F(PictureDownloadTest, ARefusedConnectionFailsToComplete) {
   // A port that was just free: nobody listens there now.
   int port;
   {
-    TinyHttpServer server({});
+    LoopbackServer server({});
     std::u16string url = server.Url("/");
     port = std::stoi(std::string(url.begin() + 17, url.end() - 1));
   }
@@ -263,26 +179,13 @@ TEST_F(PictureDownloadTest, ARefusedConnectionFailsToComplete) {
   }
 }
 
-// The answer's head, then `body_bytes` and whatever `then` does.
-TinyHttpServer::Answer Raw(std::string head, std::function<void(SOCKET)> then) {
-  return {0, "", "", [head, then](SOCKET client) {
-            if (!head.empty()) send(client, head.data(), static_cast<int>(head.size()), 0);
-            then(client);
-          }};
-}
-
-// Until the client goes away or the server ends.
-void WaitForClose(SOCKET client) {
-  char buffer[256];
-  while (recv(client, buffer, sizeof buffer, 0) > 0) {
-  }
-}
-
+// Servers that never close their socket: each fetch gives up at its
+// deadline and closes its connection itself, leaving nothing behind.
 TEST_F(PictureDownloadTest, ServersThatStallMeetTheDeadline) {
   const std::string bmp = test::MakeBmp(16, 12);
   const std::string head = "HTTP/1.0 200 OK\r\nContent-Type: image/bmp\r\nContent-Length: " +
                            std::to_string(bmp.size()) + "\r\n\r\n";
-  TinyHttpServer server({
+  LoopbackServer server({
       {"/silent.bmp", Raw("", WaitForClose)},
       {"/half.bmp", Raw(head + bmp.substr(0, 20), WaitForClose)},
       // A byte at a time, each well within any receive timeout.
@@ -292,16 +195,59 @@ TEST_F(PictureDownloadTest, ServersThatStallMeetTheDeadline) {
            Sleep(100);
          }
        })},
+      // Some of the picture, then nothing more.
+      {"/pause.bmp", Raw(head, [](SOCKET client) {
+         for (int i = 0; i < 10; ++i) {
+           if (send(client, "B", 1, 0) != 1) return;
+           Sleep(100);
+         }
+         WaitForClose(client);
+       })},
   });
-  for (const char* path : {"/silent.bmp", "/half.bmp", "/trickle.bmp"}) {
-    EXPECT_EQ(CompleteError(server.Url(path), std::chrono::seconds(2)),
-              static_cast<int32_t>(INET_E_CONNECTION_TIMEOUT))
-        << path;
+  constexpr auto kDeadline = std::chrono::seconds(2);
+  int ended = 0;
+  for (const char* path : {"/silent.bmp", "/half.bmp", "/trickle.bmp", "/pause.bmp"}) {
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(CompleteError(server.Url(path), kDeadline), static_cast<int32_t>(INET_E_CONNECTION_TIMEOUT)) << path;
+    const auto late = std::chrono::steady_clock::now() - start - kDeadline;
+    std::printf("%s ended %lld ms after its deadline\n", path,
+                static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(late).count()));
+    EXPECT_TRUE(server.WaitForEnded(++ended)) << path << ": the connection stayed open";
+  }
+}
+
+// A picture is no reason to sign in or to be recognised: no cookie goes
+// back, and a server that asks for a sign-in gets none.
+TEST_F(PictureDownloadTest, NoCookiesAndNoSignIn) {
+  const std::string bmp = test::MakeBmp(4, 4);
+  const std::string ok = "HTTP/1.0 200 OK\r\nContent-Type: image/bmp\r\nContent-Length: " +
+                         std::to_string(bmp.size()) + "\r\nSet-Cookie: visitor=42; path=/\r\n\r\n" + bmp;
+  const auto answer = [](std::string text) {
+    return Raw(text, [](SOCKET client) {
+      shutdown(client, SD_SEND);
+      WaitForClose(client);
+    });
+  };
+  LoopbackServer server({
+      {"/first.bmp", answer(ok)},
+      {"/second.bmp", answer(ok)},
+      {"/signin.bmp", answer("HTTP/1.0 401 Unauthorized\r\nWWW-Authenticate: Negotiate\r\n"
+                             "WWW-Authenticate: NTLM\r\nWWW-Authenticate: Basic realm=\"x\"\r\n"
+                             "Content-Length: 0\r\n\r\n")},
+  });
+  EXPECT_TRUE(PictureDownload::Start(server.Url("/first.bmp"))->Complete());
+  EXPECT_TRUE(PictureDownload::Start(server.Url("/second.bmp"))->Complete());
+  EXPECT_EQ(CompleteError(server.Url("/signin.bmp")), static_cast<int32_t>(INET_E_DOWNLOAD_FAILURE));
+  const std::vector<std::string> heads = server.Heads();
+  ASSERT_EQ(heads.size(), 3u) << "a request was repeated";
+  for (const std::string& request : heads) {
+    EXPECT_EQ(request.find("Cookie:"), std::string::npos) << request;
+    EXPECT_EQ(request.find("Authorization:"), std::string::npos) << request;
   }
 }
 
 TEST_F(PictureDownloadTest, AnAnswerOverTheCapFails) {
-  TinyHttpServer server({
+  LoopbackServer server({
       {"/endless.bmp", Raw("HTTP/1.0 200 OK\r\nContent-Type: image/bmp\r\n\r\n", [](SOCKET client) {
          std::string chunk = test::MakeBmp(16, 12);
          chunk.resize(1 << 16, '\0');

@@ -79,12 +79,14 @@ TEST_F(Commands, StartLinesAndShowStyles) {
       // Anything else: hidden through the start command.
       {u"C:\\Docs\\a.txt", "StartProcess(cmd /c Start C:\\Docs\\a.txt,0)", kCmd},
       {u"notepad x.txt", "StartProcess(cmd /c Start notepad x.txt,0)", kCmd},
+      // The interpreter acts on none of its characters outside quotes: start
+      // gets the line as written.
       {u"http://example.invalid/?a=1&b=2",
-       "StartProcess(cmd /c Start http://example.invalid/?a=1&b=2,0)", kCmd},
+       "StartProcess(cmd /c Start http://example.invalid/?a=1^&b=2,0)", kCmd},
       {u"a.txt", "StartProcess(cmd /c Start a.txt,0)", kCmd},
       // A leading quote would be taken as the window title: an empty title first.
       {u"\"C:\\Docs\\a.txt\"", "StartProcess(cmd /c Start \"\" \"C:\\Docs\\a.txt\",0)", kCmd},
-      {u"\"my doc.txt\" & x", "StartProcess(cmd /c Start \"\" \"my doc.txt\" & x,0)", kCmd},
+      {u"\"my doc.txt\" & x", "StartProcess(cmd /c Start \"\" \"my doc.txt\" ^& x,0)", kCmd},
       {u"'C:\\Docs\\a.txt'", "StartProcess(cmd /c Start 'C:\\Docs\\a.txt',0)", kCmd},
   };
   for (const auto& c : cases) {

@@ -124,6 +124,11 @@ void FakePlatform::StartCommandInterpreter(std::u16string_view command_line, int
   log_.push_back("StartProcess(" + Narrow(command_line) + "," + std::to_string(show_style) + ")");
   if (fail_start) throw ComError(errc::kFileNotFound, u"File not found");
 }
+void FakePlatform::OpenWithShell(std::u16string_view file, std::u16string_view parameters,
+                                 int show_style) {
+  log_.push_back("Open(" + Narrow(file) + "|" + Narrow(parameters) + "," + std::to_string(show_style) + ")");
+  if (fail_start) throw ComError(errc::kFileNotFound, u"File not found");
+}
 void FakePlatform::ShowMessageBox(std::u16string_view text, int style, std::u16string_view title) {
   log_.push_back("MessageBox(" + Narrow(text) + "," + std::to_string(style) + "," +
                  Narrow(title) + ")");
@@ -202,15 +207,6 @@ void FakePropertyBag::WriteBool(std::u16string_view key, bool value, bool def) {
   values[std::u16string(key)] = value;
 }
 
-namespace {
-// The core's own setter of a row, given the row at run time.
-template <std::size_t... Row>
-void SetRow(ZorvickCtrl& ctrl, std::size_t row, const FakePropertyBag::Value& value,
-            std::index_sequence<Row...>) {
-  ((row == Row ? ctrl.Set<Row>(std::get<ZorvickCtrl::ValueType<Row>>(value)) : void()), ...);
-}
-}  // namespace
-
 void ControlFixture::SetProperties(
     std::initializer_list<std::pair<std::u16string_view, FakePropertyBag::Value>> values) {
   for (const auto& [name, value] : values) {
@@ -218,8 +214,9 @@ void ControlFixture::SetProperties(
     const auto at = std::find_if(rows.begin(), rows.end(),
                                  [&](const Property& p) { return p.name == name; });
     if (at == rows.end()) throw std::invalid_argument("no property " + Narrow(name));
-    SetRow(ctrl, static_cast<std::size_t>(at - rows.begin()), value,
-           std::make_index_sequence<ZorvickCtrl::kPropertyCount>{});
+    ZorvickCtrl::WithRow(*at, [&](auto row) {
+      ctrl.Set<row>(std::get<ZorvickCtrl::ValueType<row>>(value));
+    });
   }
 }
 

@@ -21,6 +21,7 @@
 #include "component/seams/Platform.h"
 #include "component/seams/PropertyBag.h"
 #include "control/ZorvickCtrl.h"
+#include "tests/support/PolicyFakes.h"
 #include "tests/support/RecordingFileSystem.h"
 
 namespace pelzorvick::test {
@@ -132,6 +133,9 @@ class FakePlatform : public Platform {
   void StartProgram(std::u16string_view program_file, std::u16string_view command_line,
                     std::u16string_view arguments, int show_style) override;
   void StartCommandInterpreter(std::u16string_view command_line, int show_style) override;
+  // Logs as "Open(file|parameters,show)".
+  void OpenWithShell(std::u16string_view file, std::u16string_view parameters,
+                     int show_style) override;
   void ShowMessageBox(std::u16string_view text, int style, std::u16string_view title) override;
   PicturePtr ExtractIconPicture(std::u16string_view path, std::u16string_view mode) override;
 
@@ -221,7 +225,8 @@ class ControlFixture {
   FakeCanvas canvas{log};
   FakePlatform platform{log};
   FakeFileSystem files;
-  ZorvickCtrl ctrl{container, canvas, platform, files};
+  PolicyRig admin;
+  ZorvickCtrl ctrl{container, canvas, platform, files, admin.policy};
 
   Log Take() {
     Log taken;

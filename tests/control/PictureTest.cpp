@@ -160,5 +160,31 @@ TEST_F(Pictures, NoAvailableCommandLeavesThePictureAlone) {
   ASSERT_NE(ctrl.Picture(), nullptr);
 }
 
+// A program on another machine is handed to neither the file system nor
+// the shell at load or paint (that would sign in to its host): no icon. A
+// click still runs it, for the user asked for it.
+TEST_F(Pictures, ANetworkProgramHasNoIconAndStillRuns) {
+  for (const char16_t* command :
+       {u"\\\\host\\share\\x.exe", u"//host/share/x.exe", u"\"\\\\host\\share\\a b.exe\" /s",
+        u"\\\\?\\UNC\\host\\share\\x.exe", u"file://host/share/x.exe"}) {
+    Fresh();
+    ctrl.SetControl(u"Icon");
+    ctrl.SetCommand(command);
+    ZorvickCtrlProbe::SetPicture(ctrl, MakePicture("old"));
+    files.probes.clear();
+    log.clear();
+    ZorvickCtrlProbe::AcquirePicture(ctrl);
+    EXPECT_TRUE(Take().empty()) << Narrow(command) << ": no icon asked for";
+    EXPECT_EQ(ctrl.Picture(), nullptr) << Narrow(command);
+    ctrl.Paint();
+    EXPECT_TRUE(files.probes.empty()) << Narrow(command) << ": the file system asked at load or paint";
+    log.clear();
+    ctrl.CanvasClick();
+    const Log clicked = Take();
+    EXPECT_EQ(clicked.front().rfind("StartProcess(", 0), 0u) << Narrow(command);
+    EXPECT_NE(clicked.front().find(Narrow(command)), std::string::npos) << clicked.front();
+  }
+}
+
 }  // namespace
 }  // namespace pelzorvick::test

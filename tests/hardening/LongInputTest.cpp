@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "component/object/DispatchIds.h"
 #include "tests/component-object/Fakes.h"
 #include "tests/hardening/Support.h"
 
@@ -14,7 +15,6 @@ namespace pelzorvick::test {
 namespace {
 
 constexpr HRESULT kOverflow = static_cast<HRESULT>(0x800A0006);
-constexpr DISPID kDispidExecute = 0x60030022;
 constexpr size_t kLong = 40000;
 
 // The deciding separator of each far beyond position 32,767.

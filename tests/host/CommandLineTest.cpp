@@ -7,13 +7,14 @@ namespace {
 
 TEST(HostCommandLine, ReadsFileFlagsAndValues) {
   const HostOptions o = ParseHostCommandLine(
-      {u"form.txt", u"--press", u"--log", u"--exit-after", u"1500", u"--save", u"out.txt",
+      {u"form.txt", u"--press", u"--log", u"--exit-after", u"1500", u"--settle", u"300", u"--save", u"out.txt",
        u"--screenshot", u"a.png", u"--screenshot-pressed", u"b.png", u"--control", u"Control2",
        u"--design", u"--dismiss-messages", u"--describe", u"--execute", u"--focus", u"Control3",
        u"--accessible", u"--default-action", u"--accessible-after-release"});
   EXPECT_EQ(o.file, u"form.txt");
   EXPECT_TRUE(o.press && o.log && o.design && o.dismiss_messages && o.describe && o.execute);
   EXPECT_EQ(o.exit_after, 1500);
+  EXPECT_EQ(o.settle, 300);
   EXPECT_EQ(o.save, u"out.txt");
   EXPECT_EQ(o.screenshot, u"a.png");
   EXPECT_EQ(o.screenshot_pressed, u"b.png");
@@ -56,6 +57,25 @@ TEST(HostCommandLine, TabAndKeysKeepTheirOrder) {
   EXPECT_EQ(o.keys, want);
 }
 
+TEST(HostCommandLine, FrameStepsKeepTheirOrder) {
+  using K = FrameStep::Kind;
+  const HostOptions o = ParseHostCommandLine(
+      {u"--properties", u"--frame", u"page=2", u"--frame", u"key=alt+c", u"--frame", u"key=tab",
+       u"--frame", u"type=a=b c", u"--frame", u"screenshot=p.png", u"--frame", u"ok",
+       u"--frame", u"cancel"});
+  ASSERT_TRUE(o.properties);
+  FrameStep page{K::kPage, u""};
+  page.page = 2;
+  const std::vector<FrameStep> want = {page,
+                                       {K::kMnemonic, u"c"},
+                                       {K::kKey, u""},
+                                       {K::kType, u"a=b c"},
+                                       {K::kScreenshot, u"p.png"},
+                                       {K::kOk, u""},
+                                       {K::kCancel, u""}};
+  EXPECT_EQ(o.frame, want);
+}
+
 TEST(HostCommandLine, RefusesWhatItCannotDo) {
   const std::vector<std::vector<std::u16string>> bad = {
       {u"--bogus"},         {u"--save"},           {u"--exit-after", u"soon"},
@@ -63,6 +83,9 @@ TEST(HostCommandLine, RefusesWhatItCannotDo) {
       {u"a.txt", u"b.txt"}, {u"--screenshot-pressed", u"p.png"},
       {u"--key", u"shift"}, {u"--key", u"space-left"}, {u"--key", u"-down"},
       {u"--key", u"Space"}, {u"--tab", u"x"}, {u"--tab", u"101"}, {u"--focus"},
+      {u"--frame", u"ok"}, {u"--properties", u"--frame", u"page=0"},
+      {u"--properties", u"--frame", u"key=alt+"}, {u"--properties", u"--frame", u"type="},
+      {u"--properties", u"--frame", u"okay"}, {u"--properties", u"--frame", u"ok=1"},
   };
   for (const auto& args : bad) {
     EXPECT_THROW(ParseHostCommandLine(args), UsageError) << args.size();

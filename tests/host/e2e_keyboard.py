@@ -7,7 +7,8 @@ reader: the host asks the questions one would."""
 import os
 import shutil
 
-from e2e_support import Server, check, frame_ok, read_png, wait_for, winpath
+from e2e_support import Server, frame_ok, read_png, wait_for
+from wine import require, winpath
 
 # The codes a released object may answer with: disconnected, or a plain failure.
 RELEASED_CODES = {"0x80010108", "0x80004005"}
@@ -64,22 +65,23 @@ def case_keyboard(env):
     try:
         for key in ("space", "enter"):
             form, names, programs = every_mode_form(env, server, key)
-            args = [winpath(form), "--log", "--dismiss-messages"]
+            # The picture first, so that its arrival moves nothing under the keys.
+            args = [winpath(form), "--log", "--dismiss-messages", "--settle", "2000"]
             for _ in names:
                 args += ["--key", "tab", "--key", key]
             r = env.host(*(args + ["--exit-after", "300"]))
-            check(r.rc == 0, "%s: the host ran every step" % key)
+            require(r.rc == 0, "%s: the host ran every step" % key)
             want = []
             for name in names:
                 want += ["key: tab", "focus: " + name, "key: " + key, "event: %s.Click" % name]
-            check(trail(r) == want,
-                  "%s: Tab reaches each control in form order, and %s on each raises its Click"
-                  % (key, key))
+            require(trail(r) == want,
+                    "%s: Tab reaches each control in form order, and %s on each raises its Click"
+                    % (key, key))
             for name in names:
                 command, ran = programs[name]
-                check(wait_for(ran) and
-                      open(ran, encoding="utf-8").read().endswith(command.split(" ")[1]),
-                      "%s on %s started %s" % (key, name, command))
+                require(wait_for(ran) and
+                        open(ran, encoding="utf-8").read().endswith(command.split(" ")[1]),
+                        "%s on %s started %s" % (key, name, command))
     finally:
         server.stop()
 
@@ -96,8 +98,8 @@ def case_keyboard(env):
     for k in keys:
         args += ["--key", k]
     r = env.host(*(args + ["--exit-after", "300"]))
-    check(r.rc == 0, "keys: the host ran every step")
-    check(trail(r) == [
+    require(r.rc == 0, "keys: the host ran every step")
+    require(trail(r) == [
         "key: tab", "focus: Cancel", "key: tab", "focus: Repeat", "key: tab", "focus: Cancel",
         "key: space-down", "key: escape", "key: space-up",
         "key: tab", "focus: Repeat",
@@ -107,13 +109,13 @@ def case_keyboard(env):
         "Tab wraps round; Escape while Space is held raises no Click; a held Space or Enter "
         "clicks once")
     heard = after_keys(r)
-    check(all({"focus " + name, "state " + name} <= set(heard[i]) for i, name in
+    require(all({"focus " + name, "state " + name} <= set(heard[i]) for i, name in
               [(0, "Cancel"), (1, "Repeat"), (2, "Cancel"), (6, "Repeat")]),
-          "a screen reader hears the focus and state of each surface Tab reaches")
-    check("state Cancel" in heard[3] and "state Cancel" in heard[4],
-          "and the state change of Space's press and of Escape's release")
-    check(wait_for(repeat_ran), "the held keys started their program")
-    check(not os.path.exists(cancel_ran), "Escape started nothing")
+            "a screen reader hears the focus and state of each surface Tab reaches")
+    require("state Cancel" in heard[3] and "state Cancel" in heard[4],
+            "and the state change of Space's press and of Escape's release")
+    require(wait_for(repeat_ran), "the held keys started their program")
+    require(not os.path.exists(cancel_ran), "Escape started nothing")
 
 
 def changed(a, b, rect):
@@ -149,7 +151,7 @@ def case_focus(env):
         shot = env.out("focus-%s.png" % tag)
         r = env.host(winpath(form), "--describe", "--screenshot", winpath(shot),
                      "--exit-after", "0", *keys)
-        check(r.rc == 0, "%s: the host ran every step" % tag)
+        require(r.rc == 0, "%s: the host ran every step" % tag)
         shots[tag] = read_png(shot)
         d = r.describe()
     one, two = d["surface"][1], d["surface"][2]
@@ -157,24 +159,24 @@ def case_focus(env):
 
     diff = changed(shots["none"], shots["one"], full)
     x0, y0, w, h = one
-    check(dotted_outline(diff, x0 + 3, y0 + 3, x0 + w - 4, y0 + h - 4),
-          "button focused: a dotted rectangle three pixels inside its edges, nothing else changed")
+    require(dotted_outline(diff, x0 + 3, y0 + 3, x0 + w - 4, y0 + h - 4),
+            "button focused: a dotted rectangle three pixels inside its edges, nothing else changed")
 
     diff = changed(shots["none"], shots["two"], full)
     x0, y0, w, h = two
-    check(bool(diff) and min(x for x, _ in diff) == x0 and min(y for _, y in diff) == y0,
-          "link focused: the rectangle starts at the caption's top left")
-    check(dotted_outline(diff, x0, y0, max(x for x, _ in diff), max(y for _, y in diff)) and
-          all(x < x0 + w and y < y0 + h for x, y in diff),
-          "link focused: a dotted rectangle round the caption, inside the surface")
+    require(bool(diff) and min(x for x, _ in diff) == x0 and min(y for _, y in diff) == y0,
+            "link focused: the rectangle starts at the caption's top left")
+    require(dotted_outline(diff, x0, y0, max(x for x, _ in diff), max(y for _, y in diff)) and
+            all(x < x0 + w and y < y0 + h for x, y in diff),
+            "link focused: a dotted rectangle round the caption, inside the surface")
 
     held = shots["held"]
-    check(frame_ok(held, one, d["syscolor"]["3DDKSHADOW"], d["syscolor"]["BTNHIGHLIGHT"]),
-          "Space held: the sunken frame of a press")
+    require(frame_ok(held, one, d["syscolor"]["3DDKSHADOW"], d["syscolor"]["BTNHIGHLIGHT"]),
+            "Space held: the sunken frame of a press")
     x0, y0, w, h = one
     top = [held.px(x, y0 + 3) for x in range(x0 + 3, x0 + w - 3)]
-    check(0 < sum(p != d["syscolor"]["BTNFACE"] for p in top) < len(top),
-          "Space held: the focus rectangle stays")
+    require(0 < sum(p != d["syscolor"]["BTNFACE"] for p in top) < len(top),
+            "Space held: the focus rectangle stays")
 
 
 def accessible(run):
@@ -199,7 +201,7 @@ def case_accessible(env):
                         '[Lost]\nControl = "Icon"\nCommand = "C:\\Tools\\none.exe"\n')
         r = env.host(winpath(lost), "--describe", "--accessible", "--tab", "1",
                      "--key", "space-down", "--exit-after", "0")
-        check(r.rc == 0, "the host asked every control")
+        require(r.rc == 0, "the host asked every control")
         a, d = accessible(r), r.describe()
         captions = {"Button": "Start", "Text": "Open", "Framed": "Framed note",
                     "Unframed": "Plain note"}
@@ -210,18 +212,18 @@ def case_accessible(env):
             tip = d["tooltip"].get(i) if name != "Lost" else "Exec command not found"
             link = name in LINKS
             want_name = captions.get(name) or (programs[name][0] if name in programs else tip)
-            check(got.get("name") == want_name, "%s: named %r" % (name, want_name))
-            check(got.get("role") == ("link" if link else "pushbutton"),
-                  "%s: a %s" % (name, "link" if link else "push button"))
+            require(got.get("name") == want_name, "%s: named %r" % (name, want_name))
+            require(got.get("role") == ("link" if link else "pushbutton"),
+                    "%s: a %s" % (name, "link" if link else "push button"))
             state = ["focusable"] + (["focused", "pressed"] if name == "Button" else []) + (
                 ["linked"] if link else [])
-            check(sorted(got.get("state", "").split()) == sorted(state),
-                  "%s: state %s" % (name, " ".join(state)))
-            check(got.get("description") == tip, "%s: described by its tooltip" % name)
-            check(got.get("action") == ("Jump" if link else "Press"),
-                  "%s: its default action" % name)
-            check(got.get("location") is not None and got.get("location") == got.get("window"),
-                  "%s: located where its surface is on the screen" % name)
+            require(sorted(got.get("state", "").split()) == sorted(state),
+                    "%s: state %s" % (name, " ".join(state)))
+            require(got.get("description") == tip, "%s: described by its tooltip" % name)
+            require(got.get("action") == ("Jump" if link else "Press"),
+                    "%s: its default action" % name)
+            require(got.get("location") is not None and got.get("location") == got.get("window"),
+                    "%s: located where its surface is on the screen" % name)
     finally:
         server.stop()
 
@@ -230,11 +232,11 @@ def case_accessible(env):
                     '[Second]\nControl = "Icon"\nCommand = "%s"\n' % command)
     r = env.host(winpath(form), "--log", "--dismiss-messages", "--control", "Second",
                  "--default-action", "--accessible-after-release", "--exit-after", "300")
-    check(r.rc == 0, "default action: the host ran every step")
-    check(r.log("event") == ["Second.Click"], "the default action raised Click")
-    check(wait_for(ran), "the default action started the command")
+    require(r.rc == 0, "default action: the host ran every step")
+    require(r.log("event") == ["Second.Click"], "the default action raised Click")
+    require(wait_for(ran), "the default action started the command")
     released = [l.split(" ") for l in r.log("accessible")]
-    check(len(released) == 7 and all(f[:2] == ["Second", "released"] for f in released),
-          "seven questions asked after the release")
-    check(all(f[3] in RELEASED_CODES for f in released),
-          "each fails with RPC_E_DISCONNECTED or E_FAIL once the control is released")
+    require(len(released) == 7 and all(f[:2] == ["Second", "released"] for f in released),
+            "seven questions asked after the release")
+    require(all(f[3] in RELEASED_CODES for f in released),
+            "each fails with RPC_E_DISCONNECTED or E_FAIL once the control is released")

@@ -4,30 +4,17 @@ HTTP server for the picture modes."""
 import http.server
 import os
 import struct
-import subprocess
 import threading
 import time
 import zlib
+
+from wine import Failure, Wine
 
 
 READ_ORDER = ["Control", "BackColor", "ForeColor", "FontSize", "Command", "Text", "ImageURL",
               "Command1", "Command2", "Command3", "Command4", "Command5", "Command6",
               "Command7", "Command8", "Command9", "AutoSize", "Border"]
 WITNESS_COMMAND = "C:\\Tools\\app.exe /s"
-
-
-class Failure(Exception):
-    pass
-
-
-def check(ok, what):
-    if not ok:
-        raise Failure(what)
-    print("ok:", what, flush=True)
-
-
-def winpath(path):
-    return "Z:" + os.path.abspath(path).replace("/", "\\")
 
 
 # --- PNG ---------------------------------------------------------------------
@@ -109,28 +96,18 @@ class Run:
         return d
 
 
-class Env:
+class Env(Wine):
+    """The prefix of one test's host at its DPI, and the test's own folder."""
+
     def __init__(self, args):
+        super().__init__(args.wine_run, args.prefix, args.bits, logpixels=args.logpixels, timeout=180)
         self.a = args
-        self.prefix = os.path.abspath(args.prefix)
         self.work = os.path.abspath(args.work)
         os.makedirs(self.work, exist_ok=True)
 
-    def wine(self, argv, bits=None, timeout=180, env_extra=None):
-        """A program under Wine; `bits` picks Wine's own programs of that
-        bitness (our executables are started by the loader of theirs)."""
-        cmd = [self.a.wine_run, "--prefix", self.prefix]
-        if self.a.logpixels:
-            cmd += ["--logpixels", str(self.a.logpixels)]
-        if bits:
-            cmd.append("--wine%d" % bits)
-        return subprocess.run(cmd + argv, stdout=subprocess.PIPE, stderr=subprocess.STDOUT,
-                              timeout=timeout)
-
-    def host(self, *args, timeout=120):
-        p = self.wine([self.a.host] + list(args), timeout=timeout)
-        text = p.stdout.decode("utf-8", "replace")
-        lines = [l.rstrip("\r") for l in text.split("\n") if l.strip()]
+    def host(self, *args, timeout=120, env_extra=None):
+        p = self.run([self.a.host] + list(args), merged=True, timeout=timeout, env_extra=env_extra)
+        lines = [l.rstrip("\r") for l in p.stdout.split("\n") if l.strip()]
         print("$ zorvick-host " + " ".join(args))
         for l in lines:
             print("  | " + l)
@@ -148,14 +125,6 @@ class Env:
         if os.path.exists(path):
             os.remove(path)
         return path
-
-    def drive_c(self, *parts):
-        return os.path.join(self.prefix, "drive_c", *parts)
-
-    def kill(self):
-        env = dict(os.environ, WINEPREFIX=self.prefix)
-        subprocess.run(["wineserver", "-k"], env=env, stderr=subprocess.DEVNULL)
-        subprocess.run(["wineserver", "-w"], env=env, stderr=subprocess.DEVNULL, timeout=60)
 
 
 # --- pixel checks --------------------------------------------------------------

@@ -1,12 +1,14 @@
 // Creates the control the way a program that uses it does, and prints one
 // "name=value" line per step for the packaging tests to judge: by CLSID, by
 // both ProgIDs, a property set and read back through IDispatch, the user type
-// and verbs, and in-place activation in a window through Wine's ATL host.
+// and verbs, the property pages by CLSID, and in-place activation in a
+// window through Wine's ATL host.
 // Whether the class comes from the registry or from a manifest is the
 // caller's choice; the probe only reports.
 
 #include <windows.h>
 #include <ole2.h>
+#include <ocidl.h>
 #include <oleauto.h>
 
 #include <cstdio>
@@ -14,6 +16,7 @@
 
 #include "PelZorvick_h.h"
 #include "component/com/ComPtr.h"
+#include "component/library/RegistryTable.h"
 
 namespace {
 
@@ -79,6 +82,22 @@ void OleFacts(IUnknown* object) {
   ComPtr<IEnumOLEVERB> verbs;
   hr = ole->EnumVerbs(&verbs);
   Report("verbs", hr);
+  OLEVERB verb{};
+  if (SUCCEEDED(hr) && verbs->Next(1, &verb, nullptr) == S_OK) {
+    std::printf("verbs.first=%ld\n", verb.lVerb);
+    CoTaskMemFree(verb.lpszVerbName);
+  }
+}
+
+void Pages() {
+  int n = 0;
+  for (const auto& page : pelzorvick::kPageClasses) {
+    CLSID clsid{};
+    CLSIDFromString(page.clsid, &clsid);
+    ComPtr<IPropertyPage> created;
+    Report(("page" + std::to_string(++n) + ".create").c_str(),
+           CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&created)));
+  }
 }
 
 using AxWinInit = BOOL(WINAPI*)();
@@ -127,6 +146,7 @@ int main() {
   }
   CreateByProgId(L"PelZorvick.ZorvickCtrl", "progid");
   CreateByProgId(L"PelZorvick.ZorvickCtrl.1", "progid1");
+  Pages();
   if (SUCCEEDED(hr)) Activate();
   CoUninitialize();
   std::printf("done=1\n");

@@ -1,89 +1,37 @@
-"""What the packaging tests share: the check counter, a private Wine prefix,
-the registry as a snapshot of the classes root (as programs of a bitness see
-it), the build's table of rows and the MSI's, and their comparison."""
+"""What the packaging tests share: a fresh private prefix, the registry as a
+snapshot of the classes root (as programs of a bitness see it), the build's
+table of rows and the MSI's, and their comparison."""
 
 import os
-import re
-import shutil
 import subprocess
 
-results = {"passed": 0, "failed": 0}
+from wine import Wine, check, require
+
 CLASSES = "Software\\Classes\\"
 REGDB_E_CLASSNOTREG = "0x80040154"
 CO_E_CLASSSTRING = "0x800401F3"
-OLEOBJ_E_NOVERBS = "0x80040180"
 
 
-def check(ok, what, detail=None):
-    results["passed" if ok else "failed"] += 1
-    print(("ok   " if ok else "FAIL ") + what)
-    if not ok and detail:
-        print("   " + str(detail).replace("\n", "\n   "))
-    return ok
+def fresh_prefix(args, name):
+    """A fresh private prefix of this test."""
+    wine = Wine(args.wine_run, os.path.join(args.work, name + "-prefix"), args.bits)
+    require(wine.init(fresh=True), "a fresh Wine prefix for " + name)
+    return wine
 
 
-def winpath(path):
-    return "Z:" + os.path.abspath(path).replace("/", "\\")
-
-
-class Wine:
-    """A fresh private prefix of this test, started through wine-run."""
-
-    def __init__(self, args, name):
-        self.a = args
-        self.prefix = os.path.join(args.work, name + "-prefix")
-        shutil.rmtree(self.prefix, ignore_errors=True)
-        subprocess.run([args.wine_run, "--prefix", self.prefix, "--init-only"], check=True)
-        self.env = dict(os.environ, WINEPREFIX=self.prefix)
-
-    def run(self, argv, cwd=None, bits=64):
-        """Wine's own programs by the loader of `bits`; a program of ours
-        (bits None) by the loader of its own bitness."""
-        loader = ["--wine%d" % bits] if bits else []
-        return subprocess.run([self.a.wine_run, "--prefix", self.prefix] + loader + argv, cwd=cwd,
-                              capture_output=True, text=True, errors="replace", timeout=300)
-
-    def native(self, argv):
-        """Wine's own program of the bitness under test (regsvr32, cscript)."""
-        return self.run(argv, bits=self.a.bits)
-
-    def drive_c(self, *parts):
-        return os.path.join(self.prefix, "drive_c", *parts)
-
-    def snapshot(self):
-        """The registry below the classes root: {(view, key lower case):
-        {value name: data}}, keys without values included."""
-        subprocess.run(["wineserver", "-w"], env=self.env, timeout=120)
-        return as_seen_by(read_classes(os.path.join(self.prefix, "system.reg")), self.a.bits)
-
-    def close(self):
-        subprocess.run(["wineserver", "-k"], env=self.env, stderr=subprocess.DEVNULL)
-
-
-def unescape(text):
-    return re.sub(r"\\(.)", r"\1", text)
-
-
-def read_classes(path):
-    keys, current = {}, None
-    prefix = CLASSES.lower()
-    with open(path, encoding="utf-8", errors="replace") as f:
-        for line in f:
-            line = line.rstrip("\n")
-            if line.startswith("["):
-                key = unescape(line[1:line.rindex("]")])
-                current = None
-                if key.lower().startswith(prefix):
-                    rest = key[len(CLASSES):]
-                    view = "64"
-                    if rest.lower().startswith("wow6432node\\"):
-                        view, rest = "32", rest[len("Wow6432Node\\"):]
-                    current = keys.setdefault((view, (CLASSES + rest).lower()), {})
-            elif current is not None:
-                m = re.match(r'^(@|"((?:[^"\\]|\\.)*)")="((?:[^"\\]|\\.)*)"$', line)
-                if m:
-                    current["" if m.group(1) == "@" else unescape(m.group(2))] = unescape(m.group(3))
-    return keys
+def snapshot(wine, bits=None):
+    """The registry below the classes root as programs of `bits` (the
+    bitness under test unless given) see it: {(view, key lower case): {value
+    name: data}}, keys without values included."""
+    keys = {}
+    for key, values in wine.hive("system.reg").items():
+        if key.lower().startswith(CLASSES.lower()):
+            rest = key[len(CLASSES):]
+            view = "64"
+            if rest.lower().startswith("wow6432node\\"):
+                view, rest = "32", rest[len("Wow6432Node\\"):]
+            keys.setdefault((view, (CLASSES + rest).lower()), {}).update(values)
+    return as_seen_by(keys, bits or wine.bits)
 
 
 # Below the classes root only these are kept apart per bitness (64-bit
@@ -116,10 +64,23 @@ def table_rows(path, bits):
     return rows
 
 
+def classes_rows(rows):
+    """The rows below the classes root, which the snapshots compare."""
+    return [row for row in rows if row[1].lower().startswith(CLASSES.lower())]
+
+
+def event_source(wine):
+    """EventMessageFile of the event log's source PelZorvick, or None."""
+    r = wine.run(["reg", "query", "HKLM\\System\\CurrentControlSet\\Services\\EventLog\\Application\\PelZorvick",
+                  "/v", "EventMessageFile"])
+    m = re.search(r"EventMessageFile\s+REG_\w+\s+(.*)", r.stdout) if r.returncode == 0 else None
+    return m.group(1).strip() if m else None
+
+
 def expected(rows, module, helpdir):
     """The table as a snapshot would show it, for the module's path."""
     want = {}
-    for view, key, name, value in rows:
+    for view, key, name, value in classes_rows(rows):
         value = value.replace("[#PelZorvick.ocx]", module).replace("[INSTALLDIR]", helpdir)
         want.setdefault((view, key.lower()), {})[name] = value
     return want
@@ -128,7 +89,7 @@ def expected(rows, module, helpdir):
 def roots(rows):
     """The keys of ours below the classes root, each removed whole."""
     out = set()
-    for _, key, _, _ in rows:
+    for _, key, _, _ in classes_rows(rows):
         parts = key[len(CLASSES):].split("\\")
         n = 2 if parts[0].lower() in ("clsid", "typelib", "interface") else 1
         out.add((CLASSES + "\\".join(parts[:n])).lower())
@@ -160,19 +121,42 @@ def compare(got, want, what, fold_case=False):
     return check(not lines, what, "\n".join(lines))
 
 
-def msi_rows(args, msi):
-    r = subprocess.run(["msiinfo", "export", msi, "Registry"], capture_output=True, text=True)
-    check(r.returncode == 0, "msiinfo reads the Registry table", r.stderr)
-    rows, roots_ok = [], True
-    for line in r.stdout.splitlines()[3:]:
-        cols = line.rstrip("\r").split("\t")
-        if len(cols) != 6:
-            continue
-        _, root, key, name, value, component = cols
-        roots_ok &= root == "2"
-        rows.append(("32" if component == "Interfaces32" or args.bits == 32 else "64", key, name, value))
-    check(roots_ok, "every installer row is below HKEY_LOCAL_MACHINE")
-    return rows
+def msi_table(msi, table):
+    """One table of an MSI as a list of {column: text}."""
+    r = subprocess.run(["msiinfo", "export", msi, table], capture_output=True, text=True)
+    check(r.returncode == 0, "msiinfo reads the %s table of %s" % (table, os.path.basename(msi)), r.stderr)
+    lines = [line.rstrip("\r") for line in r.stdout.splitlines()]
+    columns = lines[0].split("\t") if lines else []
+    return [dict(zip(columns, line.split("\t") + [""] * len(columns))) for line in lines[3:] if line]
+
+
+def msi_registry(msi):
+    """The MSI's Registry rows, each with its component and the view that
+    component writes: [(row, component, "64" or "32")]."""
+    components = {c["Component"]: c for c in msi_table(msi, "Component")}
+    table = msi_table(msi, "Registry")
+    check(all(row["Root"] == "2" for row in table), "every installer row is below HKEY_LOCAL_MACHINE")
+    return [(row, components[row["Component_"]], "64" if int(components[row["Component_"]]["Attributes"]) & 0x100
+             else "32") for row in table]
+
+
+def msi_rows(msi):
+    """The MSI's Registry table as table_rows gives the build's."""
+    return [(view, row["Key"], row["Name"], row["Value"]) for row, _, view in msi_registry(msi)]
+
+
+def stored_key(view, key):
+    """Where 64-bit Windows keeps a key of a view, lower case: below the
+    REDIRECTED keys and the rest of HKLM\\Software the 32-bit view has keys of
+    its own under Wow6432Node, elsewhere both views share one."""
+    key = key.lower()
+    software, classes = "software\\", CLASSES.lower()
+    if view == "64":
+        return key
+    if key.startswith(classes):
+        rest = key[len(classes):]
+        return classes + "wow6432node\\" + rest if rest.split("\\")[0] in REDIRECTED else key
+    return software + "wow6432node\\" + key[len(software):] if key.startswith(software) else key
 
 
 def dist_file(args, suffix):
