@@ -41,6 +41,7 @@ namespace {
 constexpr char kAssemblyName[] = "PelZorvick";
 constexpr char kOcx[] = "PelZorvick.ocx";
 constexpr char kOcxFileId[] = "PelZorvick.ocx";
+constexpr char kInstallFolder[] = "PelZorvick";
 constexpr char kClasses[] = "Software\\Classes\\";
 // Proxies of the automation marshaler, as RegisterTypeLib names them.
 constexpr char kTypeLibProxy[] = "{00020424-0000-0000-C000-000000000046}";
@@ -145,7 +146,12 @@ std::vector<Row> AllRows(const TypeLibFacts& lib, const Arch& arch) {
     rows.push_back({false, kClasses + Narrow(value.key), Narrow(value.name), Narrow(value.data)});
   }
   for (auto& row : TypeLibRows(lib, arch)) rows.push_back(std::move(row));
-  for (const auto& value : pz::EventSourceValues(Widen(std::string("[#") + kOcxFileId + "]"))) {
+  // The system hive has one view, so both installers write this one value
+  // and must write it alike: naming both products' modules, the event log
+  // reads the records' texts while either is installed.
+  const std::string in_folder = std::string("]") + kInstallFolder + "\\" + kOcx;
+  const std::string both_modules = "[ProgramFiles64Folder" + in_folder + ";[ProgramFilesFolder" + in_folder;
+  for (const auto& value : pz::EventSourceValues(Widen(both_modules))) {
     rows.push_back({false, Narrow(value.key), Narrow(value.name), Narrow(value.data)});
   }
   return rows;
@@ -280,7 +286,7 @@ std::string Wxs(const std::vector<Component>& components, const Arch& arch, cons
       "    <MajorUpgrade DowngradeErrorMessage=\"A newer version of PelZorvick is already installed.\"/>\n"
       "    <Directory Id=\"TARGETDIR\" Name=\"SourceDir\">\n"
       "      <Directory Id=\"" + arch.program_files + "\">\n"
-      "        <Directory Id=\"INSTALLDIR\" Name=\"PelZorvick\">\n";
+      "        <Directory Id=\"INSTALLDIR\" Name=\"" + kInstallFolder + "\">\n";
   std::string refs;
   for (const Component& component : components) {
     out += "          <Component Id=\"" + component.id + "\" Guid=\"" + component.guid + "\" Win64=\"" +

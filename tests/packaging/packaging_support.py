@@ -3,6 +3,7 @@ snapshot of the classes root (as programs of a bitness see it), the build's
 table of rows and the MSI's, and their comparison."""
 
 import os
+import re
 import subprocess
 
 from wine import Wine, check, require
