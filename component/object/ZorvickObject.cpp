@@ -137,7 +137,7 @@ void ZorvickObject::ReadComplete(const AsyncReadResult& read) {
   saved_ = saved;
   // It comes after the load that asked for it: shown now, not at whatever
   // paint comes next.
-  if (window_) InvalidateRect(window_.get(), nullptr, TRUE);
+  if (HWND window = canvas_.Window()) InvalidateRect(window, nullptr, TRUE);
   const ComPtr<IAdviseSink> view_sink = view_sink_;
   if (view_sink) view_sink->OnViewChange(DVASPECT_CONTENT, -1);
 }
