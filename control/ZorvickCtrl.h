@@ -127,6 +127,10 @@ class ZorvickCtrl {
   void ReadProperties(PropertyBag& bag);
   void WriteProperties(PropertyBag& bag) const;
   void Paint();                           // throws ComError
+  // The surface's resolution changed (a DPI change, the control's window
+  // on another monitor): the next paint lays out afresh, and sizes the
+  // control again when AutoSize asks, since every pixel measure changed.
+  void LayOutAgain();
   void PictureReadComplete(const AsyncReadResult& read);
 
   // Events of the drawing surface.
@@ -222,8 +226,8 @@ class ZorvickCtrl {
   std::u16string m_Text;
   bool m_AutoSize = false;
   PicturePtr m_Picture;
-  bool m_Sized = false;     // the control itself has been sized once
-  bool m_LaidOut = false;   // layout done; never redone for this instance
+  bool m_Sized = false;     // the control itself has been sized (once per resolution)
+  bool m_LaidOut = false;   // layout done; redone only at a new resolution
   bool m_Pressed = false;   // left button or Space held down on the surface
 
   bool key_pressed_ = false;  // the press is Space's

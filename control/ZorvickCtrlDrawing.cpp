@@ -38,6 +38,11 @@ void ZorvickCtrl::Paint() {
   DrawContent();
 }
 
+void ZorvickCtrl::LayOutAgain() {
+  m_LaidOut = false;
+  m_Sized = false;
+}
+
 void ZorvickCtrl::ApplyAutoSize() {
   if (!m_LaidOut) m_LaidOut = UpdateLayout();
   const bool auto_size = AutoSize();

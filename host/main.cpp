@@ -364,6 +364,10 @@ int Run(const HostOptions& opts) {
 
 int main() {
   using namespace pelzorvick;
+  // The form is laid out at the screen's DPI (its sites convert at it), so
+  // its windows, and the controls' windows made on its thread, are drawn at
+  // that DPI too, as Office hosts its controls, instead of at 96 scaled up.
+  SetProcessDPIAware();
   int argc = 0;
   LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
   std::vector<std::u16string> args;

@@ -109,8 +109,8 @@ void WinCanvas::SetToolTipText(std::u16string_view text) {
 void WinCanvas::SetCurrentX(float twips) { current_x_ = twips; }
 void WinCanvas::SetCurrentY(float twips) { current_y_ = twips; }
 
-int WinCanvas::DpiX() { return ScreenDpiX(); }
-int WinCanvas::DpiY() { return ScreenDpiY(); }
+int WinCanvas::DpiX() const { return geometry_.Dpi().x; }
+int WinCanvas::DpiY() const { return geometry_.Dpi().y; }
 
 float WinCanvas::HimetricToTwipsX(float himetric) { return HimetricToTwips(himetric); }
 float WinCanvas::HimetricToTwipsY(float himetric) { return HimetricToTwips(himetric); }

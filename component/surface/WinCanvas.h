@@ -8,7 +8,7 @@
 // view object draw it again: no bitmap per control. A pass that fails is
 // dropped, and the shown image stays.
 //
-// Its own coordinates are twips (the screen's twips per pixel); its position
+// Its own coordinates are twips (the control's twips per pixel); its position
 // and size are in the control's inner coordinates (ControlGeometry).
 //
 // As created, before the control lays it out: at (0, 0), spanning the whole
@@ -51,6 +51,9 @@ class CanvasEvents : public AccessibleSource {
   virtual void OnCanvasKey(CanvasKey key, bool down, bool repeat) = 0;
   // `cue`: the focus came otherwise than by a click, so it is shown.
   virtual void OnCanvasFocus(bool focused, bool cue) = 0;
+  // The window's DPI may have changed (WM_DPICHANGED_AFTERPARENT): the
+  // control is to lay out and draw again.
+  virtual void OnCanvasDpiChanged() = 0;
 };
 
 class WinCanvas : public Canvas {
@@ -135,9 +138,10 @@ class WinCanvas : public Canvas {
 
   // The system's last error as a ComError with `what` for its text.
   [[noreturn]] static void ThrowLastError(std::u16string_view what = u"The drawing surface failed");
-  // The resolution the surface draws at, one place for all of its units.
-  static int DpiX();
-  static int DpiY();
+  // The resolution the surface draws at, the control's (ControlGeometry),
+  // one place for all of its units.
+  int DpiX() const;
+  int DpiY() const;
   // The thread's DC that measures text, shared by its surfaces; throws
   // ComError.
   HDC MeasuringDc();
@@ -167,6 +171,7 @@ class WinCanvas : public Canvas {
   bool bold_ = false;
   bool underline_ = false;
   bool font_dirty_ = true;
+  int font_dpi_ = 0;  // the resolution font_ was made for
   std::wstring tooltip_text_;
   float current_x_ = 0;
   float current_y_ = 0;

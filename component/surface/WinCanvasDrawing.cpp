@@ -222,8 +222,8 @@ WinCanvas::~WinCanvas() {
 }
 
 int WinCanvas::LineHeight() {
+  EnsureFont();
   if (line_height_ < 0) {
-    EnsureFont();
     HDC dc = MeasuringDc();
     const Selection font(dc, font_->get());
     TEXTMETRICW tm{};
@@ -256,8 +256,10 @@ SIZE WinCanvas::MeasureText(std::u16string_view text) {
   return extent;
 }
 
+// Made again when the control's resolution changed, whose pixels it is
+// sized in.
 void WinCanvas::EnsureFont() {
-  if (!font_dirty_ && font_) return;
+  if (!font_dirty_ && font_ && font_dpi_ == DpiY()) return;
   LOGFONTW lf{};
   lf.lfHeight = -static_cast<LONG>(std::lround(font_size_ * static_cast<float>(DpiY()) / kPointsPerInch));
   if (lf.lfHeight == 0) lf.lfHeight = -1;
@@ -271,6 +273,7 @@ void WinCanvas::EnsureFont() {
   if (!*font) ThrowLastError();
   font_ = std::move(font);
   font_dirty_ = false;
+  font_dpi_ = DpiY();
   ++font_generation_;
   line_height_ = -1;
 }

@@ -277,6 +277,22 @@ TEST_F(Drawing, LayoutHappensOnceEvenWhenPropertiesChange) {
                           Frame(200, 240, false), Caption("Longer", -200, 0)}));
 }
 
+// A new resolution changes every pixel measure: the caption is measured
+// again, the control sized again, and the properties changed since count.
+TEST_F(Drawing, ANewResolutionLaysOutAndSizesAgain) {
+  Mode(u"Text", u"Hi");
+  ctrl.Paint();
+  ctrl.SetText(u"Longer");
+  ctrl.LayOutAgain();
+  log.clear();
+
+  ctrl.Paint();
+  EXPECT_EQ(Take(), Join({SizedToCaption(TextLook("9"), "Longer", 600, 240),
+                          {"SetCurrentX(0)", "SetCurrentY(0)", "Print(Longer)"}}));
+  ctrl.Paint();
+  EXPECT_EQ(Take()[0], "Control.SetScaleWidth(600)") << "sized once per resolution";
+}
+
 TEST_F(Drawing, EmptyModePaintsNothingButAPressStillDraws) {
   Mode(u"");
   ctrl.Paint();
