@@ -122,7 +122,9 @@ class WinCanvas : public Canvas {
   void Commit();
   void Rollback();
   // The control as its window shows it (the surface's image at its place,
-  // the button face around it), its client area mapped onto `bounds` of dc.
+  // the button face around it), its client area mapped onto `bounds` of dc:
+  // onto the screen, or a bitmap at the window's resolution and size, pixel
+  // for pixel; onto anything else in vectors at that DC's resolution.
   void DrawControl(HDC dc, const RECT& bounds);
 
  private:
@@ -208,12 +210,22 @@ class WinCanvas : public Canvas {
   // clearing on.
   std::vector<Op> shown_;
   void Record(Op op);
+  // How the steps meet a DC: the window's pixels one to one, or, on a
+  // printer, a metafile or a bitmap of another size, in vectors scaled to it
+  // (fills and lines as shapes, the caption in its font scaled, the picture
+  // rendered at the size it takes there; no focus cue on paper).
+  struct Target {
+    double x = 1, y = 1;  // target pixels per surface pixel
+    bool vector = false;
+    int X(int v) const;
+    int Y(int v) const;
+  };
   // `all`: the surface's pixels, from (0, 0).
-  void Execute(HDC dc, const Op& op, const RECT& all) const;
+  void Execute(HDC dc, const Op& op, const RECT& all, const Target& target) const;
   // The shown image onto dc with the surface's top-left corner at (x, y),
   // clipped to the surface. Throws the first step's failure, having drawn
   // the others.
-  void DrawShown(HDC dc, int x, int y) const;
+  void DrawShown(HDC dc, int x, int y, const Target& target) const;
   void ShowNow();
   bool placement_pending_ = false;
   RECT placed_{0, 0, 0, 0};
@@ -253,5 +265,11 @@ class WinCanvas : public Canvas {
 // A Windows colour value of the core (0x00BBGGRR, 0x800000nn system colour)
 // as a COLORREF.
 COLORREF ToColorRef(int32_t color);
+
+// A solid fill of `rect`: on the window's pixels through the DC's own brush
+// (nothing made per step); as a vector shape (`vector`) where the DC is a
+// printer or a metafile, which keeps it a rectangle rather than a block
+// transfer.
+void FillShape(HDC dc, const RECT& rect, COLORREF rgb, bool vector);
 
 }  // namespace pelzorvick
