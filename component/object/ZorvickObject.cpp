@@ -183,6 +183,14 @@ void ZorvickObject::OnCanvasDpiChanged() {
   InvalidateRect(canvas_.Window(), nullptr, FALSE);
 }
 
+// Drawn again by the window's paint, which also brings the button face
+// around the surface to the new colours.
+void ZorvickObject::OnCanvasColorsChanged() {
+  ComPtr<IUnknown> keep(Identity());
+  GuardedEvent(u"Paint", [&] { ctrl_.SystemColorsChanged(); });
+  InvalidateRect(canvas_.Window(), nullptr, FALSE);
+}
+
 void ZorvickObject::PaintControl() {
   ReadDpi();
   services_.HoldResize();

@@ -168,6 +168,7 @@ class ZorvickObject
   void OnCanvasKey(CanvasKey key, bool down, bool repeat) override;  // ZorvickObjectKeyboard.cpp
   void OnCanvasFocus(bool focused, bool cue) override;
   void OnCanvasDpiChanged() override;
+  void OnCanvasColorsChanged() override;
   AccessibleFacts DescribeSurface() override;
   void DoSurfaceDefaultAction() override;
   bool SurfacePressed() override { return ctrl_.Pressed(); }

@@ -54,6 +54,9 @@ class CanvasEvents : public AccessibleSource {
   // The window's DPI may have changed (WM_DPICHANGED_AFTERPARENT): the
   // control is to lay out and draw again.
   virtual void OnCanvasDpiChanged() = 0;
+  // The system's colours or settings changed (high contrast among them):
+  // the control takes its colours again and is drawn again.
+  virtual void OnCanvasColorsChanged() = 0;
 };
 
 class WinCanvas : public Canvas {

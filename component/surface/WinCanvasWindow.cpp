@@ -193,6 +193,11 @@ LRESULT WinCanvas::HandleMessage(HWND hwnd, UINT message, WPARAM wparam, LPARAM 
     case kDpiChangedAfterParent:
       events_.OnCanvasDpiChanged();
       return 0;
+    case WM_SYSCOLORCHANGE:
+    case WM_SETTINGCHANGE:
+      // The system tells top-level windows; containers pass these on.
+      events_.OnCanvasColorsChanged();
+      break;
     case WM_ERASEBKGND:
       return 1;  // the paint covers every pixel, never first in another colour
     case WM_SETCURSOR:

@@ -1,7 +1,8 @@
-// The control at the DPI of its own window: placed from a thread that is not
-// DPI-aware (96) and from a system-aware one (the screen's), and laid out
-// again when its window's DPI changes. Run in a 96-DPI prefix and, for this
-// suite alone, in a 144-DPI one (PZ_EXPECT_DPI names it).
+// What the system changes under a placed control. Its DPI: placed from a
+// thread that is not DPI-aware (96) and from a system-aware one (the
+// screen's), and laid out again when its window's DPI changes; run in a
+// 96-DPI prefix and, that suite alone, in a 144-DPI one (PZ_EXPECT_DPI names
+// it). Its colours: drawn again when the system's colours or settings change.
 
 #include <gtest/gtest.h>
 
@@ -112,6 +113,71 @@ TEST(ObjectDpi, ADpiChangeLaysOutAndDrawsAgain) {
   ASSERT_EQ(2u, p.site->pos_rect_changes.size());
   EXPECT_GT(Width(p.site->pos_rect_changes[1]), Width(p.site->pos_rect_changes[0]));
   EXPECT_EQ(Height(p.site->pos_rect_changes[0]), Height(p.site->pos_rect_changes[1]));
+  p.Close();
+}
+
+// The system's colours for a scope, put back after.
+class SystemColor : NonCopyable {
+ public:
+  SystemColor(int index, COLORREF color) : index_(index), before_(GetSysColor(index)) {
+    SetSysColors(1, &index_, &color);
+  }
+  ~SystemColor() { SetSysColors(1, &index_, &before_); }
+
+ private:
+  int index_;
+  COLORREF before_;
+};
+
+// While set, the control's window hears nothing of the system's own change
+// and repaint: what the test then sends is all it is told.
+bool g_deaf = false;
+WNDPROC g_procedure = nullptr;
+
+LRESULT CALLBACK Deaf(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (g_deaf && (message == WM_PAINT || message == WM_SYSCOLORCHANGE || message == WM_SETTINGCHANGE)) {
+    ValidateRect(hwnd, nullptr);
+    return 0;
+  }
+  return CallWindowProcW(g_procedure, hwnd, message, wparam, lparam);
+}
+
+// Either message, passed on by the container, redraws the control in the
+// colours of now; without it the window would keep its image.
+TEST(ObjectSystemColors, AChangeRedrawsTheControl) {
+  ParentWindow parent;
+  SitedControl p(parent.hwnd());
+  PutString(p.As<_ZorvickCtrl>().Get(), &_ZorvickCtrl::put_Control, L"Button");
+  PutString(p.As<_ZorvickCtrl>().Get(), &_ZorvickCtrl::put_Text, L"Go");
+  ASSERT_EQ(S_OK, p.Activate());
+  const HWND window = p.Window();
+  auto face = [&] {
+    HDC dc = GetDC(window);
+    const COLORREF c = GetPixel(dc, 2, 2);  // inside the frame, clear of the caption
+    ReleaseDC(window, dc);
+    return c;
+  };
+  const COLORREF before = face();
+  ASSERT_EQ(GetSysColor(COLOR_BTNFACE), before);
+  g_procedure = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Deaf)));
+  for (const UINT message : {WM_SYSCOLORCHANGE, WM_SETTINGCHANGE}) {
+    SCOPED_TRACE(message);
+    const COLORREF changed = before ^ RGB(0x40, 0x80, 0x40);
+    {
+      g_deaf = true;
+      SystemColor color(COLOR_BTNFACE, changed);
+      PumpMessages();
+      g_deaf = false;
+      ASSERT_EQ(before, face()) << "the image drawn in the colours before";
+      SendMessageW(window, message, 0, 0);
+      UpdateWindow(window);
+      EXPECT_EQ(changed, face());
+    }
+    InvalidateRect(window, nullptr, FALSE);
+    UpdateWindow(window);
+  }
+  SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_procedure));
   p.Close();
 }
 
