@@ -63,6 +63,13 @@ LONG ButtonHeight(int dpi) {
   return tm.tmHeight + 12;
 }
 
+// A sited control made a button with `caption`, placed and painted once.
+HRESULT PlaceButton(SitedControl& p, const wchar_t* caption) {
+  PutString(p.As<_ZorvickCtrl>().Get(), &_ZorvickCtrl::put_Control, L"Button");
+  PutString(p.As<_ZorvickCtrl>().Get(), &_ZorvickCtrl::put_Text, caption);
+  return p.Activate();
+}
+
 LONG Height(const RECT& r) { return r.bottom - r.top; }
 LONG Width(const RECT& r) { return r.right - r.left; }
 
@@ -82,9 +89,7 @@ TEST(ObjectDpi, AControlIsLaidOutAtItsWindowsDpi) {
     if (!awareness.Available()) GTEST_SKIP() << "no per-thread DPI awareness here";
     ParentWindow parent;
     SitedControl p(parent.hwnd());
-    PutString(p.As<_ZorvickCtrl>().Get(), &_ZorvickCtrl::put_Control, L"Button");
-    PutString(p.As<_ZorvickCtrl>().Get(), &_ZorvickCtrl::put_Text, L"Press me");
-    ASSERT_EQ(S_OK, p.Activate());
+    ASSERT_EQ(S_OK, PlaceButton(p, L"Press me"));
     ASSERT_EQ(1u, p.site->pos_rect_changes.size());
     EXPECT_EQ(ButtonHeight(c.dpi), Height(p.site->pos_rect_changes[0])) << "the font's pixels";
     // The container's pixels are the window's: the extent is the same inches.
@@ -100,9 +105,7 @@ TEST(ObjectDpi, AControlIsLaidOutAtItsWindowsDpi) {
 TEST(ObjectDpi, ADpiChangeLaysOutAndDrawsAgain) {
   ParentWindow parent;
   SitedControl p(parent.hwnd());
-  PutString(p.As<_ZorvickCtrl>().Get(), &_ZorvickCtrl::put_Control, L"Button");
-  PutString(p.As<_ZorvickCtrl>().Get(), &_ZorvickCtrl::put_Text, L"Go");
-  ASSERT_EQ(S_OK, p.Activate());
+  ASSERT_EQ(S_OK, PlaceButton(p, L"Go"));
   PutString(p.As<_ZorvickCtrl>().Get(), &_ZorvickCtrl::put_Text, L"Go somewhere far");
   InvalidateRect(p.Window(), nullptr, FALSE);
   UpdateWindow(p.Window());
@@ -147,9 +150,7 @@ LRESULT CALLBACK Deaf(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
 TEST(ObjectSystemColors, AChangeRedrawsTheControl) {
   ParentWindow parent;
   SitedControl p(parent.hwnd());
-  PutString(p.As<_ZorvickCtrl>().Get(), &_ZorvickCtrl::put_Control, L"Button");
-  PutString(p.As<_ZorvickCtrl>().Get(), &_ZorvickCtrl::put_Text, L"Go");
-  ASSERT_EQ(S_OK, p.Activate());
+  ASSERT_EQ(S_OK, PlaceButton(p, L"Go"));
   const HWND window = p.Window();
   auto face = [&] {
     HDC dc = GetDC(window);
