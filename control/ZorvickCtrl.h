@@ -127,6 +127,15 @@ class ZorvickCtrl {
   void ReadProperties(PropertyBag& bag);
   void WriteProperties(PropertyBag& bag) const;
   void Paint();                           // throws ComError
+  // The surface's resolution changed (a DPI change, the control's window
+  // on another monitor): the next paint lays out afresh, and sizes the
+  // control again when AutoSize asks, since every pixel measure changed.
+  void LayOutAgain();
+  // The system's colours or its high-contrast mode may have changed: the
+  // laid-out look takes its colours again (the system's while high contrast
+  // is on, its colour properties' otherwise; the properties themselves stay
+  // as they are). The caller redraws.
+  void SystemColorsChanged();
   void PictureReadComplete(const AsyncReadResult& read);
 
   // Events of the drawing surface.
@@ -178,6 +187,8 @@ class ZorvickCtrl {
 
   void ApplyAutoSize();
   bool UpdateLayout();
+  // The colours of the look laid out, for the high-contrast mode as it is.
+  void ApplyColors();
   void DrawContent();
   void DrawFace();
   void DrawFocus();
@@ -222,9 +233,14 @@ class ZorvickCtrl {
   std::u16string m_Text;
   bool m_AutoSize = false;
   PicturePtr m_Picture;
-  bool m_Sized = false;     // the control itself has been sized once
-  bool m_LaidOut = false;   // layout done; never redone for this instance
+  bool m_Sized = false;     // the control itself has been sized (once per resolution)
+  bool m_LaidOut = false;   // layout done; redone only at a new resolution
   bool m_Pressed = false;   // left button or Space held down on the surface
+
+  // The look the layout gave the surface, whose colours follow the system.
+  enum class Look { kNone, kPicture, kButton, kText };
+  Look look_ = Look::kNone;
+  bool high_contrast_ = false;  // the colours applied are high contrast's
 
   bool key_pressed_ = false;  // the press is Space's
   bool focused_ = false;

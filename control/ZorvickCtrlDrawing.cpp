@@ -15,6 +15,9 @@ constexpr int32_t kButtonFace = static_cast<int32_t>(0x8000000F);
 constexpr int32_t kButtonText = static_cast<int32_t>(0x80000012);
 constexpr int32_t kHighlight = static_cast<int32_t>(0x80000014);
 constexpr int32_t kDarkShadow = static_cast<int32_t>(0x80000015);
+constexpr int32_t kWindow = static_cast<int32_t>(0x80000005);
+constexpr int32_t kWindowText = static_cast<int32_t>(0x80000008);
+constexpr int32_t kHotLight = static_cast<int32_t>(0x8000001A);
 
 constexpr float kPictureFramePixels = 3;  // frame line and pressed shift
 constexpr float kButtonMarginPixels = 12;
@@ -35,7 +38,52 @@ void ZorvickCtrl::Paint() {
   if (Control().empty()) return;
   if (IsPictureMode() && !m_Picture) return;
   ApplyAutoSize();
+  // High contrast switched while no message said so: this paint follows it.
+  if (look_ != Look::kNone && platform_.HighContrast() != high_contrast_) ApplyColors();
   DrawContent();
+}
+
+void ZorvickCtrl::SystemColorsChanged() { ApplyColors(); }
+
+// In high contrast a button (and a picture's frame) takes the button
+// colours, the text look the window's, its caption the hot-light colour of
+// links, or the window's text where a click would run nothing.
+void ZorvickCtrl::ApplyColors() {
+  if (look_ == Look::kNone) return;
+  high_contrast_ = platform_.HighContrast();
+  int32_t fore = 0, back = 0;
+  if (high_contrast_) {
+    if (look_ == Look::kText) {
+      fore = FindAvailableCommand().empty() ? kWindowText : kHotLight;
+      back = kWindow;
+    } else {
+      fore = kButtonText;
+      back = kButtonFace;
+    }
+  } else {
+    const char16_t separator = platform_.DecimalSeparator();
+    switch (look_) {
+      case Look::kPicture:
+        fore = ParseColor(ForeColor(), kWhite, separator);
+        back = ParseColor(BackColor(), kButtonFace, separator);
+        break;
+      case Look::kButton:
+        fore = ParseColor(ForeColor(), kButtonText, separator);
+        back = ParseColor(BackColor(), kButtonFace, separator);
+        break;
+      default:
+        fore = ParseColor(ForeColor(), kBlue, separator);
+        back = ParseColor(BackColor(), kWhite, separator);
+        break;
+    }
+  }
+  canvas_.SetForeColor(fore);
+  canvas_.SetBackColor(back);
+}
+
+void ZorvickCtrl::LayOutAgain() {
+  m_LaidOut = false;
+  m_Sized = false;
 }
 
 void ZorvickCtrl::ApplyAutoSize() {
@@ -63,11 +111,10 @@ bool ZorvickCtrl::UpdateLayout() {
   canvas_.SetTop(0);
   const float px = canvas_.TwipsPerPixelX();
   const float py = canvas_.TwipsPerPixelY();
-  const char16_t separator = platform_.DecimalSeparator();
 
   if (IsPictureMode()) {
-    canvas_.SetForeColor(ParseColor(ForeColor(), kWhite, separator));
-    canvas_.SetBackColor(ParseColor(BackColor(), kButtonFace, separator));
+    look_ = Look::kPicture;
+    ApplyColors();
     if (AutoSize()) {
       const float width = canvas_.HimetricToTwipsX(static_cast<float>(m_Picture->Width()));
       canvas_.SetWidth(Border() ? Checked(kPictureFramePixels * px + width) : width);
@@ -78,8 +125,8 @@ bool ZorvickCtrl::UpdateLayout() {
       canvas_.SetHeight(container_.Height());
     }
   } else if (IsButtonMode()) {
-    canvas_.SetForeColor(ParseColor(ForeColor(), kButtonText, separator));
-    canvas_.SetBackColor(ParseColor(BackColor(), kButtonFace, separator));
+    look_ = Look::kButton;
+    ApplyColors();
     canvas_.SetFontSize(FontSize());
     canvas_.SetFontBold(true);
     if (AutoSize()) {
@@ -90,8 +137,8 @@ bool ZorvickCtrl::UpdateLayout() {
       canvas_.SetHeight(container_.Height());
     }
   } else {
-    canvas_.SetForeColor(ParseColor(ForeColor(), kBlue, separator));
-    canvas_.SetBackColor(ParseColor(BackColor(), kWhite, separator));
+    look_ = Look::kText;
+    ApplyColors();
     canvas_.SetFontSize(FontSize());
     canvas_.SetFontUnderline(true);
     if (AutoSize()) {

@@ -35,6 +35,9 @@ const char kHostUsage[] =
     "                        after the host has released the control\n"
     "  --screenshot F.png    the form's pixels after painting\n"
     "  --screenshot-pressed F.png   the form's pixels while --press holds the button\n"
+    "  --render F.png        the form as each control draws itself through\n"
+    "                        IViewObject::Draw at --render-dpi, as a printer gets it\n"
+    "  --render-dpi N        the resolution of --render (default 300)\n"
     "  --dismiss-messages    close every message box with OK, printing it\n"
     "  --log                 print notifications, events, message boxes and errors\n"
     "  --describe            print the form's geometry, tooltips and system colours\n"
@@ -164,6 +167,7 @@ constexpr Option<std::u16string> kTexts[] = {
     {u"--save", &HostOptions::save},
     {u"--screenshot", &HostOptions::screenshot},
     {u"--screenshot-pressed", &HostOptions::screenshot_pressed},
+    {u"--render", &HostOptions::render},
     {u"--control", &HostOptions::target},
     {u"--focus", &HostOptions::focus},
 };
@@ -183,6 +187,9 @@ HostOptions ParseHostCommandLine(const std::vector<std::u16string>& args) {
       o.*text->field = value();
     } else if (a == u"--exit-after") {
       o.exit_after = ParseCount("--exit-after", narrow(value()), INT_MAX);
+    } else if (a == u"--render-dpi") {
+      o.render_dpi = ParseCount("--render-dpi", narrow(value()), 1200);
+      if (o.render_dpi == 0) throw UsageError("--render-dpi needs a resolution above 0");
     } else if (a == u"--settle") {
       o.settle = ParseCount("--settle", narrow(value()), INT_MAX);
     } else if (a == u"--tab") {

@@ -43,6 +43,8 @@ struct HostOptions {
   std::u16string save;
   std::u16string screenshot;
   std::u16string screenshot_pressed;
+  std::u16string render;  // --render: the form as each control draws itself, PNG
+  int render_dpi = 300;
   std::vector<SetRequest> sets;
   std::u16string target;  // --control: whom --press, --execute, --set address
   std::u16string focus;    // --focus: the control Tab is pressed until it has the focus

@@ -85,6 +85,12 @@ LRESULT CALLBACK HostFrame::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp
     self->closed_ = true;
     return 0;  // the host tears the controls down before the window goes
   }
+  if (msg == WM_SYSCOLORCHANGE || msg == WM_SETTINGCHANGE) {
+    // The system tells top-level windows; the controls hear it from their form.
+    for (HWND child = ::GetWindow(hwnd, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+      SendMessageW(child, msg, wp, lp);
+    }
+  }
   return DefWindowProcW(hwnd, msg, wp, lp);
 }
 

@@ -29,6 +29,7 @@
 #include "host/designer/PropertyFrame.h"
 #include "common/Utf8.h"
 #include "component/com/WideString.h"
+#include "component/surface/Units.h"
 
 namespace pelzorvick {
 namespace {
@@ -147,6 +148,32 @@ bool Screenshot(HostFrame& frame, const std::u16string& path) {
     return false;
   }
   return true;
+}
+
+// Each control drawn through its view object into a bitmap at `dpi`.
+bool Render(HostFrame& frame, const std::vector<std::unique_ptr<ControlHost>>& controls,
+            const std::u16string& path, int dpi) {
+  std::vector<ComPtr<IViewObject>> held;
+  std::vector<PlacedView> views;
+  for (const auto& c : controls) {
+    ComPtr<IViewObject> view;
+    if (!c->Object() || FAILED(c->Object()->QueryInterface(IID_PPV_ARGS(&view)))) continue;
+    views.push_back(PlacedView{c->Site().Rect(), view.Get()});
+    held.push_back(std::move(view));
+  }
+  Pixels pixels;
+  HRESULT failed = S_OK;
+  std::u16string error;
+  if (!RenderForm(frame.Window(), ScreenDpiY(), dpi, views, &pixels, &failed)) {
+    Output::Error(u"--render: no bitmap of that size can be made");
+    return false;
+  }
+  if (FAILED(failed)) Output::Error(u"--render: IViewObject::Draw failed with " + HexCode(failed));
+  if (!SavePng(pixels, AsWide(path.c_str()), &error)) {
+    Output::Error(u"--render: " + error);
+    return false;
+  }
+  return SUCCEEDED(failed);
 }
 
 // Takes the form's messages for `ms`, or until it is closed.
@@ -295,6 +322,7 @@ int Run(const HostOptions& opts) {
         }
       }
       if (!opts.screenshot.empty() && !Screenshot(frame, opts.screenshot)) status = 1;
+      if (!opts.render.empty() && !Render(frame, controls, opts.render, opts.render_dpi)) status = 1;
       ControlHost& chosen = *controls[static_cast<size_t>(target)];
       if (opts.execute && !chosen.Execute()) status = 1;
       if (opts.press) {
@@ -364,6 +392,10 @@ int Run(const HostOptions& opts) {
 
 int main() {
   using namespace pelzorvick;
+  // The form is laid out at the screen's DPI (its sites convert at it), so
+  // its windows, and the controls' windows made on its thread, are drawn at
+  // that DPI too, as Office hosts its controls, instead of at 96 scaled up.
+  SetProcessDPIAware();
   int argc = 0;
   LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
   std::vector<std::u16string> args;

@@ -10,6 +10,7 @@
 #include "bench/wine/BenchSupport.h"
 #include "bench/wine/DirectPaint.h"
 #include "command/CommandUtil.h"
+#include "component/surface/Units.h"
 #include "tests/hardening/Support.h"
 
 namespace pelzorvick::test {
@@ -38,6 +39,15 @@ void MeasureParts(HWND parent, const LifeSetup& setup) {
              ti.lpszText = const_cast<wchar_t*>(L"tip");
              SendMessageW(tip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
              DestroyWindow(tip);
+           });
+         }));
+  // What every paint asks of the system before it draws.
+  Report("part: the window's DPI and the high-contrast switch asked", MedianOf(kRuns, [&] {
+           return Timed([&] {
+             WindowResolution(parent);
+             HIGHCONTRASTW hc{};
+             hc.cbSize = sizeof hc;
+             SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof hc, &hc, 0);
            });
          }));
   HDC screen = GetDC(nullptr);

@@ -40,7 +40,7 @@ bool WinContainerServices::UserMode() {
 void WinContainerServices::SetWidth(float twips) {
   CheckSize(twips);
   if (holding_) {
-    if (InPlace()) RoundToPixels(twips / ScreenTwipsPerPixelX());  // refused now, not later
+    if (InPlace()) RoundToPixels(twips / geometry_.TwipsPerPixelX());  // refused now, not later
     held_width_ = twips;
     return;
   }
@@ -50,7 +50,7 @@ void WinContainerServices::SetWidth(float twips) {
 void WinContainerServices::SetHeight(float twips) {
   CheckSize(twips);
   if (holding_) {
-    if (InPlace()) RoundToPixels(twips / ScreenTwipsPerPixelY());
+    if (InPlace()) RoundToPixels(twips / geometry_.TwipsPerPixelY());
     held_height_ = twips;
     return;
   }
@@ -75,8 +75,8 @@ void WinContainerServices::Resize(float width_twips, float height_twips) {
   if (InPlace()) {
     IOleInPlaceSite* site = link_.InPlaceSite();
     RECT rect = geometry_.PosRect();
-    rect.right = rect.left + RoundToPixels(width_twips / ScreenTwipsPerPixelX());
-    rect.bottom = rect.top + RoundToPixels(height_twips / ScreenTwipsPerPixelY());
+    rect.right = rect.left + RoundToPixels(width_twips / geometry_.TwipsPerPixelX());
+    rect.bottom = rect.top + RoundToPixels(height_twips / geometry_.TwipsPerPixelY());
     site->OnPosRectChange(&rect);
     // A container that does not place us itself gets the size anyway.
     const RECT placed = geometry_.PosRect();

@@ -168,7 +168,31 @@ void ZorvickObject::OnCanvasMouseUp(int16_t button, int16_t shift, float x, floa
   if (click) GuardedEvent(u"Click", [&] { ctrl_.CanvasClick(); });
 }
 
+void ZorvickObject::ReadDpi() {
+  if (!canvas_.Window()) return;
+  const Resolution dpi = WindowResolution(canvas_.Window());
+  if (dpi == geometry_.Dpi()) return;
+  geometry_.SetDpi(dpi);
+  ctrl_.LayOutAgain();
+}
+
+void ZorvickObject::OnCanvasDpiChanged() {
+  ComPtr<IUnknown> keep(Identity());
+  ReadDpi();
+  ctrl_.LayOutAgain();
+  InvalidateRect(canvas_.Window(), nullptr, FALSE);
+}
+
+// Drawn again by the window's paint, which also brings the button face
+// around the surface to the new colours.
+void ZorvickObject::OnCanvasColorsChanged() {
+  ComPtr<IUnknown> keep(Identity());
+  GuardedEvent(u"Paint", [&] { ctrl_.SystemColorsChanged(); });
+  InvalidateRect(canvas_.Window(), nullptr, FALSE);
+}
+
 void ZorvickObject::PaintControl() {
+  ReadDpi();
   services_.HoldResize();
   const bool painted = GuardedEvent(u"Paint", [&] { ctrl_.Paint(); });
   GuardedEvent(u"Paint", [&] { services_.ReleaseResize(); });

@@ -167,6 +167,8 @@ class ZorvickObject
   void OnCanvasMouseUp(int16_t button, int16_t shift, float x, float y, bool click) override;
   void OnCanvasKey(CanvasKey key, bool down, bool repeat) override;  // ZorvickObjectKeyboard.cpp
   void OnCanvasFocus(bool focused, bool cue) override;
+  void OnCanvasDpiChanged() override;
+  void OnCanvasColorsChanged() override;
   AccessibleFacts DescribeSurface() override;
   void DoSurfaceDefaultAction() override;
   bool SurfacePressed() override { return ctrl_.Pressed(); }
@@ -186,6 +188,10 @@ class ZorvickObject
   // when it fails. The size it asks of the container is asked once, at its
   // end.
   void PaintControl();
+  // The control's resolution is its window's, read before each paint, where
+  // the layout happens; a new one lays the control out again. Without a
+  // window the last one holds.
+  void ReadDpi();
   // The window that owns message boxes: the container's.
   HWND OwnerWindow() const;
   HRESULT ActivateInPlace(IOleClientSite* site, HWND parent, LPCRECT pos, bool ui_activate);

@@ -170,6 +170,7 @@ HRESULT ZorvickObject::ActivateInPlace(IOleClientSite* active_site, HWND parent,
       }
       geometry_.SetPosRect(position);
       canvas_.CreateWindowIn(container, position);
+      ReadDpi();
     } catch (...) {
       // Nothing of a failed activation outlives it: no window of ours stays
       // in the container's, and the site hears that we are not active.

@@ -161,4 +161,11 @@ char16_t WinPlatform::DecimalSeparator() {
   return static_cast<char16_t>(separator[0]);
 }
 
+bool WinPlatform::HighContrast() {
+  HIGHCONTRASTW hc{};
+  hc.cbSize = sizeof hc;
+  return SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof hc, &hc, 0) &&
+         (hc.dwFlags & HCF_HIGHCONTRASTON) != 0;
+}
+
 }  // namespace pelzorvick

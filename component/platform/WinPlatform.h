@@ -32,6 +32,8 @@ class WinPlatform : public Platform {
   void ShowMessageBox(std::u16string_view text, int style, std::u16string_view title) override;
   PicturePtr ExtractIconPicture(std::u16string_view path, std::u16string_view mode) override;
   char16_t DecimalSeparator() override;
+  // SPI_GETHIGHCONTRAST, asked each time: the user switches it at will.
+  bool HighContrast() override;
 
  private:
   std::function<HWND()> owner_window_;

@@ -40,6 +40,9 @@ class Platform {
                                         std::u16string_view mode) = 0;
   // The user's decimal separator, for colour numbers such as "2.5".
   virtual char16_t DecimalSeparator() { return u'.'; }
+  // The system's high-contrast mode is on: the control then draws in the
+  // system's colours, whatever its colour properties say.
+  virtual bool HighContrast() { return false; }
 };
 
 }  // namespace pelzorvick

@@ -14,9 +14,6 @@ constexpr double kTwipsInch = kTwipsPerInch;
 
 }  // namespace
 
-float ScreenTwipsPerPixelX() { return static_cast<float>(kTwipsInch / ScreenDpiX()); }
-float ScreenTwipsPerPixelY() { return static_cast<float>(kTwipsInch / ScreenDpiY()); }
-
 int RoundToPixels(float value) {
   if (!std::isfinite(value) || std::fabs(value) > 32767.0f) ThrowOverflow();
   return static_cast<int>(std::lround(value));
@@ -49,12 +46,21 @@ bool IsDrawableRect(const RECTL& bounds) {
          InDeviceSpace(bounds.bottom);
 }
 
+void ControlGeometry::SetDpi(Resolution dpi) {
+  if (dpi.x <= 0 || dpi.y <= 0) return;
+  dpi_ = dpi;
+  if (pos_rect_) SetPosRect(*pos_rect_);
+}
+
+float ControlGeometry::TwipsPerPixelX() const { return static_cast<float>(kTwipsInch / dpi_.x); }
+float ControlGeometry::TwipsPerPixelY() const { return static_cast<float>(kTwipsInch / dpi_.y); }
+
 void ControlGeometry::SetPosRect(const RECT& rect) {
   pos_rect_ = rect;
   const long long w = rect.right > rect.left ? static_cast<long long>(rect.right) - rect.left : 0;
   const long long h = rect.bottom > rect.top ? static_cast<long long>(rect.bottom) - rect.top : 0;
-  extent_.cx = static_cast<LONG>(std::lround(w * kHimetricInch / ScreenDpiX()));
-  extent_.cy = static_cast<LONG>(std::lround(h * kHimetricInch / ScreenDpiY()));
+  extent_.cx = static_cast<LONG>(std::lround(w * kHimetricInch / dpi_.x));
+  extent_.cy = static_cast<LONG>(std::lround(h * kHimetricInch / dpi_.y));
 }
 
 SIZE ControlGeometry::ClientPixels() const {
@@ -62,17 +68,17 @@ SIZE ControlGeometry::ClientPixels() const {
     return SIZE{pos_rect_->right > pos_rect_->left ? pos_rect_->right - pos_rect_->left : 0,
                 pos_rect_->bottom > pos_rect_->top ? pos_rect_->bottom - pos_rect_->top : 0};
   }
-  return SIZE{static_cast<LONG>(std::lround(extent_.cx * static_cast<double>(ScreenDpiX()) / kHimetricInch)),
-              static_cast<LONG>(std::lround(extent_.cy * static_cast<double>(ScreenDpiY()) / kHimetricInch))};
+  return SIZE{static_cast<LONG>(std::lround(extent_.cx * static_cast<double>(dpi_.x) / kHimetricInch)),
+              static_cast<LONG>(std::lround(extent_.cy * static_cast<double>(dpi_.y) / kHimetricInch))};
 }
 
 float ControlGeometry::WidthTwips() const {
-  if (pos_rect_) return static_cast<float>(ClientPixels().cx) * ScreenTwipsPerPixelX();
+  if (pos_rect_) return static_cast<float>(ClientPixels().cx) * TwipsPerPixelX();
   return static_cast<float>(extent_.cx * kTwipsInch / kHimetricInch);
 }
 
 float ControlGeometry::HeightTwips() const {
-  if (pos_rect_) return static_cast<float>(ClientPixels().cy) * ScreenTwipsPerPixelY();
+  if (pos_rect_) return static_cast<float>(ClientPixels().cy) * TwipsPerPixelY();
   return static_cast<float>(extent_.cy * kTwipsInch / kHimetricInch);
 }
 
@@ -86,12 +92,12 @@ void ControlGeometry::SetScaleHeight(float inner) {
 
 int ControlGeometry::InnerToPixelsX(float x) const {
   if (scale_width_) return RoundToPixels(x * static_cast<float>(ClientPixels().cx) / *scale_width_);
-  return RoundToPixels(x / ScreenTwipsPerPixelX());
+  return RoundToPixels(x / TwipsPerPixelX());
 }
 
 int ControlGeometry::InnerToPixelsY(float y) const {
   if (scale_height_) return RoundToPixels(y * static_cast<float>(ClientPixels().cy) / *scale_height_);
-  return RoundToPixels(y / ScreenTwipsPerPixelY());
+  return RoundToPixels(y / TwipsPerPixelY());
 }
 
 }  // namespace pelzorvick

@@ -12,10 +12,6 @@
 
 namespace pelzorvick {
 
-// Twips per pixel at the screen's DPI (Units.h).
-float ScreenTwipsPerPixelX();
-float ScreenTwipsPerPixelY();
-
 // Inner coordinates and twips turn into pixels through this: rounded to the
 // nearest pixel; NaN, infinities and results beyond +-32767 pixels throw the
 // overflow error.
@@ -36,6 +32,14 @@ class ControlGeometry {
   // twips.
   static constexpr SIZEL kDefaultExtent{4233, 1058};
 
+  // The resolution the control is laid out and drawn at: its window's, once
+  // it has one, otherwise the screen's. A new one keeps the in-place
+  // rectangle, whose pixels are the window's, and takes the extent from it.
+  Resolution Dpi() const { return dpi_; }
+  void SetDpi(Resolution dpi);
+  float TwipsPerPixelX() const;
+  float TwipsPerPixelY() const;
+
   SIZEL Extent() const { return extent_; }
   void SetExtent(SIZEL himetric) { extent_ = himetric; }
 
@@ -46,7 +50,7 @@ class ControlGeometry {
   void ClearPosRect() { pos_rect_.reset(); }
 
   // The client area in pixels: the in-place rectangle, or the extent at the
-  // screen's resolution.
+  // control's resolution.
   SIZE ClientPixels() const;
   // The control's size in twips.
   float WidthTwips() const;
@@ -66,6 +70,7 @@ class ControlGeometry {
   int InnerToPixelsY(float y) const;
 
  private:
+  Resolution dpi_ = ScreenResolution();
   SIZEL extent_ = kDefaultExtent;
   std::optional<RECT> pos_rect_;
   std::optional<float> scale_width_;

@@ -35,6 +35,31 @@ inline int ScreenDpiY() {
   return dpi;
 }
 
+// Pixels per inch across and down.
+struct Resolution {
+  int x = kStandardDpi;
+  int y = kStandardDpi;
+  bool operator==(const Resolution&) const = default;
+};
+
+inline Resolution ScreenResolution() { return Resolution{ScreenDpiX(), ScreenDpiY()}; }
+
+// What a window is drawn at: a per-monitor aware container's window on a
+// second monitor, or a window made by a thread that is not DPI-aware (96),
+// disagree with the screen. GetDpiForWindow comes with Windows 10 1607 and
+// is looked up once, since older systems and headers lack it; without it
+// (or without a window) the screen's.
+inline Resolution WindowResolution(HWND window) {
+  using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+  static const auto get_dpi = reinterpret_cast<GetDpiForWindowFn>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+  if (window && get_dpi) {
+    const int dpi = static_cast<int>(get_dpi(window));
+    if (dpi > 0) return Resolution{dpi, dpi};
+  }
+  return ScreenResolution();
+}
+
 inline LONG HimetricToPixels(LONG himetric, int dpi) { return MulDiv(himetric, dpi, kHimetricPerInch); }
 inline LONG PixelsToHimetric(LONG pixels, int dpi) { return MulDiv(pixels, kHimetricPerInch, dpi); }
 inline float HimetricToTwips(float himetric) {

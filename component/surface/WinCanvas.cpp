@@ -109,8 +109,8 @@ void WinCanvas::SetToolTipText(std::u16string_view text) {
 void WinCanvas::SetCurrentX(float twips) { current_x_ = twips; }
 void WinCanvas::SetCurrentY(float twips) { current_y_ = twips; }
 
-int WinCanvas::DpiX() { return ScreenDpiX(); }
-int WinCanvas::DpiY() { return ScreenDpiY(); }
+int WinCanvas::DpiX() const { return geometry_.Dpi().x; }
+int WinCanvas::DpiY() const { return geometry_.Dpi().y; }
 
 float WinCanvas::HimetricToTwipsX(float himetric) { return HimetricToTwips(himetric); }
 float WinCanvas::HimetricToTwipsY(float himetric) { return HimetricToTwips(himetric); }
@@ -191,16 +191,28 @@ void WinCanvas::ShowNow() {
   const WindowDc dc(window_.get());
   if (!dc) return;
   const RECT rc = PixelRect();
-  DrawShown(dc.get(), rc.left, rc.top);
+  DrawShown(dc.get(), rc.left, rc.top, Target{});
 }
+
+namespace {
+
+// A DC that shows what the window shows: the screen's, or a bitmap's at the
+// window's resolution. Printers, metafiles and DCs of another resolution
+// are not.
+bool ShowsLikeTheWindow(HDC dc, Resolution dpi) {
+  const DWORD type = GetObjectType(dc);
+  if (type == OBJ_ENHMETADC || type == OBJ_METADC) return false;
+  if (GetDeviceCaps(dc, TECHNOLOGY) != DT_RASDISPLAY) return false;
+  return GetDeviceCaps(dc, LOGPIXELSX) == dpi.x && GetDeviceCaps(dc, LOGPIXELSY) == dpi.y;
+}
+
+}  // namespace
 
 void WinCanvas::DrawControl(HDC dc, const RECT& bounds) {
   const SIZE client = geometry_.ClientPixels();
   const RECT surface = PixelRect();
   const int width = bounds.right - bounds.left;
   const int height = bounds.bottom - bounds.top;
-  const int surface_width = surface.right - surface.left;
-  const int surface_height = surface.bottom - surface.top;
   if (client.cx <= 0 || client.cy <= 0) {
     FillRect(dc, &bounds, GetSysColorBrush(COLOR_BTNFACE));
     return;
@@ -209,30 +221,23 @@ void WinCanvas::DrawControl(HDC dc, const RECT& bounds) {
   // place in it.
   const int x = bounds.left + MulDiv(surface.left, width, client.cx);
   const int y = bounds.top + MulDiv(surface.top, height, client.cy);
-  const RECT at{x, y, x + MulDiv(surface_width, width, client.cx),
-                y + MulDiv(surface_height, height, client.cy)};
+  const RECT at{x, y, x + MulDiv(surface.right - surface.left, width, client.cx),
+                y + MulDiv(surface.bottom - surface.top, height, client.cy)};
+  Target target;
+  if (width != client.cx || height != client.cy || !ShowsLikeTheWindow(dc, geometry_.Dpi())) {
+    target.x = static_cast<double>(width) / client.cx;
+    target.y = static_cast<double>(height) / client.cy;
+    target.vector = true;
+  }
   {
     // Around the surface only: the surface is never painted over in another
     // colour before its image comes.
     const int saved = SaveDC(dc);
     ExcludeClipRect(dc, at.left, at.top, at.right, at.bottom);
-    FillRect(dc, &bounds, GetSysColorBrush(COLOR_BTNFACE));
+    FillShape(dc, bounds, GetSysColor(COLOR_BTNFACE), target.vector);
     RestoreDC(dc, saved);
   }
-  if (at.right - at.left == surface_width && at.bottom - at.top == surface_height) {
-    DrawShown(dc, at.left, at.top);
-    return;
-  }
-  // Another size: drawn at its own and stretched.
-  const UniqueMemoryDc memory(CreateCompatibleDC(dc));
-  const UniqueBitmap bitmap(CreateCompatibleBitmap(dc, std::max(surface_width, 1),
-                                                   std::max(surface_height, 1)));
-  if (!memory || !bitmap) return;
-  const Selection selected(memory.get(), bitmap.get());
-  DrawShown(memory.get(), 0, 0);
-  SetStretchBltMode(dc, COLORONCOLOR);
-  StretchBlt(dc, at.left, at.top, at.right - at.left, at.bottom - at.top, memory.get(), 0, 0,
-             surface_width, surface_height, SRCCOPY);
+  DrawShown(dc, at.left, at.top, target);
 }
 
 }  // namespace pelzorvick

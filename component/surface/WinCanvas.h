@@ -8,7 +8,7 @@
 // view object draw it again: no bitmap per control. A pass that fails is
 // dropped, and the shown image stays.
 //
-// Its own coordinates are twips (the screen's twips per pixel); its position
+// Its own coordinates are twips (the control's twips per pixel); its position
 // and size are in the control's inner coordinates (ControlGeometry).
 //
 // As created, before the control lays it out: at (0, 0), spanning the whole
@@ -51,6 +51,12 @@ class CanvasEvents : public AccessibleSource {
   virtual void OnCanvasKey(CanvasKey key, bool down, bool repeat) = 0;
   // `cue`: the focus came otherwise than by a click, so it is shown.
   virtual void OnCanvasFocus(bool focused, bool cue) = 0;
+  // The window's DPI may have changed (WM_DPICHANGED_AFTERPARENT): the
+  // control is to lay out and draw again.
+  virtual void OnCanvasDpiChanged() = 0;
+  // The system's colours or settings changed (high contrast among them):
+  // the control takes its colours again and is drawn again.
+  virtual void OnCanvasColorsChanged() = 0;
 };
 
 class WinCanvas : public Canvas {
@@ -119,7 +125,9 @@ class WinCanvas : public Canvas {
   void Commit();
   void Rollback();
   // The control as its window shows it (the surface's image at its place,
-  // the button face around it), its client area mapped onto `bounds` of dc.
+  // the button face around it), its client area mapped onto `bounds` of dc:
+  // onto the screen, or a bitmap at the window's resolution and size, pixel
+  // for pixel; onto anything else in vectors at that DC's resolution.
   void DrawControl(HDC dc, const RECT& bounds);
 
  private:
@@ -135,9 +143,10 @@ class WinCanvas : public Canvas {
 
   // The system's last error as a ComError with `what` for its text.
   [[noreturn]] static void ThrowLastError(std::u16string_view what = u"The drawing surface failed");
-  // The resolution the surface draws at, one place for all of its units.
-  static int DpiX();
-  static int DpiY();
+  // The resolution the surface draws at, the control's (ControlGeometry),
+  // one place for all of its units.
+  int DpiX() const;
+  int DpiY() const;
   // The thread's DC that measures text, shared by its surfaces; throws
   // ComError.
   HDC MeasuringDc();
@@ -167,6 +176,7 @@ class WinCanvas : public Canvas {
   bool bold_ = false;
   bool underline_ = false;
   bool font_dirty_ = true;
+  int font_dpi_ = 0;  // the resolution font_ was made for
   std::wstring tooltip_text_;
   float current_x_ = 0;
   float current_y_ = 0;
@@ -203,12 +213,22 @@ class WinCanvas : public Canvas {
   // clearing on.
   std::vector<Op> shown_;
   void Record(Op op);
+  // How the steps meet a DC: the window's pixels one to one, or, on a
+  // printer, a metafile or a bitmap of another size, in vectors scaled to it
+  // (fills and lines as shapes, the caption in its font scaled, the picture
+  // rendered at the size it takes there; no focus cue on paper).
+  struct Target {
+    double x = 1, y = 1;  // target pixels per surface pixel
+    bool vector = false;
+    int X(int v) const;
+    int Y(int v) const;
+  };
   // `all`: the surface's pixels, from (0, 0).
-  void Execute(HDC dc, const Op& op, const RECT& all) const;
+  void Execute(HDC dc, const Op& op, const RECT& all, const Target& target) const;
   // The shown image onto dc with the surface's top-left corner at (x, y),
   // clipped to the surface. Throws the first step's failure, having drawn
   // the others.
-  void DrawShown(HDC dc, int x, int y) const;
+  void DrawShown(HDC dc, int x, int y, const Target& target) const;
   void ShowNow();
   bool placement_pending_ = false;
   RECT placed_{0, 0, 0, 0};
@@ -248,5 +268,11 @@ class WinCanvas : public Canvas {
 // A Windows colour value of the core (0x00BBGGRR, 0x800000nn system colour)
 // as a COLORREF.
 COLORREF ToColorRef(int32_t color);
+
+// A solid fill of `rect`: on the window's pixels through the DC's own brush
+// (nothing made per step); as a vector shape (`vector`) where the DC is a
+// printer or a metafile, which keeps it a rectangle rather than a block
+// transfer.
+void FillShape(HDC dc, const RECT& rect, COLORREF rgb, bool vector);
 
 }  // namespace pelzorvick

@@ -57,14 +57,25 @@ class SavedState {
   int saved_;
 };
 
+}  // namespace
+
 // Solid fills and one-pixel lines in the DC's own brush and pen, whose
 // colour is set per step: nothing to make, keep or delete per surface.
-void Fill(HDC dc, const RECT& rect, COLORREF rgb) {
+void FillShape(HDC dc, const RECT& rect, COLORREF rgb, bool vector) {
   SetDCBrushColor(dc, rgb);
-  FillRect(dc, &rect, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+  if (!vector) {
+    FillRect(dc, &rect, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+    return;
+  }
+  const Selection brush(dc, GetStockObject(DC_BRUSH));
+  const Selection pen(dc, GetStockObject(NULL_PEN));
+  // Without a pen a rectangle is a pixel short across and down: this covers
+  // what FillRect would.
+  Rectangle(dc, rect.left, rect.top, rect.right + 1, rect.bottom + 1);
 }
 
-}  // namespace
+int WinCanvas::Target::X(int v) const { return static_cast<int>(std::lround(v * x)); }
+int WinCanvas::Target::Y(int v) const { return static_cast<int>(std::lround(v * y)); }
 
 bool WinCanvas::Op::operator==(const Op& o) const {
   return kind == o.kind && x1 == o.x1 && y1 == o.y1 && x2 == o.x2 && y2 == o.y2 && color == o.color &&
@@ -72,20 +83,23 @@ bool WinCanvas::Op::operator==(const Op& o) const {
          text == o.text && font == o.font && line_height == o.line_height;
 }
 
-void WinCanvas::DrawShown(HDC dc, int x, int y) const {
+void WinCanvas::DrawShown(HDC dc, int x, int y, const Target& target) const {
   const RECT rc = PixelRect();
   const RECT all{0, 0, rc.right - rc.left, rc.bottom - rc.top};
+  const RECT clip{0, 0, target.X(all.right), target.Y(all.bottom)};
   const SavedState saved(dc);
   OffsetViewportOrgEx(dc, x, y, nullptr);
-  IntersectClipRect(dc, all.left, all.top, all.right, all.bottom);
+  IntersectClipRect(dc, clip.left, clip.top, clip.right, clip.bottom);
   // Before its first clearing the surface shows its background.
-  if (shown_.empty() || shown_.front().kind != Op::kCls) Fill(dc, all, ToColorRef(back_color_));
+  if (shown_.empty() || shown_.front().kind != Op::kCls) {
+    FillShape(dc, clip, ToColorRef(back_color_), target.vector);
+  }
   // A step that fails (a picture that cannot be drawn) leaves the others to
   // be drawn; the first failure then goes to whoever asked for the drawing.
   std::optional<ComError> failure;
   for (const Op& op : shown_) {
     try {
-      Execute(dc, op, all);
+      Execute(dc, op, all, target);
     } catch (const ComError& e) {
       if (!failure) failure = e;
     }
@@ -93,38 +107,61 @@ void WinCanvas::DrawShown(HDC dc, int x, int y) const {
   if (failure) throw *failure;
 }
 
-void WinCanvas::Execute(HDC dc, const Op& op, const RECT& all) const {
+void WinCanvas::Execute(HDC dc, const Op& op, const RECT& all, const Target& target) const {
   switch (op.kind) {
     case Op::kCls:
-      Fill(dc, all, op.color);
+      FillShape(dc, RECT{0, 0, target.X(all.right), target.Y(all.bottom)}, op.color, target.vector);
       break;
-    case Op::kLine: {
-      const Selection pen(dc, GetStockObject(DC_PEN));
-      SetDCPenColor(dc, op.color);
-      MoveToEx(dc, op.x1, op.y1, nullptr);
-      LineTo(dc, op.x2, op.y2);
-      SetPixel(dc, op.x2, op.y2, op.color);  // LineTo leaves the end point out
+    case Op::kLine:
+      if (target.vector) {
+        // The pixels the line covers, scaled: a line as thick on paper as
+        // on the screen.
+        const RECT covered{target.X(std::min(op.x1, op.x2)), target.Y(std::min(op.y1, op.y2)),
+                           target.X(std::max(op.x1, op.x2) + 1),
+                           target.Y(std::max(op.y1, op.y2) + 1)};
+        FillShape(dc, covered, op.color, true);
+      } else {
+        const Selection pen(dc, GetStockObject(DC_PEN));
+        SetDCPenColor(dc, op.color);
+        MoveToEx(dc, op.x1, op.y1, nullptr);
+        LineTo(dc, op.x2, op.y2);
+        SetPixel(dc, op.x2, op.y2, op.color);  // LineTo leaves the end point out
+      }
       break;
-    }
     case Op::kPicture: {
       // The source rectangle runs bottom-up in HIMETRIC.
-      const HRESULT hr = op.picture->Render(dc, op.x1, op.y1, op.x2, op.y2, 0, op.hm_height,
-                                            op.hm_width, -op.hm_height, nullptr);
+      const HRESULT hr = op.picture->Render(dc, target.X(op.x1), target.Y(op.y1), target.X(op.x2),
+                                            target.Y(op.y2), 0, op.hm_height, op.hm_width,
+                                            -op.hm_height, nullptr);
       if (FAILED(hr)) throw ComError(hr, u"The picture cannot be drawn");
       break;
     }
     case Op::kText: {
-      const Selection font(dc, op.font->get());
+      // On another device the caption is set in its font at that device's
+      // size, so it prints as text, as sharp as the device can.
+      UniqueFont scaled;
+      HFONT font = op.font->get();
+      if (target.vector) {
+        LOGFONTW lf{};
+        if (GetObjectW(font, sizeof lf, &lf)) {
+          lf.lfHeight = static_cast<LONG>(std::lround(lf.lfHeight * target.y));
+          lf.lfWidth = 0;
+          scaled.reset(CreateFontIndirectW(&lf));
+          if (scaled) font = scaled.get();
+        }
+      }
+      const Selection selected(dc, font);
       SetTextColor(dc, op.color);
       SetBkMode(dc, TRANSPARENT);
       int y = op.y1;
       ForEachLine(op.text, [&](const wchar_t* line, int length) {
-        if (length > 0) TextOutW(dc, op.x1, y, line, length);
+        if (length > 0) TextOutW(dc, target.X(op.x1), target.Y(y), line, length);
         y += op.line_height;
       });
       break;
     }
     case Op::kFocus: {
+      if (target.vector) break;  // a cue of the screen's, not of the control's look
       const RECT rect{op.x1, op.y1, op.x2, op.y2};
       // The system draws it by inverting, with the text colours of the DC.
       SetTextColor(dc, RGB(0, 0, 0));
@@ -222,8 +259,8 @@ WinCanvas::~WinCanvas() {
 }
 
 int WinCanvas::LineHeight() {
+  EnsureFont();
   if (line_height_ < 0) {
-    EnsureFont();
     HDC dc = MeasuringDc();
     const Selection font(dc, font_->get());
     TEXTMETRICW tm{};
@@ -256,8 +293,10 @@ SIZE WinCanvas::MeasureText(std::u16string_view text) {
   return extent;
 }
 
+// Made again when the control's resolution changed, whose pixels it is
+// sized in.
 void WinCanvas::EnsureFont() {
-  if (!font_dirty_ && font_) return;
+  if (!font_dirty_ && font_ && font_dpi_ == DpiY()) return;
   LOGFONTW lf{};
   lf.lfHeight = -static_cast<LONG>(std::lround(font_size_ * static_cast<float>(DpiY()) / kPointsPerInch));
   if (lf.lfHeight == 0) lf.lfHeight = -1;
@@ -271,6 +310,7 @@ void WinCanvas::EnsureFont() {
   if (!*font) ThrowLastError();
   font_ = std::move(font);
   font_dirty_ = false;
+  font_dpi_ = DpiY();
   ++font_generation_;
   line_height_ = -1;
 }

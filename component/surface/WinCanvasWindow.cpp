@@ -15,6 +15,9 @@ namespace pelzorvick {
 namespace {
 
 constexpr wchar_t kControlClass[] = L"PelZorvickControl";
+// Sent to a child window when its DPI changed with its parent's (Windows 10
+// 1703 on); the headers of older systems lack it.
+constexpr UINT kDpiChangedAfterParent = 0x02E3;
 
 // Shift and Ctrl come with the mouse message; asking for every key's state
 // instead is a round trip to the window system each.
@@ -187,6 +190,14 @@ LRESULT WinCanvas::HandleMessage(HWND hwnd, UINT message, WPARAM wparam, LPARAM 
       DrawControl(reinterpret_cast<HDC>(wparam), RECT{0, 0, client.cx, client.cy});
       return 0;
     }
+    case kDpiChangedAfterParent:
+      events_.OnCanvasDpiChanged();
+      return 0;
+    case WM_SYSCOLORCHANGE:
+    case WM_SETTINGCHANGE:
+      // The system tells top-level windows; containers pass these on.
+      events_.OnCanvasColorsChanged();
+      break;
     case WM_ERASEBKGND:
       return 1;  // the paint covers every pixel, never first in another colour
     case WM_SETCURSOR:

@@ -3,7 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
+#include <string>
+#include <vector>
 
 #include "component/com/Module.h"
 #include "tests/component-object/Fakes.h"
@@ -244,6 +247,106 @@ TEST(ObjectView, DrawRendersTheCurrentLookIntoAMemoryDC) {
                                       &bounds, nullptr, nullptr, 0));
   EXPECT_EQ(E_INVALIDARG, view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, canvas.dc(),
                                      nullptr, nullptr, nullptr, 0));
+}
+
+// A button laid out by a first draw; its size in pixels at 96 DPI.
+ComPtr<IViewObject2> LaidOutButton(const wchar_t* caption, SIZE* pixels) {
+  ComPtr<IOleObject> control = NewInitialisedControl<IOleObject>();
+  ComPtr<_ZorvickCtrl> dual;
+  control.As(&dual);
+  PutString(dual.Get(), &_ZorvickCtrl::put_Control, L"Button");
+  PutString(dual.Get(), &_ZorvickCtrl::put_Text, caption);
+  ComPtr<IViewObject2> view;
+  control.As(&view);
+  MemoryCanvas scratch(10, 10);
+  RECTL bounds{0, 0, 10, 10};
+  EXPECT_EQ(S_OK, view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, scratch.dc(), &bounds,
+                             nullptr, nullptr, 0));
+  SIZEL extent{};
+  view->GetExtent(DVASPECT_CONTENT, -1, nullptr, &extent);
+  *pixels = SIZE{MulDiv(extent.cx, 96, 2540), MulDiv(extent.cy, 96, 2540)};
+  return view;
+}
+
+struct Records {
+  std::vector<std::wstring> texts;  // of the text records
+  int blits = 0;                    // records that copy or stretch pixels
+};
+
+int CALLBACK Collect(HDC, HANDLETABLE*, const ENHMETARECORD* record, int, LPARAM data) {
+  auto* out = reinterpret_cast<Records*>(data);
+  switch (record->iType) {
+    case EMR_EXTTEXTOUTW: {
+      const auto* text = reinterpret_cast<const EMREXTTEXTOUTW*>(record);
+      const auto* chars = reinterpret_cast<const wchar_t*>(reinterpret_cast<const BYTE*>(record) +
+                                                           text->emrtext.offString);
+      out->texts.emplace_back(chars, text->emrtext.nChars);
+      break;
+    }
+    case EMR_BITBLT: case EMR_STRETCHBLT: case EMR_STRETCHDIBITS: case EMR_SETDIBITSTODEVICE:
+    case EMR_MASKBLT: case EMR_PLGBLT: case EMR_ALPHABLEND: case EMR_TRANSPARENTBLT:
+      ++out->blits;
+      break;
+    default:
+      break;
+  }
+  return 1;
+}
+
+// Into a metafile, at the window's size and at a printer's, the caption is
+// text and nothing is a copied bitmap.
+TEST(ObjectView, IntoAMetafileTheCaptionIsTextNotABitmap) {
+  SIZE px{};
+  ComPtr<IViewObject2> view = LaidOutButton(L"Print me", &px);
+  for (const int dpi : {96, 600}) {
+    SCOPED_TRACE(dpi);
+    HDC dc = CreateEnhMetaFileW(nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(nullptr, dc);
+    RECTL bounds{0, 0, MulDiv(px.cx, dpi, 96), MulDiv(px.cy, dpi, 96)};
+    EXPECT_EQ(S_OK, view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, dc, &bounds, nullptr,
+                               nullptr, 0));
+    HENHMETAFILE file = CloseEnhMetaFile(dc);
+    Records records;
+    EnumEnhMetaFile(nullptr, file, Collect, &records, nullptr);
+    DeleteEnhMetaFile(file);
+    EXPECT_EQ(std::vector<std::wstring>{L"Print me"}, records.texts);
+    EXPECT_EQ(0, records.blits);
+  }
+}
+
+// Into a bitmap at 600 DPI the caption is set at 600 DPI: a stretched screen
+// image would repeat each of its rows six times over.
+TEST(ObjectView, IntoABitmapAt600DpiTheCaptionIsSharp) {
+  SIZE px{};
+  ComPtr<IViewObject2> view = LaidOutButton(L"Sharp", &px);
+  const int w = MulDiv(px.cx, 600, 96), h = MulDiv(px.cy, 600, 96);
+  MemoryCanvas canvas(w, h);
+  RECTL bounds{0, 0, w, h};
+  ASSERT_EQ(S_OK, view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, canvas.dc(), &bounds,
+                             nullptr, nullptr, 0));
+  const COLORREF face = GetSysColor(COLOR_BTNFACE), hl = GetSysColor(COLOR_BTNHIGHLIGHT);
+  // The frame's top line, six pixels thick, as one screen pixel is.
+  for (int y = 0; y < 6; ++y) EXPECT_EQ(hl, canvas.At(w / 2, y)) << y;
+  EXPECT_EQ(face, canvas.At(w / 2, 8));
+
+  // The caption's ink, inside the frame and its margin.
+  const int inset = 20;
+  int top = h, bottom = -1;
+  for (int y = inset; y < h - inset; ++y) {
+    for (int x = inset; x < w - inset; ++x) {
+      if (canvas.At(x, y) == face) continue;
+      top = std::min(top, y);
+      bottom = std::max(bottom, y);
+    }
+  }
+  ASSERT_GT(bottom - top, 40) << "a caption set at 9 points of 600 DPI";
+  int repeated = 0;
+  for (int y = top + 1; y <= bottom; ++y) {
+    bool same = true;
+    for (int x = inset; x < w - inset && same; ++x) same = canvas.At(x, y) == canvas.At(x, y - 1);
+    repeated += same;
+  }
+  EXPECT_LT(repeated, (bottom - top) / 2);
 }
 
 }  // namespace

@@ -36,6 +36,8 @@ class NoEvents : public CanvasEvents {
   void OnCanvasPaint() override {}
   void OnCanvasKey(CanvasKey, bool, bool) override {}
   void OnCanvasFocus(bool, bool) override {}
+  void OnCanvasDpiChanged() override {}
+  void OnCanvasColorsChanged() override {}
   AccessibleFacts DescribeSurface() override { return {}; }
   void DoSurfaceDefaultAction() override {}
   bool SurfacePressed() override { return false; }

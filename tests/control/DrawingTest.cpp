@@ -277,6 +277,75 @@ TEST_F(Drawing, LayoutHappensOnceEvenWhenPropertiesChange) {
                           Frame(200, 240, false), Caption("Longer", -200, 0)}));
 }
 
+// A new resolution changes every pixel measure: the caption is measured
+// again, the control sized again, and the properties changed since count.
+TEST_F(Drawing, ANewResolutionLaysOutAndSizesAgain) {
+  Mode(u"Text", u"Hi");
+  ctrl.Paint();
+  ctrl.SetText(u"Longer");
+  ctrl.LayOutAgain();
+  log.clear();
+
+  ctrl.Paint();
+  EXPECT_EQ(Take(), Join({SizedToCaption(TextLook("9"), "Longer", 600, 240),
+                          {"SetCurrentX(0)", "SetCurrentY(0)", "Print(Longer)"}}));
+  ctrl.Paint();
+  EXPECT_EQ(Take()[0], "Control.SetScaleWidth(600)") << "sized once per resolution";
+}
+
+// In high contrast every look takes the system's colours whatever its colour
+// properties say; when it goes off they come back, and the properties never
+// change. Picked up at a paint, or at once when the system says so.
+TEST_F(Drawing, HighContrastTakesTheSystemsColoursAndGivesThemBack) {
+  const struct {
+    const char16_t* mode;
+    const char16_t* command;
+    const char* fore;  // high contrast's, then the properties'
+    const char* back;
+    const char* own_fore;
+    const char* own_back;
+  } cases[] = {
+      {u"Text", u"calc", "0x8000001A", "0x80000005", "0xFF", "0xFFFF"},  // a link: hot light
+      {u"Text", u"", "0x80000008", "0x80000005", "0xFF", "0xFFFF"},      // going nowhere
+      {u"Link", u"calc", "0x8000001A", "0x80000005", "0xFF", "0xFFFF"},
+      {u"Button", u"calc", "0x80000012", "0x8000000F", "0xFF", "0xFFFF"},
+      {u"Image", u"calc", "0x80000012", "0x8000000F", "0xFF", "0xFFFF"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(Narrow(c.mode) + " / " + Narrow(c.command));
+    ControlFixture f;
+    f.Fresh();
+    f.SetProperties({{u"Control", c.mode}, {u"Text", u"Hi"}, {u"Command", c.command},
+                     {u"ForeColor", u"Red"}, {u"BackColor", u"Yellow"}});
+    ZorvickCtrlProbe::SetPicture(f.ctrl, photo);
+    auto colours = [&] {
+      Log set;
+      for (const std::string& line : f.Take()) {
+        if (line.rfind("SetForeColor", 0) == 0 || line.rfind("SetBackColor", 0) == 0) set.push_back(line);
+      }
+      return set;
+    };
+    const Log system{std::string("SetForeColor(") + c.fore + ")", std::string("SetBackColor(") + c.back + ")"};
+    const Log own{std::string("SetForeColor(") + c.own_fore + ")",
+                  std::string("SetBackColor(") + c.own_back + ")"};
+    f.platform.high_contrast = true;
+    f.log.clear();
+    f.ctrl.Paint();
+    EXPECT_EQ(colours(), system) << "laid out in high contrast";
+    f.ctrl.Paint();
+    EXPECT_EQ(colours(), Log{}) << "nothing new to apply";
+
+    f.platform.high_contrast = false;
+    f.ctrl.SystemColorsChanged();
+    EXPECT_EQ(colours(), own) << "told at once";
+    f.platform.high_contrast = true;
+    f.ctrl.Paint();
+    EXPECT_EQ(colours(), system) << "noticed at a paint";
+    EXPECT_EQ(f.ctrl.ForeColor(), u"Red");
+    EXPECT_EQ(f.ctrl.BackColor(), u"Yellow");
+  }
+}
+
 TEST_F(Drawing, EmptyModePaintsNothingButAPressStillDraws) {
   Mode(u"");
   ctrl.Paint();

@@ -125,6 +125,7 @@ class FakePlatform : public Platform {
 
   bool fail_start = false;
   PicturePtr icon;  // what ExtractIconPicture hands out
+  bool high_contrast = false;  // what HighContrast answers, unlogged as a state
   // Both starts log as "StartProcess(line,show)"; what each ran is kept
   // here: "program file|arguments", or kInterpreter.
   static constexpr const char* kInterpreter = "<system command interpreter>";
@@ -138,6 +139,7 @@ class FakePlatform : public Platform {
                      int show_style) override;
   void ShowMessageBox(std::u16string_view text, int style, std::u16string_view title) override;
   PicturePtr ExtractIconPicture(std::u16string_view path, std::u16string_view mode) override;
+  bool HighContrast() override { return high_contrast; }
 
  private:
   Log& log_;

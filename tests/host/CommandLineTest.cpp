@@ -10,7 +10,8 @@ TEST(HostCommandLine, ReadsFileFlagsAndValues) {
       {u"form.txt", u"--press", u"--log", u"--exit-after", u"1500", u"--settle", u"300", u"--save", u"out.txt",
        u"--screenshot", u"a.png", u"--screenshot-pressed", u"b.png", u"--control", u"Control2",
        u"--design", u"--dismiss-messages", u"--describe", u"--execute", u"--focus", u"Control3",
-       u"--accessible", u"--default-action", u"--accessible-after-release"});
+       u"--accessible", u"--default-action", u"--accessible-after-release", u"--render", u"r.png",
+       u"--render-dpi", u"600"});
   EXPECT_EQ(o.file, u"form.txt");
   EXPECT_TRUE(o.press && o.log && o.design && o.dismiss_messages && o.describe && o.execute);
   EXPECT_EQ(o.exit_after, 1500);
@@ -21,10 +22,13 @@ TEST(HostCommandLine, ReadsFileFlagsAndValues) {
   EXPECT_EQ(o.target, u"Control2");
   EXPECT_EQ(o.focus, u"Control3");
   EXPECT_TRUE(o.accessible && o.default_action && o.accessible_after);
+  EXPECT_EQ(o.render, u"r.png");
+  EXPECT_EQ(o.render_dpi, 600);
 
   const HostOptions none = ParseHostCommandLine({});
   EXPECT_TRUE(none.file.empty());
   EXPECT_EQ(none.exit_after, -1);
+  EXPECT_EQ(none.render_dpi, 300);
 }
 
 TEST(HostCommandLine, SetTakesFileSyntaxOrPlainText) {
@@ -86,6 +90,7 @@ TEST(HostCommandLine, RefusesWhatItCannotDo) {
       {u"--frame", u"ok"}, {u"--properties", u"--frame", u"page=0"},
       {u"--properties", u"--frame", u"key=alt+"}, {u"--properties", u"--frame", u"type="},
       {u"--properties", u"--frame", u"okay"}, {u"--properties", u"--frame", u"ok=1"},
+      {u"--render-dpi", u"0"}, {u"--render-dpi", u"1201"},
   };
   for (const auto& args : bad) {
     EXPECT_THROW(ParseHostCommandLine(args), UsageError) << args.size();

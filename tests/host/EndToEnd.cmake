@@ -34,6 +34,6 @@ function(pz_e2e_prefix dpi)
   endforeach()
 endfunction()
 
-pz_e2e_prefix(96 click pixels image design nocommand persistence atl keyboard focus accessible
+pz_e2e_prefix(96 click pixels render image design nocommand persistence atl keyboard focus accessible
   designer policy policy_shell policy_image policy_script)
-pz_e2e_prefix(144 pixels focus designer)
+pz_e2e_prefix(144 pixels render focus designer)

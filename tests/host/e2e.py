@@ -22,7 +22,7 @@ from e2e_support import Env
 from wine import Failure
 
 CASES = {"setup": e2e_cases.case_setup, "click": e2e_cases.case_click,
-         "pixels": e2e_cases.case_pixels, "image": e2e_cases.case_image,
+         "pixels": e2e_cases.case_pixels, "render": e2e_cases.case_render, "image": e2e_cases.case_image,
          "design": e2e_cases.case_design, "nocommand": e2e_cases.case_nocommand,
          "persistence": e2e_cases.case_persistence, "atl": e2e_cases.case_atl,
          "keyboard": e2e_keyboard.case_keyboard, "focus": e2e_keyboard.case_focus,

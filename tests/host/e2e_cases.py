@@ -160,6 +160,34 @@ def case_pixels(env):
             "small icon: raised frame")
 
 
+def case_render(env):
+    """--render: the form as each control draws itself at 300 DPI, as a printer
+    gets it: the screen's look at that resolution, its caption set anew rather
+    than the screen's pixels stretched."""
+    dpi = env.a.logpixels or 96
+    form = env.file("render.txt", 'Control = "Button"\nText = "Print me"\n')
+    shot, drawn = env.out("render.png"), env.out("render-300dpi.png")
+    r = env.host(winpath(form), "--describe", "--screenshot", winpath(shot),
+                 "--render", winpath(drawn), "--exit-after", "0")
+    require(r.rc == 0, "render: the host ran every step")
+    d, a, b = r.describe(), read_png(shot), read_png(drawn)
+    scale = lambda v: int(v * 300 / dpi + 0.5)
+    require((b.width, b.height) == (scale(a.width), scale(a.height)),
+            "render: the form's size at 300 DPI")
+    x0, y0, w, h = d["surface"][1]
+    face, hl = d["syscolor"]["BTNFACE"], d["syscolor"]["BTNHIGHLIGHT"]
+    # The frame's top line is one screen pixel thick, at 300 DPI.
+    top = [b.px(scale(x0 + w // 2), y) for y in range(scale(y0), scale(y0 + 2))]
+    thick = sum(1 for p in top if p == hl)
+    require(abs(thick - 300 / dpi) <= 1, "render: the frame line %d pixels thick" % thick)
+    box = ink_box(b, (scale(x0), scale(y0), scale(w), scale(h)), face, inset=scale(3))
+    require(box is not None, "render: the caption is drawn")
+    rows = [region(b, box[0], y, box[2] - box[0] + 1, 1) for y in range(box[1], box[3] + 1)]
+    repeated = sum(1 for i in range(1, len(rows)) if rows[i] == rows[i - 1])
+    print("  caption ink", box, "rows repeating the one above:", repeated, "of", len(rows) - 1)
+    require(repeated < (len(rows) - 1) / 2, "render: the caption set at 300 DPI, not stretched")
+
+
 def case_image(env):
     """"Image" mode against a loopback server: the image, and a 404, each
     arriving in the background after the form is up."""
