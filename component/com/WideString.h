@@ -3,6 +3,7 @@
 // passes by reinterpretation; BSTRs are owned by UniqueBstr (Handles.h).
 
 #include <windows.h>
+#include <objbase.h>
 #include <oleauto.h>
 
 #include <new>
@@ -38,6 +39,16 @@ inline BSTR MakeBstr(std::u16string_view text) {
   BSTR b = SysAllocStringLen(AsWide(text.data()), static_cast<UINT>(text.size()));
   if (!b) throw std::bad_alloc();
   return b;
+}
+
+// A null-terminated copy in task memory, which the caller frees with
+// CoTaskMemFree; throws std::bad_alloc when none can be had.
+inline LPOLESTR MakeTaskString(std::u16string_view text) {
+  auto* copy = static_cast<LPOLESTR>(CoTaskMemAlloc((text.size() + 1) * sizeof(wchar_t)));
+  if (!copy) throw std::bad_alloc();
+  text.copy(reinterpret_cast<char16_t*>(copy), text.size());
+  copy[text.size()] = L'\0';
+  return copy;
 }
 
 }  // namespace pelzorvick

@@ -27,14 +27,6 @@ PROPCAT CategoryOf(PropertyGroup group) {
 
 const Property* PropertyOf(DISPID dispid) { return ZorvickCtrl::FindProperty(dispid); }
 
-LPOLESTR TaskMemoryCopy(std::u16string_view text) {
-  auto* copy = static_cast<LPOLESTR>(CoTaskMemAlloc((text.size() + 1) * sizeof(wchar_t)));
-  if (copy == nullptr) throw std::bad_alloc();
-  std::memcpy(copy, text.data(), text.size() * sizeof(wchar_t));
-  copy[text.size()] = L'\0';
-  return copy;
-}
-
 // The verbs EnumVerbs lists: Properties alone.
 class VerbEnumerator : public ComObject<VerbEnumerator, Implements<IEnumOLEVERB>> {
  public:
@@ -44,7 +36,7 @@ class VerbEnumerator : public ComObject<VerbEnumerator, Implements<IEnumOLEVERB>
     if (verbs == nullptr || (count > 1 && fetched == nullptr)) return E_POINTER;
     ULONG given = 0;
     for (; given < count && next_ < kVerbCount; ++given, ++next_) {
-      verbs[given] = {kPropertiesVerb, TaskMemoryCopy(AsU16(kPropertiesVerbName)), MF_STRING,
+      verbs[given] = {kPropertiesVerb, MakeTaskString(AsU16(kPropertiesVerbName)), MF_STRING,
                       kPropertiesVerbAttributes};
     }
     if (fetched) *fetched = given;
@@ -145,7 +137,7 @@ HRESULT ZorvickObject::GetPredefinedStrings(Guarded, DISPID dispid, CALPOLESTR* 
   ULONG made = 0;
   try {
     for (; made < count; ++made) {
-      texts[made] = TaskMemoryCopy(offered[made].shown);
+      texts[made] = MakeTaskString(offered[made].shown);
       numbers[made] = made;
     }
   } catch (...) {

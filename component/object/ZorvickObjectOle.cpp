@@ -1,5 +1,3 @@
-#include <cstring>
-
 #include "component/library/RegistryTable.h"
 #include "component/com/ErrorInfo.h"
 #include "component/object/ZorvickObject.h"
@@ -84,9 +82,7 @@ HRESULT ZorvickObject::GetUserClassID(Guarded, CLSID* clsid) {
 // Every form of the name is the class title that registration writes.
 HRESULT ZorvickObject::GetUserType(Guarded, DWORD, LPOLESTR* type) {
   if (type == nullptr) return E_POINTER;
-  *type = static_cast<LPOLESTR>(CoTaskMemAlloc(sizeof kClassTitle));
-  if (*type == nullptr) return E_OUTOFMEMORY;
-  std::memcpy(*type, kClassTitle, sizeof kClassTitle);
+  *type = MakeTaskString(AsU16(kClassTitle));
   return S_OK;
 }
 

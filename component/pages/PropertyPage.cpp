@@ -3,7 +3,6 @@
 #include <commctrl.h>
 #include <prsht.h>
 
-#include <cstring>
 
 #include "PelZorvick_h.h"
 
@@ -146,10 +145,7 @@ HRESULT PropertyPage::GetPageInfo(Guarded, PROPPAGEINFO* info) {
   if (info == nullptr) return E_POINTER;
   const std::u16string_view title = content_->Title();
   const SIZE size = DialogSize(content_->DialogId());
-  auto* text = static_cast<LPOLESTR>(CoTaskMemAlloc((title.size() + 1) * sizeof(wchar_t)));
-  if (text == nullptr) return E_OUTOFMEMORY;
-  std::memcpy(text, title.data(), title.size() * sizeof(wchar_t));
-  text[title.size()] = L'\0';
+  LPOLESTR text = MakeTaskString(title);
   info->cb = sizeof *info;
   info->pszTitle = text;
   info->size = size;
