@@ -9,6 +9,7 @@
 #include <string>
 
 #include "common/ComError.h"
+#include "component/picture/PictureDownload.h"
 
 namespace pelzorvick::download {
 
@@ -30,6 +31,14 @@ inline std::u16string Ascii(const char* text) {
 
 [[noreturn]] inline void FailTimeout() {
   Fail(INET_E_CONNECTION_TIMEOUT, "The picture download did not finish in time");
+}
+
+[[noreturn]] inline void FailAbandoned() { Fail(E_ABORT, "The picture download was abandoned"); }
+
+// Adds what a read gave, refusing a picture beyond the size kept.
+inline void Append(std::string& data, const char* bytes, unsigned long size) {
+  if (size > kMaxPictureDownloadSize - data.size()) FailTooLarge("The picture is larger than 64 MiB");
+  data.append(bytes, size);
 }
 
 }  // namespace pelzorvick::download

@@ -19,6 +19,8 @@ namespace pelzorvick {
 using download::Ascii;
 using download::Fail;
 using download::FailTimeout;
+using download::Append;
+using download::FailAbandoned;
 using download::FailTooLarge;
 
 namespace {
@@ -54,8 +56,6 @@ class TimeLeft {
   }
 
  private:
-  [[noreturn]] static void FailAbandoned() { Fail(E_ABORT, "The picture download was abandoned"); }
-
   // At least 1: WinINet reads 0 as no timeout at all. Throws when none is left.
   DWORD Milliseconds() const {
     if (abandoned_) FailAbandoned();
@@ -74,11 +74,6 @@ void FailOnErrorStatus(unsigned long status) {
   std::snprintf(text, sizeof text, "The server answered the picture request with status %lu", status);
   const HRESULT code = (status == 404 || status == 410) ? INET_E_RESOURCE_NOT_FOUND : INET_E_DOWNLOAD_FAILURE;
   throw ComError(static_cast<int32_t>(code), Ascii(text));
-}
-
-void Append(std::string& data, const char* bytes, DWORD size) {
-  if (size > kMaxPictureDownloadSize - data.size()) FailTooLarge("The picture is larger than 64 MiB");
-  data.append(bytes, size);
 }
 
 }  // namespace

@@ -18,6 +18,8 @@ namespace pelzorvick {
 
 using download::Fail;
 using download::FailTimeout;
+using download::Append;
+using download::FailAbandoned;
 using download::FailTooLarge;
 
 namespace {
@@ -135,14 +137,13 @@ std::string PictureDownload::ReadLocal(const std::atomic<bool>& abandoned) {
   std::string data;
   char buffer[16384];
   for (;;) {
-    if (abandoned) Fail(E_ABORT, "The picture download was abandoned");
+    if (abandoned) FailAbandoned();
     if (std::chrono::steady_clock::now() >= give_up_at_) FailTimeout();
     ULONG got = 0;
     hr = source->Read(buffer, sizeof buffer, &got);
     if (FAILED(hr)) Fail(hr, "The picture download failed");
     if (got == 0) return data;
-    if (got > kMaxPictureDownloadSize - data.size()) FailTooLarge("The picture is larger than 64 MiB");
-    data.append(buffer, got);
+    Append(data, buffer, got);
   }
 }
 
