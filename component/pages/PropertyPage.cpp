@@ -94,13 +94,17 @@ HRESULT PropertyPage::SetObjects(Guarded, ULONG count, IUnknown** objects) {
   }
   controls_ = std::move(controls);
   fields_.Load(controls_);
-  if (dialog_) {
-    showing_ = true;
-    fields_.Show(dialog_.get());
-    showing_ = false;
-    content_->Update(dialog_.get(), fields_);
-  }
+  if (dialog_) ShowFields();
   return S_OK;
+}
+
+// The fields as the controls hold them; what showing them sends the dialog
+// is no edit.
+void PropertyPage::ShowFields() {
+  showing_ = true;
+  fields_.Show(dialog_.get());
+  showing_ = false;
+  content_->Update(dialog_.get(), fields_);
 }
 
 HRESULT PropertyPage::Activate(Guarded, HWND parent, LPCRECT rect, BOOL) {
@@ -113,10 +117,7 @@ HRESULT PropertyPage::Activate(Guarded, HWND parent, LPCRECT rect, BOOL) {
              FALSE);
   fields_.FillLists(dialog_.get());
   content_->Prepare(dialog_.get());
-  showing_ = true;
-  fields_.Show(dialog_.get());
-  showing_ = false;
-  content_->Update(dialog_.get(), fields_);
+  ShowFields();
   sheet_page_ = IsSheetPage(parent) ? parent : nullptr;
   if (sheet_page_) {
     SetWindowSubclass(sheet_page_, SheetPageProcedure, kSheetSubclass, reinterpret_cast<DWORD_PTR>(this));

@@ -47,6 +47,7 @@ class PropertyPage : public ComObject<PropertyPage, Implements<IPropertyPage2, I
   INT_PTR HandleDialogMessage(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);
   static LRESULT CALLBACK SheetPageProcedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam,
                                              UINT_PTR id, DWORD_PTR self);
+  void ShowFields();
   void ApplyEdits();
   void Edited();
   void Detach();
