@@ -210,6 +210,19 @@ bool ShowsLikeTheWindow(HDC dc, Resolution dpi) {
 
 void WinCanvas::DrawControl(HDC dc, const RECT& bounds) {
   const SIZE client = geometry_.ClientPixels();
+  const bool same_size = bounds.right - bounds.left == client.cx && bounds.bottom - bounds.top == client.cy;
+  DrawScaled(dc, bounds, !same_size || !ShowsLikeTheWindow(dc, geometry_.Dpi()));
+}
+
+// The window's own paint is what the window shows, whatever resolution its
+// DC reports (a per-monitor aware window's DC may report the system's).
+void WinCanvas::DrawClient(HDC dc) {
+  const SIZE client = geometry_.ClientPixels();
+  DrawScaled(dc, RECT{0, 0, client.cx, client.cy}, false);
+}
+
+void WinCanvas::DrawScaled(HDC dc, const RECT& bounds, bool vector) {
+  const SIZE client = geometry_.ClientPixels();
   const RECT surface = PixelRect();
   const int width = bounds.right - bounds.left;
   const int height = bounds.bottom - bounds.top;
@@ -224,7 +237,7 @@ void WinCanvas::DrawControl(HDC dc, const RECT& bounds) {
   const RECT at{x, y, x + MulDiv(surface.right - surface.left, width, client.cx),
                 y + MulDiv(surface.bottom - surface.top, height, client.cy)};
   Target target;
-  if (width != client.cx || height != client.cy || !ShowsLikeTheWindow(dc, geometry_.Dpi())) {
+  if (vector) {
     target.x = static_cast<double>(width) / client.cx;
     target.y = static_cast<double>(height) / client.cy;
     target.vector = true;

@@ -131,6 +131,8 @@ class WinCanvas : public Canvas {
   void DrawControl(HDC dc, const RECT& bounds);
 
  private:
+  void DrawClient(HDC dc);
+  void DrawScaled(HDC dc, const RECT& bounds, bool vector);
   static LRESULT CALLBACK WindowProcedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
   LRESULT HandleMessage(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
   void Paint(HWND hwnd);

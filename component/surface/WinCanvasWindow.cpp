@@ -173,10 +173,7 @@ void WinCanvas::Paint(HWND hwnd) {
     } done{painting_};
     events_.OnCanvasPaint();
   }
-  PaintWindow(hwnd, [this](HDC dc, const RECT&) {
-    const SIZE client = geometry_.ClientPixels();
-    DrawControl(dc, RECT{0, 0, client.cx, client.cy});
-  });
+  PaintWindow(hwnd, [this](HDC dc, const RECT&) { DrawClient(dc); });
 }
 
 LRESULT WinCanvas::HandleMessage(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
