@@ -111,10 +111,10 @@ bool ZorvickCtrl::UpdateLayout() {
   canvas_.SetTop(0);
   const float px = canvas_.TwipsPerPixelX();
   const float py = canvas_.TwipsPerPixelY();
+  look_ = IsPictureMode() ? Look::kPicture : IsButtonMode() ? Look::kButton : Look::kText;
+  ApplyColors();
 
   if (IsPictureMode()) {
-    look_ = Look::kPicture;
-    ApplyColors();
     if (AutoSize()) {
       const float width = canvas_.HimetricToTwipsX(static_cast<float>(m_Picture->Width()));
       canvas_.SetWidth(Border() ? Checked(kPictureFramePixels * px + width) : width);
@@ -125,8 +125,6 @@ bool ZorvickCtrl::UpdateLayout() {
       canvas_.SetHeight(container_.Height());
     }
   } else if (IsButtonMode()) {
-    look_ = Look::kButton;
-    ApplyColors();
     canvas_.SetFontSize(FontSize());
     canvas_.SetFontBold(true);
     if (AutoSize()) {
@@ -137,8 +135,6 @@ bool ZorvickCtrl::UpdateLayout() {
       canvas_.SetHeight(container_.Height());
     }
   } else {
-    look_ = Look::kText;
-    ApplyColors();
     canvas_.SetFontSize(FontSize());
     canvas_.SetFontUnderline(true);
     if (AutoSize()) {

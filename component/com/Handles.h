@@ -54,17 +54,14 @@ inline void DestroyOwnedWindow(HWND h) {
   DestroyWindow(h);
 }
 
-// Windows and memory device contexts.
+// Windows.
 using UniqueWindow = UniqueHandle<HWND, CloseWith<HWND, DestroyWindow>>;
 using UniqueOwnedWindow = UniqueHandle<HWND, DestroyOwnedWindow>;
-using UniqueMemoryDc = UniqueHandle<HDC, CloseWith<HDC, DeleteDC>>;
 
 // GDI objects, all given back by DeleteObject.
 template <class H>
 using UniqueGdi = UniqueHandle<H, CloseWith<H, DeleteObject>>;
 using UniqueBrush = UniqueGdi<HBRUSH>;
-using UniquePen = UniqueGdi<HPEN>;
-using UniqueBitmap = UniqueGdi<HBITMAP>;
 using UniqueFont = UniqueGdi<HFONT>;
 
 // Icons and cursors, strings, kernel objects (threads, processes, events;

@@ -27,6 +27,11 @@ PROPCAT CategoryOf(PropertyGroup group) {
 
 const Property* PropertyOf(DISPID dispid) { return ZorvickCtrl::FindProperty(dispid); }
 
+std::vector<OfferedValue> OfferedFor(DISPID dispid) {
+  const Property* p = PropertyOf(dispid);
+  return p ? OfferedValues(*p) : std::vector<OfferedValue>();
+}
+
 // The verbs EnumVerbs lists: Properties alone.
 class VerbEnumerator : public ComObject<VerbEnumerator, Implements<IEnumOLEVERB>> {
  public:
@@ -123,8 +128,7 @@ HRESULT ZorvickObject::GetPredefinedStrings(Guarded, DISPID dispid, CALPOLESTR* 
   if (strings == nullptr || cookies == nullptr) return E_POINTER;
   *strings = {};
   *cookies = {};
-  const Property* p = PropertyOf(dispid);
-  const std::vector<OfferedValue> offered = p ? OfferedValues(*p) : std::vector<OfferedValue>();
+  const std::vector<OfferedValue> offered = OfferedFor(dispid);
   if (offered.empty()) return E_NOTIMPL;
   const auto count = static_cast<ULONG>(offered.size());
   auto* texts = static_cast<LPOLESTR*>(CoTaskMemAlloc(count * sizeof(LPOLESTR)));
@@ -154,8 +158,7 @@ HRESULT ZorvickObject::GetPredefinedStrings(Guarded, DISPID dispid, CALPOLESTR* 
 HRESULT ZorvickObject::GetPredefinedValue(Guarded, DISPID dispid, DWORD cookie, VARIANT* value) {
   if (value == nullptr) return E_POINTER;
   VariantInit(value);
-  const Property* p = PropertyOf(dispid);
-  const std::vector<OfferedValue> offered = p ? OfferedValues(*p) : std::vector<OfferedValue>();
+  const std::vector<OfferedValue> offered = OfferedFor(dispid);
   if (offered.empty()) return E_NOTIMPL;
   if (cookie >= offered.size()) return E_INVALIDARG;
   V_BSTR(value) = MakeBstr(offered[cookie].value);

@@ -62,8 +62,10 @@ void EventLogAudit::Write(const AuditRecord& record) {
   static const std::wstring name(std::begin(policy::kEventSource), std::end(policy::kEventSource) - 1);
   const HANDLE source = RegisterEventSourceW(nullptr, name.c_str());
   if (source == nullptr) return;
+  // A process's executable stays; the user may change with impersonation.
+  static const std::wstring container = ToWide(ContainerExecutable());
   const std::wstring fields[] = {ToWide(record.command_line), ToWide(record.target),
-                                 ToWide(record.detail), ToWide(ContainerExecutable()),
+                                 ToWide(record.detail), container,
                                  ToWide(UserName())};
   const wchar_t* strings[std::size(fields)];
   for (std::size_t i = 0; i < std::size(fields); ++i) strings[i] = fields[i].c_str();
